@@ -1,4 +1,5 @@
 #include <clocale>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
