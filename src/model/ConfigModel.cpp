@@ -1,5 +1,7 @@
 #include "model/ConfigModel.h"
 
+#include "model/ModelObserver.h"
+
 namespace varnel {
 
 int FindMapRow(const MapTable& table, std::string_view name) {
@@ -57,6 +59,23 @@ void ClearMapTable(MapTable& table) {
 
 void ClearOptionsTable(OptionsTable& options) {
     for (OptionEntry& row : options) row.Clear();
+}
+
+void UnloadDescriptions(ConfigModel& model, ModelObserver& observer) {
+    model.configFilePath.clear();
+    observer.UpdateTitle();
+    observer.SetFlashButtonVisible(false);
+    ClearOptionsTable(model.options);
+    model.mapFilePath.clear();
+    model.optionsModel.clear();
+    ClearMapTable(model.mapEntries);
+    observer.InvalidateView();
+}
+
+void NewConfiguration(ConfigModel& model, ModelObserver& observer) {
+    UnloadDescriptions(model, observer);
+    ClearSettings(model.settings);
+    model.model.clear();
 }
 
 }  // namespace varnel

@@ -115,8 +115,16 @@ bool IsWritable(const OptionsTable& options, std::string_view name);
 // Sum of the first 100 characters, each as a signed 8-bit value.
 int32_t CharSum(std::string_view text);
 
+class ModelObserver;
+
 void ClearSettings(SettingsTable& settings);
 void ClearMapTable(MapTable& table);
 void ClearOptionsTable(OptionsTable& options);
+
+// Drops the map and options files and the configuration file name; settings, comment and model
+// stay.
+void UnloadDescriptions(ConfigModel& model, ModelObserver& observer);
+// UnloadDescriptions, and the settings and the model name as well.
+void NewConfiguration(ConfigModel& model, ModelObserver& observer);
 
 }  // namespace varnel
