@@ -1,0 +1,195 @@
+#include "app/CVarnelApp.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/Log.h"
+#include "base/Clock.h"
+#include "base/ExitRequest.h"
+#include "base/MonitorNotifier.h"
+#include "base/UserInterface.h"
+#include "io/SettingsStore.h"
+
+namespace varnel {
+namespace {
+
+constexpr std::string_view kTitleMiddle = " - Varnel  Port: [";
+constexpr std::string_view kTitleEnd = "]";
+constexpr std::string_view kExitingText = "Exiting Printer Configuration.";
+constexpr std::string_view kNotAvailableText = "Not available in this build: ";
+constexpr int kQuietSilentMode = 1;
+
+std::string CurrentDirectory() {
+    std::vector<char> buffer(256);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+}  // namespace
+
+CVarnelApp::CVarnelApp(SettingsStore& store, Clock& clock, UserInterface& ui, MonitorNotifier* monitor)
+    : store_(store), clock_(clock), ui_(ui), monitor_(monitor), timeStamp_(CurrentTimeStamp) {}
+
+CVarnelApp::~CVarnelApp() {
+    try {
+        Shutdown();
+    } catch (...) {
+        // A destructor must not throw; the shutdown's writes are best effort like every report.
+    }
+}
+
+void CVarnelApp::Startup() {
+    started_ = true;
+    ReadPortName();
+    model_.startDirectory = CurrentDirectory();
+    WriteLog(StartBlockText(timeStamp_()));
+    UpdateTitle();
+    SetFlashButtonVisible(false);
+}
+
+std::optional<int> CVarnelApp::RunCommandLine(const std::vector<std::string>& parameters) {
+    try {
+        DispatchCommandLine(*this, parameters);
+    } catch (const ExitRequest& request) {
+        return request.exitCode;
+    }
+    if (state_.exitRequested) return kExitOk;
+    return std::nullopt;
+}
+
+void CVarnelApp::Shutdown() {
+    if (!started_ || shutDown_) return;
+    shutDown_ = true;
+    SavePortName();
+    WriteLog(EndEntryText(timeStamp_()));
+}
+
+void CVarnelApp::ReadPortName() {
+    std::optional<RegValue> value = store_.GetValue(kPortSettingsKey, kPortNameValue);
+    if (!value || value->type != RegType::String) return;
+    // A value stored with its terminator still names the same port.
+    std::string name = value->data.substr(0, value->data.find('\0'));
+    if (name.size() > kMaxPortNameLength) return;
+    model_.portName = name;
+}
+
+void CVarnelApp::SavePortName() {
+    store_.SetValue(kPortSettingsKey, kPortNameValue, RegValue::String(model_.portName));
+}
+
+// ---- Reporting
+
+int CVarnelApp::WriteLog(const std::string& text) {
+    if (state_.logSuspended) return 1;
+    AppendLogEntry(kLogFileName, text);
+    return 1;
+}
+
+int CVarnelApp::ShowBox(std::string_view caption, const std::string& text) {
+    return ui_.MessageBox(std::string(caption), text);
+}
+
+int CVarnelApp::ReportError(const std::string& text, int eventCode, int severity) {
+    state_.errorReported = 1;
+    WriteLog(std::string(kErrorEntryHead) + "\n" + text);
+    ShowStatus(std::string(kErrorEntryHead) + text, eventCode, severity);
+    if (state_.silentMode == 2) return 1;
+    return ShowBox(kErrorCaption, text);
+}
+
+int CVarnelApp::ReportMessage(const std::string& text, int eventCode, int severity) {
+    WriteLog(std::string(kMessageEntryHead) + "\n" + text);
+    ShowStatus(text, eventCode, severity);
+    if (state_.silentMode != 0) return 0;
+    return ShowBox(kMessageCaption, text);
+}
+
+int CVarnelApp::ShowStatus(const std::string& text, int eventCode, int severity) {
+    NotifyMonitor(text, eventCode, severity);
+    // The user interface knows whether it has a status line: the main window's status bar
+    // once it exists, a terminal line when headless.
+    return ui_.SetStatusText(text) ? 1 : 0;
+}
+
+int CVarnelApp::NotifyMonitor(const std::string& text, int eventCode, int severity) {
+    if (monitor_) monitor_->Notify(text, eventCode, severity);
+    return 1;
+}
+
+void CVarnelApp::BeginQuietProbing() {
+    probeStack_.push_back({state_.silentMode, state_.logSuspended});
+    state_.logSuspended = 1;
+    state_.silentMode = kQuietSilentMode;
+}
+
+void CVarnelApp::EndQuietProbing() {
+    if (probeStack_.empty()) return;
+    // Each probe puts back what it found, so a probe inside another keeps the outer one quiet.
+    state_.silentMode = probeStack_.back().silentMode;
+    state_.logSuspended = probeStack_.back().logSuspended;
+    probeStack_.pop_back();
+}
+
+// ---- Window events
+
+std::string CVarnelApp::WindowTitle() const {
+    return model_.configFilePath + std::string(kTitleMiddle) + model_.portName + std::string(kTitleEnd);
+}
+
+void CVarnelApp::UpdateTitle() {
+    if (mainWindow_) mainWindow_->UpdateTitle(WindowTitle());
+}
+
+void CVarnelApp::SetFlashButtonVisible(bool visible) {
+    if (mainWindow_) mainWindow_->SetFlashButtonVisible(visible);
+}
+
+void CVarnelApp::InvalidateView() {
+    if (mainWindow_) mainWindow_->Invalidate();
+}
+
+void CVarnelApp::NewDocument() {
+    if (!model_.keepSettingsOnNew) NewConfiguration(model_, *this);
+    model_.keepSettingsOnNew = false;
+}
+
+// ---- Command-line actions the application carries out itself
+
+void CVarnelApp::CmdDelay(int32_t milliseconds) {
+    model_.lockOverride = true;
+    // A negative wait is no wait.
+    clock_.Sleep(std::max<int32_t>(milliseconds, 0));
+}
+
+void CVarnelApp::CmdPort(const std::string& portName) {
+    model_.portName = portName;
+    UpdateTitle();
+}
+
+void CVarnelApp::CmdSilent(int silentMode) { state_.silentMode = silentMode; }
+
+void CVarnelApp::CmdFlashBaud(const std::string& baud) { model_.flashBaud = baud; }
+
+void CVarnelApp::CmdFiles() {
+    ShowPrinterFiles();
+    state_.exitRequested = 1;
+}
+
+void CVarnelApp::CmdExit() {
+    ReportMessage(std::string(kExitingText), event::kExiting, kSeverityMessage);
+    state_.exitRequested = 1;
+}
+
+int CVarnelApp::ReportNotAvailable(std::string_view keyword) {
+    ReportError(std::string(kNotAvailableText) + std::string(keyword), event::kGeneral, kSeverityError);
+    return 0;
+}
+
+}  // namespace varnel

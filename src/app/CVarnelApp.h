@@ -1,0 +1,159 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/CommandActions.h"
+#include "app/MainWindowPort.h"
+#include "base/Reporter.h"
+#include "model/ConfigModel.h"
+#include "model/ModelObserver.h"
+
+namespace varnel {
+
+class Clock;
+class MonitorNotifier;
+class SettingsStore;
+class UserInterface;
+
+// "PortName" holds at most this many characters; a longer stored value is not taken.
+inline constexpr size_t kMaxPortNameLength = 29;
+inline constexpr std::string_view kPortNameValue = "PortName";
+
+// Exit codes of the process.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNoDisplay = 3;
+
+// Message box captions.
+inline constexpr std::string_view kErrorCaption = "Configuration Error";
+inline constexpr std::string_view kMessageCaption = "Configuration Message";
+
+// The run state of the application object. All cleared at construction.
+struct RunState {
+    // 0: errors and messages are boxed; 1: only errors; 2: nothing.
+    int silentMode = 0;
+    // While non-zero, nothing is written to the log.
+    int logSuspended = 0;
+    // Set by every error report; never cleared.
+    int errorReported = 0;
+    // Set by "exit" and "files": the run ends without the main window.
+    int exitRequested = 0;
+};
+
+// The application object: exactly one per process. Owns the configuration model and the run
+// state, reports for every layer below it (log, status line, status monitor, message boxes) and
+// carries out the command-line actions.
+class CVarnelApp : public Reporter, public ModelObserver, public CommandActions {
+public:
+    // `monitor` may be null (no status monitor reachable).
+    CVarnelApp(SettingsStore& store, Clock& clock, UserInterface& ui, MonitorNotifier* monitor);
+    // Runs the shutdown if the start-up ran and Shutdown was not called yet.
+    ~CVarnelApp() override;
+    CVarnelApp(const CVarnelApp&) = delete;
+    CVarnelApp& operator=(const CVarnelApp&) = delete;
+
+    // Start-up up to the dispatch: the saved port name, the start directory, the log's start
+    // block, the window title and the flash button.
+    void Startup();
+    // Acts on the command-line parameters in order. Returns the exit code when the run ends
+    // without the main window (an action that ends the process, or "exit"/"files"); nothing
+    // when the main window is to open.
+    std::optional<int> RunCommandLine(const std::vector<std::string>& parameters);
+    // Saves the port name and writes the end entry. Runs at most once; the destructor calls it.
+    void Shutdown();
+
+    // Reporting.
+    int ReportError(const std::string& text, int eventCode, int severity = kSeverityError) override;
+    int ReportMessage(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
+    int ShowStatus(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
+    int NotifyMonitor(const std::string& text, int eventCode, int severity);
+    int WriteLog(const std::string& text);
+    void BeginQuietProbing() override;
+    void EndQuietProbing() override;
+
+    // Window events of the model; forwarded to the main window once it exists.
+    void UpdateTitle() override;
+    void SetFlashButtonVisible(bool visible) override;
+    void InvalidateView() override;
+    // configFilePath + " - Varnel  Port: [" + portName + "]".
+    std::string WindowTitle() const;
+    void SetMainWindow(MainWindowPort* window) { mainWindow_ = window; }
+    bool MainWindowExists() const { return mainWindow_ != nullptr; }
+
+    // File New: empties the configuration unless the command line asked to keep it.
+    void NewDocument();
+
+    // The log's time stamps; tests fix them.
+    void SetTimeStampSource(std::function<std::string()> source) { timeStamp_ = std::move(source); }
+
+    ConfigModel& model() { return model_; }
+    const ConfigModel& model() const { return model_; }
+    RunState& state() { return state_; }
+    const RunState& state() const { return state_; }
+    SettingsStore& store() { return store_; }
+    Clock& clock() { return clock_; }
+    UserInterface& ui() { return ui_; }
+    // Sent at the start of every printer exchange (built from "Pre_Init_Command").
+    std::string& preInitSequence() { return preInitSequence_; }
+
+    // Command-line actions.
+    int CmdVerify() override;
+    void CmdWriteFile(const std::string& path) override;
+    void CmdReset() override;
+    void CmdAutoBaud() override;
+    void CmdPortSetup(const std::string& settings) override;
+    void CmdHandshake(const std::string& kind) override;
+    void CmdMap(const std::string& path) override;
+    int CmdIsFw(const std::string& firmwareId) override;
+    int CmdIsFwr(const std::string& firmwareId) override;
+    void CmdMapLock(const std::string& path) override;
+    void CmdDelay(int32_t milliseconds) override;
+    void CmdOptsLock(const std::string& path) override;
+    void CmdReadFile(const std::string& path) override;
+    void CmdSer(const std::string& serialNumber) override;
+    void CmdGtSer(const std::string& serialNumber) override;
+    void CmdManu(const std::string& manufactureId) override;
+    void CmdDesc(const std::string& description) override;
+    void CmdReadCfg() override;
+    void CmdWriteCfg() override;
+    void CmdPort(const std::string& portName) override;
+    void CmdSilent(int silentMode) override;
+    void CmdFlash(const std::string& bootFilePrefix) override;
+    void CmdFlashBaud(const std::string& baud) override;
+    void CmdFiles() override;
+    void CmdExit() override;
+    void CmdConfigFile(const std::string& path) override;
+
+private:
+    // An action whose operation this build does not have: says so as an error.
+    int ReportNotAvailable(std::string_view keyword);
+    // The printer file manager, shown until closed.
+    int ShowPrinterFiles();
+    void ReadPortName();
+    void SavePortName();
+    int ShowBox(std::string_view caption, const std::string& text);
+
+    struct SavedProbeState {
+        int silentMode;
+        int logSuspended;
+    };
+
+    SettingsStore& store_;
+    Clock& clock_;
+    UserInterface& ui_;
+    MonitorNotifier* monitor_;
+    MainWindowPort* mainWindow_ = nullptr;
+
+    ConfigModel model_;
+    RunState state_;
+    std::string preInitSequence_;
+    std::vector<SavedProbeState> probeStack_;
+    std::function<std::string()> timeStamp_;
+    bool started_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace varnel

@@ -1,0 +1,209 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <array>
+
+#include "app/CommandActions.h"
+#include "base/ExitRequest.h"
+#include "base/TextNumbers.h"
+
+namespace varnel {
+namespace {
+
+// Exit codes of the actions that end the process.
+constexpr int kExitPassed = 1;
+constexpr int kExitFailed = 0;
+
+enum class Match { Prefix, Exact };
+enum class Argument {
+    None,            // the rest of the parameter is ignored
+    Rest,            // everything after the keyword
+    AfterSeparator,  // after the keyword and one more character (the ':' of "portsetup:9600")
+};
+
+using Action = void (*)(CommandActions&, const std::string&);
+
+struct KeywordRow {
+    std::string_view keyword;
+    Match match;
+    Argument argument;
+    Action action;
+    std::string_view usage;
+};
+
+// The process ends here: 1 when the action succeeded, 0 otherwise.
+[[noreturn]] void EndProcess(int result) { throw ExitRequest{result == 1 ? kExitPassed : kExitFailed}; }
+
+// In the order in which they are tested: the first match wins, so "verifycfg" is taken by
+// "verify" and "cfg1.cfg" by "cfg".
+constexpr std::array kKeywordRows{
+    KeywordRow{"verify", Match::Prefix, Argument::None,
+               [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); },
+               "compare the printer with the configuration in memory; exit code 1 passed, 0 failed"},
+    KeywordRow{"verifycfg", Match::Prefix, Argument::None,
+               [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); }, "same as verify"},
+    KeywordRow{"writefile:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdWriteFile(arg); },
+               "<path>  write the configuration in memory to a configuration file"},
+    KeywordRow{"reset", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdReset(); },
+               "reset the printer"},
+    KeywordRow{"autobaud", Match::Prefix, Argument::None,
+               [](CommandActions& a, const std::string&) { a.CmdAutoBaud(); }, "detect the printer's baud rate"},
+    KeywordRow{"portsetup", Match::Prefix, Argument::AfterSeparator,
+               [](CommandActions& a, const std::string& arg) { a.CmdPortSetup(arg); },
+               ":<settings>  set up the serial line (\"baud=9600 parity=N data=8 stop=1\")"},
+    KeywordRow{"handshake", Match::Prefix, Argument::AfterSeparator,
+               [](CommandActions& a, const std::string& arg) { a.CmdHandshake(arg); },
+               ":hardware|xon|none  set the flow control"},
+    KeywordRow{"map:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdMap(arg); }, "<path>  load a map file"},
+    KeywordRow{"isfw:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { EndProcess(a.CmdIsFw(arg)); },
+               "<id>  check the firmware identifier's first 6 characters; exit code 1 matches, 0 not"},
+    KeywordRow{"isfwr:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { EndProcess(a.CmdIsFwr(arg)); },
+               "<id>  check the whole firmware identifier; exit code 1 matches, 0 not"},
+    KeywordRow{"maplock:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdMapLock(arg); },
+               "<path>  accept wrong lock values from now on, load a map file"},
+    KeywordRow{"delay:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdDelay(AtoI(arg)); },
+               "<ms>  accept wrong lock values from now on, wait"},
+    KeywordRow{"optslock:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdOptsLock(arg); },
+               "<path>  accept wrong lock values from now on, load an options file"},
+    KeywordRow{"readfile:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdReadFile(arg); },
+               "<path>  read a configuration file and keep it for the main window"},
+    KeywordRow{"ser:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdSer(arg); },
+               "<11 characters>  program the serial number"},
+    KeywordRow{"gtser:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdGtSer(arg); },
+               "<text>  program the serial number, second form"},
+    KeywordRow{"manu:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdManu(arg); },
+               "<text>  program the manufacture id (at most 12 characters)"},
+    KeywordRow{"desc:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdDesc(arg); },
+               "<text>  program the description (at most 48 characters)"},
+    KeywordRow{"readcfg", Match::Prefix, Argument::None,
+               [](CommandActions& a, const std::string&) { a.CmdReadCfg(); },
+               "read the printer's configuration into memory"},
+    KeywordRow{"writecfg", Match::Prefix, Argument::None,
+               [](CommandActions& a, const std::string&) { a.CmdWriteCfg(); },
+               "write the configuration in memory to the printer"},
+    KeywordRow{"cfg", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdWriteCfg(); },
+               "same as writecfg"},
+    KeywordRow{"port:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdPort(arg); },
+               "<name>  use this port (COM1, LPT1, USB001, 192.168.0.9:9100, /dev/ttyUSB0 ...)"},
+    KeywordRow{"s", Match::Exact, Argument::None, [](CommandActions& a, const std::string&) { a.CmdSilent(1); },
+               "silent: box errors only"},
+    KeywordRow{"sa", Match::Exact, Argument::None, [](CommandActions& a, const std::string&) { a.CmdSilent(2); },
+               "silent: box nothing"},
+    KeywordRow{"flash:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdFlash(arg); },
+               "<prefix>  update the firmware from the newest matching boot file, unattended"},
+    KeywordRow{"flashbaud:", Match::Prefix, Argument::Rest,
+               [](CommandActions& a, const std::string& arg) { a.CmdFlashBaud(arg); },
+               "<baud>  baud rate of the next firmware update"},
+    KeywordRow{"files", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdFiles(); },
+               "show the printer's files, then end without the main window"},
+    KeywordRow{"exit", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdExit(); },
+               "end without the main window once the last parameter is done"},
+};
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+bool Matches(const KeywordRow& row, std::string_view parameter) {
+    if (row.match == Match::Exact) return SameLetters(parameter, row.keyword);
+    return parameter.size() >= row.keyword.size() && SameLetters(parameter.substr(0, row.keyword.size()), row.keyword);
+}
+
+std::string ArgumentOf(const KeywordRow& row, std::string_view parameter) {
+    size_t skip = row.keyword.size();
+    switch (row.argument) {
+    case Argument::None:
+        return {};
+    case Argument::AfterSeparator:
+        ++skip;
+        break;
+    case Argument::Rest:
+        break;
+    }
+    if (skip >= parameter.size()) return {};
+    return std::string(parameter.substr(skip));
+}
+
+constexpr char kPathRoot = '/';
+bool IsSwitchMark(char c) { return c == '-' || c == kPathRoot; }
+
+}  // namespace
+
+void ParseParam(CommandActions& actions, std::string_view parameter, char switchMark) {
+    for (const KeywordRow& row : kKeywordRows) {
+        if (!Matches(row, parameter)) continue;
+        row.action(actions, ArgumentOf(row, parameter));
+        return;
+    }
+    // Not a keyword: a configuration file path. On this system a leading "/" starts an absolute
+    // path, so it stays part of the path.
+    std::string path = switchMark == kPathRoot ? std::string(1, kPathRoot) : std::string();
+    path += parameter;
+    actions.CmdConfigFile(path);
+}
+
+void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters) {
+    for (const std::string& parameter : parameters) {
+        std::string_view text = parameter;
+        char switchMark = !text.empty() && IsSwitchMark(text.front()) ? text.front() : kNoSwitchMark;
+        if (switchMark != kNoSwitchMark) text.remove_prefix(1);
+        ParseParam(actions, text, switchMark);
+    }
+}
+
+ProgramOption FindProgramOption(const std::vector<std::string>& parameters) {
+    for (const std::string& parameter : parameters) {
+        if (parameter == "--help") return ProgramOption::Help;
+        if (parameter == "--version") return ProgramOption::Version;
+    }
+    return ProgramOption::None;
+}
+
+std::string UsageText() {
+    std::string text =
+        "Usage: varnel [parameter ...]\n"
+        "       varnel --help | --version\n"
+        "\n"
+        "Configures receipt printers. Parameters are acted on in order; keywords compare without\n"
+        "regard to case, may start with one \"-\" or \"/\", and match at the start of a parameter\n"
+        "(\"s\" and \"sa\" only as a whole). A parameter that is no keyword is a configuration file\n"
+        "to read. Without \"exit\", \"files\", \"verify\", \"isfw:\" or \"isfwr:\" the main window opens\n"
+        "afterwards (a display is needed for it).\n"
+        "\n"
+        "Keywords:\n";
+    for (const KeywordRow& row : kKeywordRows) {
+        std::string line = "  ";
+        line += row.keyword;
+        // Usage texts that begin with the argument's form follow the keyword directly.
+        bool argumentFirst = !row.usage.empty() && (row.usage.front() == '<' || row.usage.front() == ':');
+        line += argumentFirst ? "" : "  ";
+        line += row.usage;
+        text += line;
+        text += '\n';
+    }
+    text += "  <path>  read a configuration file (the main window then starts empty)\n";
+    text +=
+        "\n"
+        "Exit codes: verify, isfw: and isfwr: end with 1 (passed) or 0 (failed); other runs with 0;\n"
+        "3 when the main window would open and no display is available.\n";
+    return text;
+}
+
+}  // namespace varnel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+class CommandActions;
+
+inline constexpr std::string_view kVersionText = "varnel 2.26.0";
+
+// Acts on one command-line parameter: the first keyword row it matches, in table order, gets
+// its argument; a parameter that matches none is a configuration file path. `parameter` has its
+// one leading "-" or "/" removed already; `switchMark` is that character, or kNoSwitchMark. An
+// action that ends the process throws ExitRequest with its exit code.
+inline constexpr char kNoSwitchMark = '\0';
+void ParseParam(CommandActions& actions, std::string_view parameter, char switchMark = kNoSwitchMark);
+
+// Acts on every parameter in order; stops only when an action ends the process (ExitRequest).
+void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters);
+
+// The program's own options, answered before any dispatch.
+enum class ProgramOption { None, Help, Version };
+ProgramOption FindProgramOption(const std::vector<std::string>& parameters);
+std::string UsageText();
+
+}  // namespace varnel
