@@ -1,5 +1,7 @@
 #include "model/DescriptionLines.h"
 
+#include <sys/stat.h>
+
 namespace varnel {
 namespace {
 
@@ -34,6 +36,16 @@ std::string DescriptionLineReader::ReadLine() {
     std::size_t nul = line.find('\0');
     if (nul != std::string::npos) line.resize(nul);
     return line;
+}
+
+bool OpenDescriptionFile(std::ifstream& in, const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    in.open(path, std::ios::binary);
+    return in.is_open();
 }
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }

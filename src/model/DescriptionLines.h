@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <fstream>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -30,6 +31,10 @@ private:
     std::streambuf* buffer_;
     bool good_;
 };
+
+// Opens a description file for reading. A directory is refused like a missing file (on Linux it
+// would open and then read as empty).
+bool OpenDescriptionFile(std::ifstream& in, const std::string& path);
 
 // Tokens are separated by blanks and tabs.
 bool IsBlankOrTab(char c);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+// The names of the regular files in `directory` that match `pattern` ("*" any run of characters,
+// "?" one character) without regard to case, in case-insensitive name order so that every
+// machine visits them alike. The names are returned as they are on disk. A directory that cannot
+// be read gives no names.
+std::vector<std::string> ListMatchingFiles(const std::string& directory, std::string_view pattern);
+
+// Wildcard match of a file name, ASCII letters compared without regard to case.
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
+// Orders names by their ASCII-lowercased bytes; names that differ only in case by their bytes.
+bool NameLessIgnoringCase(std::string_view a, std::string_view b);
+
+// The path of `name` in `directory`; the working directory (".", or empty) adds no prefix.
+std::string JoinPath(const std::string& directory, const std::string& name);
+
+}  // namespace varnel

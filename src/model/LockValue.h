@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace varnel {
+
+// The entry that carries a description file's lock value; it is left out of the lock sum.
+inline constexpr std::string_view kLockRowName = "Setup";
+
+// A description file's lock value is its checksum brought down below 100.
+inline constexpr double kLockModulus = 100.0;
+
+// Takes 100.0 off the sum while it is above 100.0 (a sum of exactly 100.0 stays). The result is
+// bit for bit what the repeated subtraction gives, computed in one step so that a huge sum does
+// not run for ages; a sum that is not finite is left as it is.
+double ReduceLockSum(double sum);
+
+// True when (computed - stored) * scale, truncated towards zero, lies within -1..1. Compared in
+// double precision, so huge or undefined differences never pass through an integer conversion.
+bool LockMatches(double computed, double stored, double scale);
+
+// The maker's web address in double quotes, as the lock error texts end.
+std::string QuotedMakerAddress();
+
+}  // namespace varnel
