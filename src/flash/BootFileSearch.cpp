@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
+
+#include "model/DirectorySearch.h"
 
 namespace varnel {
 
@@ -17,31 +18,6 @@ std::string UpperCase(std::string_view text) {
     return upper;
 }
 
-// "*" matches any run of characters, "?" any one; letters match without regard to case, as the
-// file search of the platform the boot files come from does.
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    std::string p = UpperCase(pattern);
-    std::string n = UpperCase(name);
-    size_t pi = 0, ni = 0;
-    size_t starAt = std::string::npos, resumeAt = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
-            ++pi;
-            ++ni;
-        } else if (pi < p.size() && p[pi] == '*') {
-            starAt = pi++;
-            resumeAt = ni;
-        } else if (starAt != std::string::npos) {
-            pi = starAt + 1;
-            ni = ++resumeAt;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*') ++pi;
-    return pi == p.size();
-}
-
 }  // namespace
 
 std::optional<BootFileMatch> FindBootFileOnDisk(std::string_view prefix, std::string_view firmwareId) {
@@ -51,11 +27,7 @@ std::optional<BootFileMatch> FindBootFileOnDisk(std::string_view prefix, std::st
     std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
 
     std::optional<BootFileMatch> best;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_directory(error)) continue;
-        std::string diskName = it->path().filename().string();
-        if (!WildcardMatch(namePattern, diskName)) continue;
+    for (const std::string& diskName : ListMatchingFiles(directory, namePattern)) {
         std::string name = UpperCase(diskName);
         if (!best || name > best->name) best = BootFileMatch{diskName, name};
     }

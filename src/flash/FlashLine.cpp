@@ -1,18 +1,15 @@
 #include "flash/FlashLine.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 #include "base/TextNumbers.h"
+#include "io/PortName.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr std::string_view kComPrefix = "COM";
-constexpr std::array<std::string_view, 4> kNativeSerialPrefixes = {"/dev/tty", "/dev/pts/", "/dev/serial/",
-                                                                    "/dev/rfcomm"};
 constexpr std::string_view kFastBootLoaderPrefix = "PB15";
 constexpr uint32_t kFastBootLoaderRate = 115200;
 constexpr uint32_t kDefaultFlashRate = 57600;
@@ -22,24 +19,13 @@ constexpr std::string_view kFlashLineTail = " parity=N data=8 stop=2";
 constexpr uint32_t kRateUnit = 1000;
 constexpr uint32_t kLargestRateUnits = 255;
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-    });
-}
-
 FlashLine LineAt(uint32_t rate, std::string_view rateText) {
     return {rate, std::string(kBaudKey) + std::string(rateText) + std::string(kFlashLineTail)};
 }
 
 }  // namespace
 
-bool IsSerialLine(std::string_view portName) {
-    if (StartsWithNoCase(portName, kComPrefix)) return true;
-    return std::any_of(kNativeSerialPrefixes.begin(), kNativeSerialPrefixes.end(),
-                       [&](std::string_view prefix) { return portName.starts_with(prefix); });
-}
+bool IsSerialLine(std::string_view portName) { return ClassifyPortName(portName) == PortKind::Serial; }
 
 std::optional<FlashLine> ChooseFlashLine(std::string_view bootLoaderRev, std::string_view flashBaud) {
     if (bootLoaderRev.starts_with(kFastBootLoaderPrefix))

@@ -11,7 +11,7 @@ namespace varnel {
 inline constexpr std::string_view kBootLoaderLineSettings = "baud=19200 parity=N data=8 stop=2";
 
 // Whether the port is a serial line, where the boot loader's rate is set and may be switched.
-// "COM" names as ever, and this system's own serial device paths.
+// "COM" names as ever (also in their device form), and this system's own serial device paths.
 bool IsSerialLine(std::string_view portName);
 
 // The faster rate the stream runs at and the line settings text to reopen the port with.
