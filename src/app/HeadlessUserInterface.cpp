@@ -1,0 +1,79 @@
+#include "app/HeadlessUserInterface.h"
+
+#include <cerrno>
+
+namespace varnel {
+namespace {
+
+constexpr int kMessageBoxOk = 1;
+constexpr std::string_view kClearToLineEnd = "\x1b[K";
+
+// A status text is shown on one terminal line: line ends and other control characters would
+// break it, so they show as blanks.
+std::string OneLine(const std::string& text) {
+    std::string line = text;
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    return line;
+}
+
+}  // namespace
+
+HeadlessUserInterface::HeadlessUserInterface(int fd) : fd_(fd), terminal_(::isatty(fd) == 1) {}
+
+HeadlessUserInterface::~HeadlessUserInterface() { EndStatusLine(); }
+
+void HeadlessUserInterface::Write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return;  // a closed standard error loses the text, as a missing console would
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+}
+
+void HeadlessUserInterface::EndStatusLine() {
+    if (!statusLineShown_) return;
+    statusLineShown_ = false;
+    Write("\n");
+}
+
+void HeadlessUserInterface::WriteLine(std::string_view text) {
+    EndStatusLine();
+    std::string line(text);
+    line += '\n';
+    Write(line);
+}
+
+int HeadlessUserInterface::MessageBox(const std::string& caption, const std::string& text) {
+    WriteLine(caption + ": " + text);
+    return kMessageBoxOk;
+}
+
+bool HeadlessUserInterface::AskYesNo(const std::string& caption, const std::string& text) {
+    WriteLine(caption + ": " + text + " [answered No]");
+    return false;
+}
+
+bool HeadlessUserInterface::SetStatusText(const std::string& text) {
+    if (!terminal_) return false;
+    Write("\r" + OneLine(text) + std::string(kClearToLineEnd));
+    statusLineShown_ = true;
+    return true;
+}
+
+std::optional<std::string> HeadlessUserInterface::ChooseOpenFile(const std::string&, const std::string&,
+                                                                 const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> HeadlessUserInterface::ChooseSaveFile(const std::string&, const std::string&,
+                                                                 const std::string&) {
+    return std::nullopt;
+}
+
+bool HeadlessUserInterface::EditSerialConfiguration(const std::string&, std::string&) { return false; }
+
+}  // namespace varnel

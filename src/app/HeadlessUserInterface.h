@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include "base/UserInterface.h"
+
+namespace varnel {
+
+// The user interface of a run without a display. Message boxes are written to standard error and
+// count as OK; questions are answered No; dialogs count as cancelled. Status texts form one line
+// on a terminal that rewrites itself, and nothing at all when standard error is not a terminal.
+class HeadlessUserInterface : public UserInterface {
+public:
+    explicit HeadlessUserInterface(int fd = STDERR_FILENO);
+    // Ends a pending status line so the shell prompt starts on a fresh line.
+    ~HeadlessUserInterface() override;
+    HeadlessUserInterface(const HeadlessUserInterface&) = delete;
+    HeadlessUserInterface& operator=(const HeadlessUserInterface&) = delete;
+
+    int MessageBox(const std::string& caption, const std::string& text) override;
+    bool AskYesNo(const std::string& caption, const std::string& text) override;
+    bool SetStatusText(const std::string& text) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
+                                              const std::string& directory) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
+                                              const std::string& directory) override;
+    bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
+
+    // Writes a line of its own (after ending a pending status line).
+    void WriteLine(std::string_view text);
+    // Moves to a fresh line if a status line is showing.
+    void EndStatusLine();
+
+private:
+    void Write(std::string_view bytes);
+
+    int fd_;
+    bool terminal_;
+    bool statusLineShown_ = false;
+};
+
+}  // namespace varnel

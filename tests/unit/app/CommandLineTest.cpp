@@ -1,0 +1,161 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandActions.h"
+#include "base/ExitRequest.h"
+
+namespace varnel {
+namespace {
+
+// Records every action as "name(argument)"; the process-ending ones answer with `result`.
+class RecordingActions : public CommandActions {
+public:
+    int CmdVerify() override { return Record("verify", "", result); }
+    void CmdWriteFile(const std::string& a) override { Record("writefile", a); }
+    void CmdReset() override { Record("reset", ""); }
+    void CmdAutoBaud() override { Record("autobaud", ""); }
+    void CmdPortSetup(const std::string& a) override { Record("portsetup", a); }
+    void CmdHandshake(const std::string& a) override { Record("handshake", a); }
+    void CmdMap(const std::string& a) override { Record("map", a); }
+    int CmdIsFw(const std::string& a) override { return Record("isfw", a, result); }
+    int CmdIsFwr(const std::string& a) override { return Record("isfwr", a, result); }
+    void CmdMapLock(const std::string& a) override { Record("maplock", a); }
+    void CmdDelay(int32_t ms) override { Record("delay", std::to_string(ms)); }
+    void CmdOptsLock(const std::string& a) override { Record("optslock", a); }
+    void CmdReadFile(const std::string& a) override { Record("readfile", a); }
+    void CmdSer(const std::string& a) override { Record("ser", a); }
+    void CmdGtSer(const std::string& a) override { Record("gtser", a); }
+    void CmdManu(const std::string& a) override { Record("manu", a); }
+    void CmdDesc(const std::string& a) override { Record("desc", a); }
+    void CmdReadCfg() override { Record("readcfg", ""); }
+    void CmdWriteCfg() override { Record("writecfg", ""); }
+    void CmdPort(const std::string& a) override { Record("port", a); }
+    void CmdSilent(int mode) override { Record("silent", std::to_string(mode)); }
+    void CmdFlash(const std::string& a) override { Record("flash", a); }
+    void CmdFlashBaud(const std::string& a) override { Record("flashbaud", a); }
+    void CmdFiles() override { Record("files", ""); }
+    void CmdExit() override { Record("exit", ""); }
+    void CmdConfigFile(const std::string& a) override { Record("configfile", a); }
+
+    std::vector<std::string> calls;
+    int result = 1;
+
+private:
+    int Record(const std::string& name, const std::string& argument, int answer = 0) {
+        calls.push_back(name + "(" + argument + ")");
+        return answer;
+    }
+};
+
+struct DispatchCase {
+    std::string parameter;
+    std::string call;
+};
+
+class DispatchTable : public testing::TestWithParam<DispatchCase> {};
+
+TEST_P(DispatchTable, ParameterReachesItsActionWithItsArgument) {
+    RecordingActions actions;
+    try {
+        DispatchCommandLine(actions, {GetParam().parameter});
+    } catch (const ExitRequest&) {
+        // verify and the firmware checks end the process; the call is what matters here.
+    }
+    ASSERT_EQ(actions.calls.size(), 1u);
+    EXPECT_EQ(actions.calls[0], GetParam().call);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keywords, DispatchTable,
+    testing::Values(
+        // Prefix keywords compare without case over their own length; the rest is ignored.
+        DispatchCase{"RESET", "reset()"}, DispatchCase{"resetNow", "reset()"}, DispatchCase{"reset", "reset()"},
+        DispatchCase{"-reset", "reset()"}, DispatchCase{"/reset", "reset()"},
+        DispatchCase{"VERIFY", "verify()"}, DispatchCase{"-verify", "verify()"},
+        DispatchCase{"/verifycfg", "verify()"},
+        // "s" and "sa" only as whole parameters.
+        DispatchCase{"s", "silent(1)"}, DispatchCase{"SA", "silent(2)"}, DispatchCase{"-sa", "silent(2)"},
+        DispatchCase{"save.cfg", "configfile(save.cfg)"}, DispatchCase{"sample", "configfile(sample)"},
+        // A file named after a keyword is that keyword.
+        DispatchCase{"cfg1.cfg", "writecfg()"}, DispatchCase{"reset.cfg", "reset()"},
+        DispatchCase{"files.cfg", "files()"}, DispatchCase{"writecfg", "writecfg()"},
+        // One separator character after "portsetup" and "handshake", whatever it is.
+        DispatchCase{"portsetup:9600", "portsetup(9600)"}, DispatchCase{"portsetup9600", "portsetup(600)"},
+        DispatchCase{"portsetup", "portsetup()"}, DispatchCase{"portsetup:", "portsetup()"},
+        DispatchCase{"handshake:hardware", "handshake(hardware)"},
+        DispatchCase{"portsetup:baud=9600 parity=N data=8 stop=1", "portsetup(baud=9600 parity=N data=8 stop=1)"},
+        // "delay:" converts as atoi does; no digits is 0.
+        DispatchCase{"delay:abc", "delay(0)"}, DispatchCase{"delay:-5", "delay(-5)"},
+        DispatchCase{"delay:  250ms", "delay(250)"},
+        // Keywords ending in ":" pass what follows them, as written.
+        DispatchCase{"readfile:test.cfg", "readfile(test.cfg)"}, DispatchCase{"READFILE:Test.CFG", "readfile(Test.CFG)"},
+        DispatchCase{"writefile:out.cfg", "writefile(out.cfg)"}, DispatchCase{"map:a.map", "map(a.map)"},
+        DispatchCase{"maplock:a.map", "maplock(a.map)"}, DispatchCase{"optslock:a.opt", "optslock(a.opt)"},
+        DispatchCase{"isfw:PB15", "isfw(PB15)"}, DispatchCase{"isfwr:PB15_101", "isfwr(PB15_101)"},
+        DispatchCase{"ser:12345678901", "ser(12345678901)"}, DispatchCase{"gtser:X", "gtser(X)"},
+        DispatchCase{"manu:ACME", "manu(ACME)"}, DispatchCase{"desc:Front counter", "desc(Front counter)"},
+        DispatchCase{"readcfg", "readcfg()"}, DispatchCase{"port:COM7", "port(COM7)"},
+        DispatchCase{"port:", "port()"}, DispatchCase{"flash:PB", "flash(PB)"},
+        DispatchCase{"flashbaud:115200", "flashbaud(115200)"}, DispatchCase{"exit", "exit()"},
+        DispatchCase{"Exit", "exit()"}, DispatchCase{"files", "files()"},
+        // Anything else is a configuration file. A "-" is removed like a switch; on this system
+        // a "/" begins an absolute path and stays.
+        DispatchCase{"a.cfg", "configfile(a.cfg)"}, DispatchCase{"-a.cfg", "configfile(a.cfg)"},
+        DispatchCase{"/tmp/run/a.cfg", "configfile(/tmp/run/a.cfg)"}, DispatchCase{"", "configfile()"}));
+
+TEST(DispatchCommandLine, ActsOnEveryParameterInOrder) {
+    RecordingActions actions;
+    DispatchCommandLine(actions, {"port:COM1", "readfile:a.cfg", "writecfg", "exit"});
+    EXPECT_EQ(actions.calls,
+              (std::vector<std::string>{"port(COM1)", "readfile(a.cfg)", "writecfg()", "exit()"}));
+}
+
+struct EndingCase {
+    std::string parameter;
+    int result;
+    int exitCode;
+};
+
+class ProcessEndingAction : public testing::TestWithParam<EndingCase> {};
+
+TEST_P(ProcessEndingAction, EndsWithItsExitCodeAndLooksAtNothingAfter) {
+    RecordingActions actions;
+    actions.result = GetParam().result;
+    try {
+        DispatchCommandLine(actions, {"port:COM2", GetParam().parameter, "reset", "exit"});
+        FAIL() << "the process did not end";
+    } catch (const ExitRequest& request) {
+        EXPECT_EQ(request.exitCode, GetParam().exitCode);
+    }
+    ASSERT_EQ(actions.calls.size(), 2u);
+    EXPECT_EQ(actions.calls[0], "port(COM2)");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessEndingAction,
+                         testing::Values(EndingCase{"verify", 1, 1}, EndingCase{"verify", 0, 0},
+                                         EndingCase{"/verifycfg", 1, 1}, EndingCase{"isfw:PB15", 1, 1},
+                                         EndingCase{"isfw:PB15", 0, 0}, EndingCase{"isfwr:PB15_101", 1, 1},
+                                         // Only 1 is success; anything else fails.
+                                         EndingCase{"isfwr:PB15_101", -1, 0}));
+
+TEST(ProgramOptions, HelpAndVersionAreFoundAnywhere) {
+    EXPECT_EQ(FindProgramOption({"--help"}), ProgramOption::Help);
+    EXPECT_EQ(FindProgramOption({"port:COM1", "--version"}), ProgramOption::Version);
+    EXPECT_EQ(FindProgramOption({"-help", "version"}), ProgramOption::None);
+}
+
+TEST(ProgramOptions, UsageListsEveryKeyword) {
+    std::string usage = UsageText();
+    for (const char* keyword : {"verify", "verifycfg", "writefile:", "reset", "autobaud", "portsetup", "handshake",
+                                "map:", "isfw:", "isfwr:", "maplock:", "delay:", "optslock:", "readfile:", "ser:",
+                                "gtser:", "manu:", "desc:", "readcfg", "writecfg", "cfg", "port:", "s", "sa",
+                                "flash:", "flashbaud:", "files", "exit"})
+        EXPECT_NE(usage.find(std::string("\n  ") + keyword), std::string::npos) << keyword;
+}
+
+}  // namespace
+}  // namespace varnel

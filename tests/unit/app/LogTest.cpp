@@ -1,0 +1,83 @@
+#include "app/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TestPaths.h"
+
+namespace varnel {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+TEST(LogEntry, LineEndsBecomeCrLfAndAnEmptyLineFollows) {
+    EXPECT_EQ(LogEntryBytes("Configuration Error: \nPort busy"), "Configuration Error: \r\nPort busy\r\n\r\n");
+    EXPECT_EQ(LogEntryBytes(""), "\r\n\r\n");
+    EXPECT_EQ(LogEntryBytes("a\n\nb"), "a\r\n\r\nb\r\n\r\n");
+}
+
+TEST(LogEntry, AppendsToTheFileAndCreatesIt) {
+    TempDir dir;
+    std::string log = dir.File("Varnel.log");
+    ASSERT_TRUE(AppendLogEntry(log, "one"));
+    ASSERT_TRUE(AppendLogEntry(log, "two\nlines"));
+    EXPECT_EQ(ReadFileBytes(log), "one\r\n\r\ntwo\r\nlines\r\n\r\n");
+}
+
+TEST(LogEntry, FolderThatCannotHoldTheLogLosesTheEntryQuietly) {
+    TempDir dir;
+    EXPECT_FALSE(AppendLogEntry(dir.File("missing/Varnel.log"), "lost"));
+}
+
+TEST(LogEntry, EntryThatTakesTheLogPastTheLimitEmptiesItAndTheNextStartsAfresh) {
+    TempDir dir;
+    std::string log = dir.File("Varnel.log");
+    // 249994 + "abc\r\n\r\n" (7) = 250001: one byte past the limit.
+    WriteFileBytes(log, std::string(249994, 'x'));
+    ASSERT_TRUE(AppendLogEntry(log, "abc"));
+    EXPECT_EQ(ReadFileBytes(log), "");
+    ASSERT_TRUE(AppendLogEntry(log, "next"));
+    EXPECT_EQ(ReadFileBytes(log), "next\r\n\r\n");
+}
+
+TEST(LogEntry, EntryThatEndsExactlyAtTheLimitStays) {
+    TempDir dir;
+    std::string log = dir.File("Varnel.log");
+    WriteFileBytes(log, std::string(249993, 'x'));
+    ASSERT_TRUE(AppendLogEntry(log, "abc"));
+    std::string bytes = ReadFileBytes(log);
+    EXPECT_EQ(bytes.size(), 250000u);
+    EXPECT_EQ(bytes.substr(249993), "abc\r\n\r\n");
+}
+
+TEST(TimeStamp, EnglishNamesWhateverTheLocale) {
+    std::tm time{};
+    time.tm_wday = 3;
+    time.tm_mon = 8;
+    time.tm_mday = 7;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    time.tm_sec = 3;
+    EXPECT_EQ(FormatTimeStamp(time), "Wednesday, September 07, 09:05:03");
+    time.tm_wday = 0;
+    time.tm_mon = 11;
+    time.tm_mday = 31;
+    time.tm_hour = 23;
+    time.tm_min = 59;
+    time.tm_sec = 59;
+    EXPECT_EQ(FormatTimeStamp(time), "Sunday, December 31, 23:59:59");
+}
+
+TEST(LogBlocks, StartBlockAndEndEntry) {
+    std::string rule(75, '=');
+    EXPECT_EQ(StartBlockText("Monday, March 02, 10:20:30"),
+              rule + "\nConfiguration Application Invoked:     Monday, March 02, 10:20:30\n" + rule);
+    EXPECT_EQ(EndEntryText("Monday, March 02, 10:20:31"),
+              "Configuration Application Terminated:    Monday, March 02, 10:20:31");
+}
+
+}  // namespace
+}  // namespace varnel
