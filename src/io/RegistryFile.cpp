@@ -278,21 +278,20 @@ private:
             JoinContinuationLines(rest);
             return Fail("hex value not understood");
         }
-        const std::string list = JoinContinuationLines(rest.substr(1));
-        std::optional<std::string> bytes = ParseHexBytes(list);
+        const std::optional<std::string> list = JoinContinuationLines(rest.substr(1));
+        if (!list) return std::nullopt;
+        std::optional<std::string> bytes = ParseHexBytes(*list);
         if (!bytes) return Fail("hex bytes not understood");
         return RegValue::Binary(std::move(*bytes));
     }
 
-    // A hex list goes on over the following lines while a line ends with a backslash.
-    std::string JoinContinuationLines(std::string_view first) {
+    // A hex list goes on over the following lines while a line ends with a backslash; a list
+    // that the end of the file cuts short has none.
+    std::optional<std::string> JoinContinuationLines(std::string_view first) {
         std::string joined(Trim(first));
         while (joined.ends_with('\\')) {
             joined.pop_back();
-            if (index_ + 1 >= lines_.size()) {
-                Problem("hex value cut short");
-                break;
-            }
+            if (index_ + 1 >= lines_.size()) return Fail("hex value cut short");
             joined += Trim(lines_[++index_]);
         }
         return joined;
