@@ -1,20 +1,22 @@
 // Command-line actions on description and configuration files.
 #include "app/CVarnelApp.h"
+#include "model/MapFile.h"
+#include "model/OptionsFile.h"
 
 namespace varnel {
 
 void CVarnelApp::CmdWriteFile(const std::string&) { ReportNotAvailable("writefile:"); }
 
-void CVarnelApp::CmdMap(const std::string&) { ReportNotAvailable("map:"); }
+void CVarnelApp::CmdMap(const std::string& path) { LoadMapFile(model_, path, false, *this); }
 
-void CVarnelApp::CmdMapLock(const std::string&) {
+void CVarnelApp::CmdMapLock(const std::string& path) {
     model_.lockOverride = true;
-    ReportNotAvailable("maplock:");
+    LoadMapFile(model_, path, true, *this);
 }
 
-void CVarnelApp::CmdOptsLock(const std::string&) {
+void CVarnelApp::CmdOptsLock(const std::string& path) {
     model_.lockOverride = true;
-    ReportNotAvailable("optslock:");
+    ReadOptionsFile(model_, model_.options, path, true, *this);
 }
 
 void CVarnelApp::CmdReadFile(const std::string&) {

@@ -291,6 +291,18 @@ TEST_F(AppTest, ActionNotInThisBuildSaysSoAndVerifyFails) {
     EXPECT_NE(Log().find("Configuration Error: \r\nNot available in this build: verify\r\n"), std::string::npos);
 }
 
+TEST_F(AppTest, MapAndOptionsLoadsReachTheReaders) {
+    app_.RunCommandLine({"sa", "map:missing.map"});
+    EXPECT_EQ(app_.model().mapFilePath, "missing.map");
+    EXPECT_FALSE(app_.model().lockOverride);
+    EXPECT_EQ(app_.state().errorReported, 1);
+
+    app_.RunCommandLine({"maplock:other.map", "optslock:missing.opt"});
+    EXPECT_EQ(app_.model().mapFilePath, "other.map");
+    EXPECT_TRUE(app_.model().lockOverride);
+    EXPECT_EQ(Log().find("Not available"), std::string::npos);
+}
+
 TEST_F(AppTest, SilentFlagsAndFlashBaudComeFromTheCommandLine) {
     app_.RunCommandLine({"s", "flashbaud:57600"});
     EXPECT_EQ(app_.state().silentMode, 1);
