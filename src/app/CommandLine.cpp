@@ -28,7 +28,8 @@ struct KeywordRow {
     Match match;
     Argument argument;
     Action action;
-    std::string_view usage;
+    std::string_view argumentForm;  // for the usage text
+    std::string_view description;
 };
 
 // The process ends here: 1 when the action succeeded, 0 otherwise.
@@ -39,80 +40,82 @@ struct KeywordRow {
 constexpr std::array kKeywordRows{
     KeywordRow{"verify", Match::Prefix, Argument::None,
                [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); },
-               "compare the printer with the configuration in memory; exit code 1 passed, 0 failed"},
+               "", "compare the printer with the configuration in memory; exit code 1 passed, 0 failed"},
     KeywordRow{"verifycfg", Match::Prefix, Argument::None,
-               [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); }, "same as verify"},
+               [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); }, "", "same as verify"},
     KeywordRow{"writefile:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdWriteFile(arg); },
-               "<path>  write the configuration in memory to a configuration file"},
+               "<path>", "write the configuration in memory to a configuration file"},
     KeywordRow{"reset", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdReset(); },
-               "reset the printer"},
+               "", "reset the printer"},
     KeywordRow{"autobaud", Match::Prefix, Argument::None,
-               [](CommandActions& a, const std::string&) { a.CmdAutoBaud(); }, "detect the printer's baud rate"},
+               [](CommandActions& a, const std::string&) { a.CmdAutoBaud(); }, "", "detect the printer's baud rate"},
     KeywordRow{"portsetup", Match::Prefix, Argument::AfterSeparator,
                [](CommandActions& a, const std::string& arg) { a.CmdPortSetup(arg); },
-               ":<settings>  set up the serial line (\"baud=9600 parity=N data=8 stop=1\")"},
+               ":<settings>", "set up the serial line (\"baud=9600 parity=N data=8 stop=1\")"},
     KeywordRow{"handshake", Match::Prefix, Argument::AfterSeparator,
                [](CommandActions& a, const std::string& arg) { a.CmdHandshake(arg); },
-               ":hardware|xon|none  set the flow control"},
+               ":<kind>", "flow control: hardware, xon or none"},
     KeywordRow{"map:", Match::Prefix, Argument::Rest,
-               [](CommandActions& a, const std::string& arg) { a.CmdMap(arg); }, "<path>  load a map file"},
+               [](CommandActions& a, const std::string& arg) { a.CmdMap(arg); }, "<path>", "load a map file"},
     KeywordRow{"isfw:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { EndProcess(a.CmdIsFw(arg)); },
-               "<id>  check the firmware identifier's first 6 characters; exit code 1 matches, 0 not"},
+               "<id>", "check the firmware identifier's first 6 characters; exit code 1 matches, 0 not"},
     KeywordRow{"isfwr:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { EndProcess(a.CmdIsFwr(arg)); },
-               "<id>  check the whole firmware identifier; exit code 1 matches, 0 not"},
+               "<id>", "check the whole firmware identifier; exit code 1 matches, 0 not"},
     KeywordRow{"maplock:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdMapLock(arg); },
-               "<path>  accept wrong lock values from now on, load a map file"},
+               "<path>", "accept wrong lock values from now on, load a map file"},
     KeywordRow{"delay:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdDelay(AtoI(arg)); },
-               "<ms>  accept wrong lock values from now on, wait"},
+               "<ms>", "accept wrong lock values from now on, wait"},
     KeywordRow{"optslock:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdOptsLock(arg); },
-               "<path>  accept wrong lock values from now on, load an options file"},
+               "<path>", "accept wrong lock values from now on, load an options file"},
     KeywordRow{"readfile:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdReadFile(arg); },
-               "<path>  read a configuration file and keep it for the main window"},
+               "<path>", "read a configuration file and keep it for the main window"},
     KeywordRow{"ser:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdSer(arg); },
-               "<11 characters>  program the serial number"},
+               "<11 characters>", "program the serial number"},
     KeywordRow{"gtser:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdGtSer(arg); },
-               "<text>  program the serial number, second form"},
+               "<text>", "program the serial number, second form"},
     KeywordRow{"manu:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdManu(arg); },
-               "<text>  program the manufacture id (at most 12 characters)"},
+               "<text>", "program the manufacture id (at most 12 characters)"},
     KeywordRow{"desc:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdDesc(arg); },
-               "<text>  program the description (at most 48 characters)"},
+               "<text>", "program the description (at most 48 characters)"},
     KeywordRow{"readcfg", Match::Prefix, Argument::None,
                [](CommandActions& a, const std::string&) { a.CmdReadCfg(); },
-               "read the printer's configuration into memory"},
+               "", "read the printer's configuration into memory"},
     KeywordRow{"writecfg", Match::Prefix, Argument::None,
                [](CommandActions& a, const std::string&) { a.CmdWriteCfg(); },
-               "write the configuration in memory to the printer"},
+               "", "write the configuration in memory to the printer"},
     KeywordRow{"cfg", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdWriteCfg(); },
-               "same as writecfg"},
+               "", "same as writecfg"},
     KeywordRow{"port:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdPort(arg); },
-               "<name>  use this port (COM1, LPT1, USB001, 192.168.0.9:9100, /dev/ttyUSB0 ...)"},
+               "<name>", "use this port (COM1, LPT1, USB001, 192.168.0.9:9100, /dev/ttyUSB0 ...)"},
     KeywordRow{"s", Match::Exact, Argument::None, [](CommandActions& a, const std::string&) { a.CmdSilent(1); },
-               "silent: box errors only"},
+               "", "silent: box errors only"},
     KeywordRow{"sa", Match::Exact, Argument::None, [](CommandActions& a, const std::string&) { a.CmdSilent(2); },
-               "silent: box nothing"},
+               "", "silent: box nothing"},
     KeywordRow{"flash:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdFlash(arg); },
-               "<prefix>  update the firmware from the newest matching boot file, unattended"},
+               "<prefix>", "update the firmware from the newest matching boot file, unattended"},
     KeywordRow{"flashbaud:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdFlashBaud(arg); },
-               "<baud>  baud rate of the next firmware update"},
+               "<baud>", "baud rate of the next firmware update"},
     KeywordRow{"files", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdFiles(); },
-               "show the printer's files, then end without the main window"},
+               "", "show the printer's files, then end without the main window"},
     KeywordRow{"exit", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdExit(); },
-               "end without the main window once the last parameter is done"},
+               "", "end without the main window once the last parameter is done"},
 };
+
+constexpr size_t kUsageColumn = 26;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -191,14 +194,15 @@ std::string UsageText() {
     for (const KeywordRow& row : kKeywordRows) {
         std::string line = "  ";
         line += row.keyword;
-        // Usage texts that begin with the argument's form follow the keyword directly.
-        bool argumentFirst = !row.usage.empty() && (row.usage.front() == '<' || row.usage.front() == ':');
-        line += argumentFirst ? "" : "  ";
-        line += row.usage;
+        line += row.argumentForm;
+        line.resize(std::max(line.size() + 2, kUsageColumn), ' ');
+        line += row.description;
         text += line;
         text += '\n';
     }
-    text += "  <path>  read a configuration file (the main window then starts empty)\n";
+    std::string pathLine = "  <path>";
+    pathLine.resize(kUsageColumn, ' ');
+    text += pathLine + "read a configuration file (the main window then starts empty)\n";
     text +=
         "\n"
         "Exit codes: verify, isfw: and isfwr: end with 1 (passed) or 0 (failed); other runs with 0;\n"
