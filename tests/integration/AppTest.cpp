@@ -1,0 +1,143 @@
+// The varnel program run headless, as a production script runs it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "io/FileSettingsStore.h"
+#include "io/SettingsStore.h"
+#include "support/TestPaths.h"
+
+namespace varnel {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs varnel in `dir` with no display and the settings store in that folder.
+RunResult RunVarnel(const TempDir& dir, const std::vector<std::string>& parameters) {
+    std::string outPath = dir.File("stdout.txt");
+    std::string errPath = dir.File("stderr.txt");
+    std::string exe = test::VarnelExe();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
+        ::unsetenv("QT_QPA_PLATFORM");
+        ::setenv("VARNEL_SETTINGS", dir.File("registry.reg").c_str(), 1);
+        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0) ::_exit(127);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        std::vector<char*> argv;
+        argv.push_back(exe.data());
+        std::vector<std::string> copies = parameters;
+        for (std::string& parameter : copies) argv.push_back(parameter.data());
+        argv.push_back(nullptr);
+        ::execv(exe.c_str(), argv.data());
+        ::_exit(127);
+    }
+    RunResult result;
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFileBytes(outPath);
+    result.err = ReadFileBytes(errPath);
+    return result;
+}
+
+// Time stamps differ from run to run; everything else of the log is fixed.
+std::string MaskTimeStamps(const std::string& log) {
+    static const std::regex stamp(
+        "(Sunday|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday), "
+        "(January|February|March|April|May|June|July|August|September|October|November|December) "
+        "[0-9]{2}, [0-9]{2}:[0-9]{2}:[0-9]{2}");
+    return std::regex_replace(log, stamp, "<time>");
+}
+
+const std::string kRule(75, '=');
+const std::string kStartBlock =
+    kRule + "\r\nConfiguration Application Invoked:     <time>\r\n" + kRule + "\r\n\r\n";
+const std::string kExitEntry = "Configuration Message: \r\nExiting Printer Configuration.\r\n\r\n";
+const std::string kEndEntry = "Configuration Application Terminated:    <time>\r\n\r\n";
+
+std::optional<std::string> StoredPortName(const TempDir& dir) {
+    FileSettingsStore store(dir.File("registry.reg"));
+    auto value = store.GetValue(kPortSettingsKey, "PortName");
+    if (!value) return std::nullopt;
+    return value->data;
+}
+
+TEST(AppProgram, ExitEndsTheRunWithTheMessageAndABracketedLog) {
+    TempDir dir;
+    RunResult run = RunVarnel(dir, {"exit"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "Configuration Message: Exiting Printer Configuration.\n");
+    EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), kStartBlock + kExitEntry + kEndEntry);
+}
+
+TEST(AppProgram, PortChosenInOneRunIsTheDefaultOfTheNext) {
+    TempDir dir;
+    RunResult first = RunVarnel(dir, {"sa", "port:COM7", "exit"});
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(first.err, "");  // "sa" boxes nothing
+    EXPECT_EQ(StoredPortName(dir), "COM7");
+
+    RunResult second = RunVarnel(dir, {"sa", "exit"});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(StoredPortName(dir), "COM7");
+    std::string run = kStartBlock + kExitEntry + kEndEntry;
+    EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), run + run);
+}
+
+TEST(AppProgram, WithoutParametersAndWithoutDisplayItSaysWhyAndEndsWithThree) {
+    TempDir dir;
+    RunResult run = RunVarnel(dir, {});
+    EXPECT_EQ(run.exitCode, 3);
+    ASSERT_FALSE(run.err.empty());
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_EQ(run.err.rfind("varnel: no display available; the main window cannot open (use \"exit\"", 0), 0u)
+        << run.err;
+    // The shutdown still ran.
+    EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), kStartBlock + kEndEntry);
+}
+
+TEST(AppProgram, VerifyEndsTheProcessAndLooksAtNothingAfterIt) {
+    TempDir dir;
+    // No port and no configuration: the verification fails, so the exit code is 0.
+    RunResult run = RunVarnel(dir, {"sa", "verify", "exit"});
+    EXPECT_EQ(run.exitCode, 0);
+    std::string log = MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log")));
+    EXPECT_EQ(log.find("Exiting Printer Configuration."), std::string::npos);
+    EXPECT_NE(log.find("Configuration Error: \r\n"), std::string::npos);
+    EXPECT_EQ(log.rfind(kEndEntry), log.size() - kEndEntry.size());
+}
+
+TEST(AppProgram, HelpAndVersionAnswerWithoutARun) {
+    TempDir dir;
+    RunResult version = RunVarnel(dir, {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "varnel 2.26.0\n");
+
+    RunResult help = RunVarnel(dir, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: varnel"), std::string::npos);
+    EXPECT_NE(help.out.find("\n  flashbaud:<baud>"), std::string::npos);
+    EXPECT_NE(help.out.find("\n  exit "), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.File("Varnel.log")), "");
+}
+
+}  // namespace
+}  // namespace varnel
