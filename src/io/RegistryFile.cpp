@@ -190,7 +190,10 @@ public:
     explicit Parser(std::string_view text) : text_(DecodeFileText(text)), lines_(SplitLines(text_)) {}
 
     RegistryParseResult Run() {
-        for (index_ = 0; index_ < lines_.size(); ++index_) ParseLine(Trim(lines_[index_]));
+        for (index_ = 0; index_ < lines_.size(); ++index_) {
+            firstLineOfEntry_ = index_;
+            ParseLine(Trim(lines_[index_]));
+        }
         return std::move(result_);
     }
 
@@ -198,7 +201,7 @@ private:
     void Problem(std::string what) {
         if (!result_.complete) return;
         result_.complete = false;
-        result_.problemLine = static_cast<int>(index_) + 1;
+        result_.problemLine = static_cast<int>(firstLineOfEntry_) + 1;
         result_.problem = std::move(what);
     }
 
@@ -305,6 +308,7 @@ private:
     std::string text_;
     std::vector<std::string_view> lines_;
     std::size_t index_ = 0;
+    std::size_t firstLineOfEntry_ = 0;  // where a value continued over several lines starts
     bool headerSeen_ = false;
     std::optional<std::string> currentKey_;
     bool inDeletedKey_ = false;

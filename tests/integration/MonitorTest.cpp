@@ -74,6 +74,7 @@ TEST_F(MonitorTest, TheMonitorPrintsEachReportWithBothCodes) {
         {16, 5, "Caf\xE9 \x80 \x93" "5\x94"},               // Windows-1252
         {0, 5, "two\r\nlines"},
         {65535, 10, ""},
+        {0, 10, std::string("ends at\0 the zero byte", 23)},
     };
     const std::string script =
         "'" + MonitorExe() + "' >'" + dir.File("monitor.out") + "' 2>'" + dir.File("monitor.err") + "' & monitor=$!\n"
@@ -94,7 +95,8 @@ TEST_F(MonitorTest, TheMonitorPrintsEachReportWithBothCodes) {
               "5 5 Gr\xC3\xB6\xC3\x9F" "e 80 mm\n"
               "16 5 Caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9C" "5\xE2\x80\x9D\n"
               "0 5 two lines\n"
-              "65535 10 \n");
+              "65535 10 \n"
+              "0 10 ends at\n");
 }
 
 TEST_F(MonitorTest, WithoutAMonitorOnTheBusReportsAreSkippedPromptly) {

@@ -196,6 +196,7 @@ TEST(RegistryFileRead, ReportsTheFirstProblemAndKeepsWhatItUnderstood) {
         {"key not closed", "REGEDIT4\n[K]\n\"Good\"=dword:1\n[Other\n", 4},
         {"stray text", "REGEDIT4\n[K]\nGood=1\n\"Good\"=dword:1\n", 3},
         {"hex continued past the end", "REGEDIT4\n[K]\n\"Good\"=dword:1\n\"Bad\"=hex:01,\\\n", 4},
+        {"bad byte on a continuation line", "REGEDIT4\n[K]\n\"Bad\"=hex:01,\\\n  02,\\\n  0x\n\"Good\"=dword:1\n", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
