@@ -13,6 +13,7 @@
 #include "base/Clock.h"
 #include "base/ExitRequest.h"
 #include "io/FileSettingsStore.h"
+#include "ui/DbusMonitorNotifier.h"
 #include "ui/Display.h"
 #include "ui/MainWindowRunner.h"
 #include "ui/QtUserInterface.h"
@@ -31,7 +32,8 @@ constexpr const char* kNoDisplayText =
 int RunApplication(UserInterface& ui, Clock& clock, const std::vector<std::string>& parameters,
                    const std::function<int(CVarnelApp&)>& openMainWindow) {
     FileSettingsStore store(DefaultSettingsPath());
-    CVarnelApp app(store, clock, ui, nullptr);
+    DbusMonitorNotifier monitor;
+    CVarnelApp app(store, clock, ui, &monitor);
     app.Startup();
     if (std::optional<int> exitCode = app.RunCommandLine(parameters)) return *exitCode;
     try {

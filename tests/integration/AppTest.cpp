@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -123,6 +124,29 @@ TEST(AppProgram, VerifyEndsTheProcessAndLooksAtNothingAfterIt) {
     EXPECT_EQ(log.find("Exiting Printer Configuration."), std::string::npos);
     EXPECT_NE(log.find("Configuration Error: \r\n"), std::string::npos);
     EXPECT_EQ(log.rfind(kEndEntry), log.size() - kEndEntry.size());
+}
+
+TEST(AppProgram, ReportsReachTheStatusMonitorOnTheSessionBus) {
+    std::string monitor = test::BinaryDir() + "/tools/monitor/varnel-monitor";
+    if (::access(monitor.c_str(), X_OK) != 0) GTEST_SKIP() << "built without the status monitor";
+    if (std::system("command -v dbus-run-session >/dev/null 2>&1") != 0) GTEST_SKIP() << "no dbus-run-session";
+    TempDir dir;
+    const std::string script =
+        "cd '" + dir.path() + "' || exit 2\n"
+        "unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM\n"
+        "export VARNEL_SETTINGS='" + dir.File("registry.reg") + "'\n"
+        "'" + monitor + "' >monitor.out 2>monitor.err & monitor=$!\n"
+        "tries=0\n"
+        "until dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+        "org.freedesktop.DBus.NameHasOwner string:com.pellam.Monitor 2>/dev/null | grep -q true; do\n"
+        "  tries=$((tries+1)); if [ $tries -gt 200 ]; then kill $monitor; exit 3; fi; sleep 0.05\n"
+        "done\n"
+        "'" + test::VarnelExe() + "' sa port:COM4 exit 2>varnel.err || exit 4\n"
+        "{ kill $monitor; wait $monitor; } 2>/dev/null; exit 0\n";
+    test::WriteFileBytes(dir.File("run.sh"), script);
+    int status = std::system(("dbus-run-session -- sh '" + dir.File("run.sh") + "' 2>'" + dir.File("bus.err") + "'").c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFileBytes(dir.File("bus.err"));
+    EXPECT_EQ(ReadFileBytes(dir.File("monitor.out")), "3 5 Exiting Printer Configuration.\n");
 }
 
 TEST(AppProgram, HelpAndVersionAnswerWithoutARun) {
