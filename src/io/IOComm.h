@@ -17,6 +17,7 @@ class Clock;
 class Reporter;
 class SettingsStore;
 class UserInterface;
+struct RetryState;
 
 // The operating system family and major version; they decide the parallel status rules. Linux
 // answers as the NT family; tests set other values.
@@ -100,12 +101,14 @@ private:
     void NormaliseFlowControl(bool touchDsrOnXonXoff);
     void ApplyHandshakeBits(int kind);
     bool CloseHandleWithRetry();
+    bool Reconnect(RetryState& retry);
     void SendExtra(const std::string& text);
     void Fail(const std::string& text);
     void FailWithError(const std::string& prefix);
     void ReportText(const std::string& text);
 
-    int64_t BlockWrite(const char* data, size_t count);
+    std::string Substituted(const char* data, size_t count) const;
+    int64_t BlockWrite(std::string_view data);
     int64_t BlockRead(char* buffer, size_t size);
     int64_t DeviceRead(char* buffer, size_t size);
     bool ModemDsrOn();
@@ -125,6 +128,7 @@ private:
     bool errorFlag_ = false;
     std::string lastErrorText_;
     bool reopenBeforeOutput_ = false;
+    bool reconnecting_ = false;
     uint32_t bytesWritten_ = 0;
     OsVersion os_;
     PortLock portLock_;
