@@ -12,6 +12,8 @@
 #include "base/ExitRequest.h"
 #include "base/MonitorNotifier.h"
 #include "base/UserInterface.h"
+#include "io/ClosePortOnFailure.h"
+#include "io/IOComm.h"
 #include "io/SettingsStore.h"
 
 namespace varnel {
@@ -34,16 +36,27 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
-CVarnelApp::CVarnelApp(SettingsStore& store, Clock& clock, UserInterface& ui, MonitorNotifier* monitor)
-    : store_(store), clock_(clock), ui_(ui), monitor_(monitor), timeStamp_(CurrentTimeStamp) {}
+CVarnelApp::CVarnelApp(SettingsStore& store, Clock& clock, UserInterface& ui, MonitorNotifier* monitor,
+                       std::unique_ptr<PortBackend> portBackend)
+    : store_(store), clock_(clock), ui_(ui), monitor_(monitor), timeStamp_(CurrentTimeStamp) {
+    if (!portBackend) portBackend = MakeSystemPortBackend();
+    port_ = std::make_unique<IOComm>(store_, clock_, *this, std::move(portBackend), &ui_);
+}
 
 CVarnelApp::~CVarnelApp() {
     try {
         Shutdown();
+        port_.reset();
     } catch (...) {
         // A destructor must not throw; the shutdown's writes are best effort like every report.
     }
 }
+
+ProtocolContext CVarnelApp::Context() {
+    return ProtocolContext{model_, *port_, *this, clock_, ui_, *this, preInitSequence_};
+}
+
+int CVarnelApp::ClosePortOnFailure(int result) { return varnel::ClosePortOnFailure(*port_, *this, result); }
 
 void CVarnelApp::Startup() {
     started_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,12 +10,15 @@
 #include "app/CommandActions.h"
 #include "app/MainWindowPort.h"
 #include "base/Reporter.h"
+#include "io/PortBackend.h"
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
+#include "protocol/ProtocolContext.h"
 
 namespace varnel {
 
 class Clock;
+class IOComm;
 class MonitorNotifier;
 class SettingsStore;
 class UserInterface;
@@ -48,9 +52,12 @@ struct RunState {
 // carries out the command-line actions.
 class CVarnelApp : public Reporter, public ModelObserver, public CommandActions {
 public:
-    // `monitor` may be null (no status monitor reachable).
-    CVarnelApp(SettingsStore& store, Clock& clock, UserInterface& ui, MonitorNotifier* monitor);
-    // Runs the shutdown if the start-up ran and Shutdown was not called yet.
+    // `monitor` may be null (no status monitor reachable). `portBackend` carries the platform
+    // calls of the port object; null takes the system's (tests hand in a fake).
+    CVarnelApp(SettingsStore& store, Clock& clock, UserInterface& ui, MonitorNotifier* monitor,
+               std::unique_ptr<PortBackend> portBackend = nullptr);
+    // Runs the shutdown if the start-up ran and Shutdown was not called yet, then releases the
+    // port object.
     ~CVarnelApp() override;
     CVarnelApp(const CVarnelApp&) = delete;
     CVarnelApp& operator=(const CVarnelApp&) = delete;
@@ -71,6 +78,9 @@ public:
     int ShowStatus(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
     int NotifyMonitor(const std::string& text, int eventCode, int severity);
     int WriteLog(const std::string& text);
+    // Closes the port; reports the communications error when `result` is 0. Returns 0 for -1,
+    // else `result`.
+    int ClosePortOnFailure(int result);
     void BeginQuietProbing() override;
     void EndQuietProbing() override;
 
@@ -98,6 +108,10 @@ public:
     UserInterface& ui() { return ui_; }
     // Sent at the start of every printer exchange (built from "Pre_Init_Command").
     std::string& preInitSequence() { return preInitSequence_; }
+    // The one port object of all ordinary printer work.
+    IOComm& port() { return *port_; }
+    // What the printer operations work with.
+    ProtocolContext Context();
 
     // Command-line actions.
     int CmdVerify() override;
@@ -154,6 +168,8 @@ private:
     std::function<std::string()> timeStamp_;
     bool started_ = false;
     bool shutDown_ = false;
+    // Last, so it goes first: closing it may still report through the members above.
+    std::unique_ptr<IOComm> port_;
 };
 
 }  // namespace varnel

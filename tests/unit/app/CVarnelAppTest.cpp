@@ -11,6 +11,7 @@
 #include "base/MonitorNotifier.h"
 #include "io/SettingsStore.h"
 #include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
 #include "support/TestPaths.h"
@@ -75,7 +76,15 @@ protected:
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;
     RecordingMonitor monitor_;
-    CVarnelApp app_{store_, clock_, ui_, &monitor_};
+    test::FakePortBackend* backend_ = nullptr;  // owned by the application's port
+    CVarnelApp app_{store_, clock_, ui_, &monitor_, FakeBackend()};
+
+private:
+    std::unique_ptr<PortBackend> FakeBackend() {
+        auto backend = std::make_unique<test::FakePortBackend>();
+        backend_ = backend.get();
+        return backend;
+    }
 };
 
 TEST_F(AppTest, StartupWritesTheStartBlockAndRemembersTheWorkingDirectory) {
@@ -108,7 +117,7 @@ TEST_F(AppTest, ExitRunLogsStartMessageAndEndAndSavesThePort) {
 
 TEST_F(AppTest, DestructionRunsTheShutdownOnce) {
     {
-        CVarnelApp app(store_, clock_, ui_, nullptr);
+        CVarnelApp app(store_, clock_, ui_, nullptr, std::make_unique<test::FakePortBackend>());
         app.SetTimeStampSource([] { return std::string(kStamp); });
         app.Startup();
         app.CmdPort("LPT1");
@@ -118,7 +127,7 @@ TEST_F(AppTest, DestructionRunsTheShutdownOnce) {
 }
 
 TEST_F(AppTest, AppThatNeverStartedWritesNothingOnDestruction) {
-    { CVarnelApp app(store_, clock_, ui_, nullptr); }
+    { CVarnelApp app(store_, clock_, ui_, nullptr, std::make_unique<test::FakePortBackend>()); }
     EXPECT_FALSE(LogExists());
     EXPECT_EQ(store_.writes, 0);
 }
@@ -149,7 +158,7 @@ TEST_F(AppTest, NextRunStartsWithThePortOfThePreviousOne) {
     app_.RunCommandLine({"port:192.168.0.9:9100", "exit"});
     app_.Shutdown();
 
-    CVarnelApp next(store_, clock_, ui_, nullptr);
+    CVarnelApp next(store_, clock_, ui_, nullptr, std::make_unique<test::FakePortBackend>());
     next.Startup();
     EXPECT_EQ(next.model().portName, "192.168.0.9:9100");
 }
@@ -206,7 +215,7 @@ TEST_F(AppTest, StatusNeedsAStatusLine) {
 }
 
 TEST_F(AppTest, WithoutAMonitorReportsStillLogAndBox) {
-    CVarnelApp app(store_, clock_, ui_, nullptr);
+    CVarnelApp app(store_, clock_, ui_, nullptr, std::make_unique<test::FakePortBackend>());
     EXPECT_EQ(app.ReportError("Bad", event::kGeneral), 1);
     EXPECT_EQ(ui_.boxes.size(), 1u);
     EXPECT_EQ(Log(), "Configuration Error: \r\nBad\r\n\r\n");
@@ -263,6 +272,28 @@ TEST_F(AppTest, ErrorBeforeTheMainWindowIsBoxedWithoutStatusText) {
     EXPECT_EQ(app_.ReportError("Early", event::kGeneral), 1);
     EXPECT_EQ(ui_.boxes, std::vector<std::string>{"Configuration Error: Early"});
     EXPECT_EQ(app_.ShowStatus("Early status", event::kGeneral), 0);
+}
+
+TEST_F(AppTest, ClosePortOnFailureReportsOnlyAFailedRequest) {
+    app_.CmdSilent(2);
+    EXPECT_EQ(app_.ClosePortOnFailure(1), 1);
+    EXPECT_EQ(app_.ClosePortOnFailure(-1), 0);
+    EXPECT_FALSE(LogExists());
+    EXPECT_EQ(app_.ClosePortOnFailure(0), 0);
+    EXPECT_EQ(Log(),
+              "Configuration Error: \r\nClosing communications Port due to an Error. Communications request "
+              "Failed.\r\n\r\n");
+    ASSERT_FALSE(monitor_.notifications.empty());
+    EXPECT_EQ(monitor_.notifications.back().eventCode, 4);
+}
+
+TEST_F(AppTest, ContextHandsOutTheApplicationsOwnParts) {
+    ProtocolContext context = app_.Context();
+    EXPECT_EQ(&context.model, &app_.model());
+    EXPECT_EQ(&context.port, &app_.port());
+    EXPECT_EQ(&context.reporter, static_cast<Reporter*>(&app_));
+    EXPECT_EQ(&context.observer, static_cast<ModelObserver*>(&app_));
+    EXPECT_EQ(&context.preInitSequence, &app_.preInitSequence());
 }
 
 TEST_F(AppTest, DelayWaitsOnTheClockAndSetsTheLockOverride) {
