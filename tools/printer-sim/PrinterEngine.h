@@ -48,6 +48,7 @@ public:
     std::optional<Micros> NextWake() const;
     // While busy the printer takes no data off the line.
     bool Busy(Micros now) const { return now < busyUntil_; }
+    Micros BusyUntil() const { return busyUntil_; }
 
     // True once after every change of what the state file holds.
     bool TakeStateChanged();
