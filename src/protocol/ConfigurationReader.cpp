@@ -1,0 +1,376 @@
+#include "protocol/ConfigurationReader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "base/Clock.h"
+#include "base/Reporter.h"
+#include "io/ClosePortOnFailure.h"
+#include "io/IOComm.h"
+#include "model/ConfigFileWriter.h"
+#include "model/ConfigModel.h"
+#include "model/MapFile.h"
+#include "model/ModelObserver.h"
+#include "model/OptionsFile.h"
+#include "protocol/ExchangeOpening.h"
+#include "protocol/FieldCodec.h"
+#include "protocol/Identification.h"
+#include "protocol/PrinterCommands.h"
+#include "protocol/ProtocolContext.h"
+#include "protocol/SaveQuestion.h"
+
+namespace varnel {
+namespace {
+
+constexpr size_t kReplyBufferSize = 300;
+constexpr int kMaxReadFailures = 10;
+constexpr int kRetryPauseMs = 50;
+constexpr int kReplyWaitMs = 2000;
+constexpr size_t kByteReadLength = cmd::kByteReadReplyLength;
+constexpr size_t kByteReadLengthAfterFailure = 20;
+constexpr size_t kStringReplyOverhead = 4;  // "~r", the table byte and the closing zero
+constexpr size_t kStringReplyTextStart = 3;
+constexpr size_t kByteReplyDataIndex = 3;
+constexpr size_t kDiscardAfterWrongStringHead = 20;
+constexpr size_t kDiscardAfterWrongByteHead = 10;
+constexpr size_t kDiscardAfterWrongSecondByteHead = 20;
+// Text settings are read with short time-outs on device ports.
+constexpr uint32_t kTextTimeoutMs = 60, kTextTimeoutPerByteMs = 3;
+constexpr uint32_t kNormalTimeoutMs = 600, kNormalTimeoutPerByteMs = 30;
+
+constexpr std::string_view kMissingPort = "I/O Port not specified, or I/O Port not specified before verify parameter.";
+constexpr std::string_view kTooManyFailures = "Read failures exceeded 10, aborting.";
+constexpr std::string_view kTableOutOfRange =
+    "Internal error reading configuration from printer. Table# out of range.";
+constexpr std::string_view kOffsetOutOfRange =
+    "Internal error reading configuration from printer. Offset out of range.";
+constexpr std::string_view kVerificationFailed =
+    "Verification of printer's configuration has failed, see \"Varnel.log\" for log history.";
+constexpr std::string_view kStringReplyHead = "~r";
+constexpr std::string_view kUndeterminedValue = "Undetermined value";
+constexpr std::string_view kSettingModel = "Model";
+constexpr std::string_view kFileComment = "File_Comment";
+
+std::string SeriesMismatchText(const std::string& configured, const std::string& printer) {
+    return "Configuration for Series: " + configured + " does not match attached printer, Series " + printer +
+           ".  Load correct configuration for this printer from file or by reading it from the attached printer.";
+}
+
+// One reply, read into the start of a zeroed buffer that always keeps a zero byte after it.
+class Reply {
+public:
+    void Zero() {
+        bytes_.fill('\0');
+        size_ = 0;
+    }
+    bool ReadFrom(IOComm& port, size_t maxBytes) {
+        Zero();
+        return Append(port, maxBytes);
+    }
+    // Reads more bytes behind those already held; false when none arrived.
+    bool Append(IOComm& port, size_t maxBytes) {
+        maxBytes = std::min(maxBytes, kReplyBufferSize - 1 - size_);
+        if (maxBytes == 0) return false;
+        const int got = port.Input(bytes_.data() + size_, maxBytes);
+        if (got <= 0) return false;
+        size_ += static_cast<size_t>(got);
+        return true;
+    }
+    bool StartsWith(std::string_view head) const { return std::string_view(bytes_.data(), size_).substr(0, head.size()) == head; }
+    void DropFirstByte() {
+        std::memmove(bytes_.data(), bytes_.data() + 1, kReplyBufferSize - 1);
+        bytes_.back() = '\0';
+        if (size_ > 0) --size_;
+    }
+    size_t size() const { return size_; }
+    uint8_t Byte(size_t index) const { return static_cast<uint8_t>(bytes_[index]); }
+    // The text from `start` up to the first zero byte.
+    std::string TextFrom(size_t start) const { return std::string(bytes_.data() + start); }
+    bool HasZeroAfter(size_t start) const {
+        return start < size_ && std::memchr(bytes_.data() + start, '\0', size_ - start) != nullptr;
+    }
+
+private:
+    std::array<char, kReplyBufferSize> bytes_{};
+    size_t size_ = 0;
+};
+
+enum class Outcome { Done, Again, PortFailed };
+
+class ConfigurationRun {
+public:
+    ConfigurationRun(ProtocolContext& context, ReadMode mode)
+        : context_(context), model_(context.model), reporter_(context.reporter), port_(context.port),
+          verify_(mode == ReadMode::Verify) {}
+
+    int Run() {
+        if (!Prepare()) return 0;
+        if (!OpenExchange(context_)) return ClosePortOnFailure(port_, reporter_, 0);
+        for (int row = 0; row < kMaxMapRows;) {
+            if (failures_ > kMaxReadFailures) {
+                reporter_.ReportError(std::string(kTooManyFailures), event::kExchangeEnd, kSeverityError);
+                return ClosePortOnFailure(port_, reporter_, -1);
+            }
+            const Outcome outcome = ReadEntry(model_.mapEntries[row]);
+            if (outcome == Outcome::PortFailed) return ClosePortOnFailure(port_, reporter_, 0);
+            if (outcome == Outcome::Done) ++row;
+        }
+        return Finish();
+    }
+
+private:
+    bool Prepare() {
+        progress_ = verify_ ? "Verifing" : "Reading";
+        // A verification changes nothing of the configuration, its comment included.
+        if (!verify_) model_.comment.clear();
+        model_.model.clear();
+        reporter_.ShowStatus(verify_ ? "Begining Configuration Verification." : "Begining Configuration Reading.",
+                             event::kConfigExchange, kSeverityMessage);
+        if (!RequirePortName(context_, kMissingPort, event::kGeneral)) return false;
+        if (!model_.mapFilePath.empty() &&
+            !ReadMapFile(model_, model_.mapEntries, model_.mapFilePath, false, reporter_)) {
+            reporter_.ReportError("Error reading map File: " + model_.mapFilePath, event::kGeneral, kSeverityError);
+            return false;
+        }
+        if (!IdentifyPrinter(context_)) return false;
+
+        const int modelRow = FindSetting(model_.settings, kSettingModel);
+        const std::string configuredModel = modelRow < 0 ? std::string() : model_.settings[modelRow].text;
+        if (configuredModel != model_.model) {
+            if (verify_) {
+                reporter_.ReportError(SeriesMismatchText(configuredModel, model_.model), event::kGeneral,
+                                      kSeverityError);
+                return false;
+            }
+            StartNewConfiguration();
+        }
+        if (model_.options[0].name.empty()) LocateOptionsFile(model_, model_.model, reporter_);
+        reporter_.ShowStatus(progress_, event::kGeneral, kSeverityMessage);
+        return true;
+    }
+
+    // The printer holds another model's configuration: start from an empty one for it.
+    void StartNewConfiguration() {
+        AskToSaveModifiedConfiguration(context_);
+        ClearSettings(model_.settings);
+        model_.configFilePath.clear();
+        context_.observer.UpdateTitle();
+        UpdateFileTimeStamp(model_);
+        model_.comment.clear();
+        LocateOptionsFile(model_, model_.model, reporter_);
+        model_.configFilePath.clear();
+    }
+
+    Outcome ReadEntry(const MapEntry& entry) {
+        const std::string& name = entry.name;
+        if (name.empty() || name == kFileComment) return Outcome::Done;
+        if (name == kMapModelName) {
+            if (!verify_) StoreModelText(entry);
+            return Outcome::Done;
+        }
+        if (name == kMapFirmwareName || name == kLockRowName) return Outcome::Done;
+        const int existing = FindSetting(model_.settings, name);
+        // Only settings that may be written are compared.
+        if (verify_ && existing >= 0 && !IsWritable(model_.options, name)) return Outcome::Done;
+        const int choice = FindOption(model_.options, name, -1);
+        if (choice < 0) return Outcome::Done;
+
+        const int target = TargetRow(name);
+        if (target < 0) return Outcome::Done;
+        const std::string& valueText = model_.options[choice].valueText;
+        const bool isText = !valueText.empty() && (valueText[0] == 'S' || valueText[0] == 's');
+        return isText ? ReadText(entry, target) : ReadNumber(entry, target);
+    }
+
+    // The settings row a value goes into; in read mode a new row when the setting has none.
+    int TargetRow(const std::string& name) {
+        const int existing = FindSetting(model_.settings, name);
+        if (existing >= 0 || verify_) return existing;
+        const int free = FindSetting(model_.settings, "");
+        if (free < 0) ReportNoFreeRow(name);
+        return free;
+    }
+
+    void ReportNoFreeRow(const std::string& name) {
+        reporter_.ReportError(name + " not read from printer, the configuration has no free row.", event::kGeneral,
+                              kSeverityError);
+    }
+
+    void StoreModelText(const MapEntry& entry) {
+        int row = FindSetting(model_.settings, kSettingModel);
+        if (row < 0) row = FindSetting(model_.settings, "");
+        if (row < 0) return ReportNoFreeRow(entry.name);
+        model_.settings[row].name = entry.name;
+        model_.settings[row].text = entry.text;
+    }
+
+    void AnnounceRequest() {
+        progress_ += '*';
+        reporter_.ShowStatus(progress_, event::kGeneral, kSeverityMessage);
+    }
+
+    void CountWrongHead(size_t discardBytes) {
+        std::array<char, kReplyBufferSize> discard{};
+        port_.Input(discard.data(), discardBytes);
+        ++failures_;
+        pauseMs_ = kRetryPauseMs;
+    }
+
+    // Sends a request and reads its reply; false when the port failed or nothing arrived.
+    bool Request(const std::string& command, size_t readLength) {
+        if (!port_.OutputString(command)) return false;
+        if (pauseMs_ > 0) context_.clock.Sleep(pauseMs_);
+        port_.WaitOutput(kReplyWaitMs);
+        return reply_.ReadFrom(port_, readLength);
+    }
+
+    Outcome ReadText(const MapEntry& entry, int target) {
+        const auto table = static_cast<uint8_t>(entry.table);
+        AnnounceRequest();
+        const bool device = port_.GetPortType() == PortKind::Device;
+        if (device && !port_.SetTimeouts(kTextTimeoutMs, kTextTimeoutPerByteMs)) return Outcome::PortFailed;
+
+        // A text as wide as the buffer is read as far as the buffer holds it, with its zero byte.
+        const int64_t wanted = int64_t{entry.width} + int64_t{kStringReplyOverhead};
+        const size_t readLength = static_cast<size_t>(std::clamp<int64_t>(wanted, 1, kReplyBufferSize - 1));
+        if (!Request(cmd::TableRead(table), readLength)) return Outcome::PortFailed;
+        if (!reply_.StartsWith(kStringReplyHead)) {
+            reply_.DropFirstByte();
+            if (!reply_.StartsWith(kStringReplyHead)) {
+                CountWrongHead(kDiscardAfterWrongStringHead);
+                return Outcome::Again;
+            }
+            // The stray byte took the place of the reply's last byte, which is still on its way.
+            if (!reply_.HasZeroAfter(kStringReplyTextStart) && reply_.size() < readLength)
+                reply_.Append(port_, readLength - reply_.size());
+        }
+
+        const std::string text = reply_.TextFrom(kStringReplyTextStart);
+        SettingRow& row = model_.settings[target];
+        if (verify_ && text != row.text) {
+            reporter_.ReportMessage("String does not verify: \"" + text + "\" vs. \"" + row.text +
+                                        "\"\nContinuing verification.",
+                                    event::kSettingNotWritten, kSeverityMessage);
+            ++failures_;
+        } else {
+            row.name = entry.name;
+            row.text = text;
+        }
+        if (device && !port_.SetTimeouts(kNormalTimeoutMs, kNormalTimeoutPerByteMs)) return Outcome::PortFailed;
+        return Outcome::Done;
+    }
+
+    enum class ByteResult { Data, WrongHead, PortFailed };
+
+    // One byte read: the data byte of the reply, or why there is none.
+    ByteResult ReadByte(uint8_t table, uint8_t offset, size_t discardOnWrongHead, uint8_t& data) {
+        const size_t readLength = pauseMs_ > 0 ? kByteReadLengthAfterFailure : kByteReadLength;
+        if (!Request(cmd::ByteRead(table, offset), readLength)) return ByteResult::PortFailed;
+        if (!reply_.StartsWith(cmd::kByteReadReplyHead)) {
+            reply_.DropFirstByte();
+            if (!reply_.StartsWith(cmd::kByteReadReplyHead)) {
+                CountWrongHead(discardOnWrongHead);
+                return ByteResult::WrongHead;
+            }
+            // The stray byte took the place of the data byte, which is still on its way.
+            if (reply_.size() < kByteReadLength) reply_.Append(port_, kByteReadLength - reply_.size());
+        }
+        data = reply_.Byte(kByteReplyDataIndex);
+        return ByteResult::Data;
+    }
+
+    Outcome ReadNumber(const MapEntry& entry, int target) {
+        AnnounceRequest();
+        const FieldLocation field = DecodeField(entry);
+        const int32_t expected = model_.settings[target].value;
+        if (entry.table > kMaxConfigTable || entry.table < 0) {
+            reporter_.ReportError(std::string(kTableOutOfRange), event::kGeneral, kSeverityError);
+            return Outcome::Done;
+        }
+        const int lastOffset = field.offset + (field.SpansTwoBytes() ? 1 : 0);
+        if (!field.OffsetFits() || lastOffset > kMaxTableOffset) {
+            reporter_.ReportError(std::string(kOffsetOutOfRange), event::kGeneral, kSeverityError);
+            return Outcome::Done;
+        }
+
+        uint8_t data = 0;
+        switch (ReadByte(field.table, static_cast<uint8_t>(field.offset), kDiscardAfterWrongByteHead, data)) {
+            case ByteResult::PortFailed: return Outcome::PortFailed;
+            case ByteResult::WrongHead: return Outcome::Again;
+            case ByteResult::Data: break;
+        }
+        int32_t value = DecodeByteField(field, data);
+        if (field.SpansTwoBytes()) {
+            uint8_t low = 0;
+            switch (ReadByte(field.table, static_cast<uint8_t>(field.offset + 1), kDiscardAfterWrongSecondByteHead,
+                             low)) {
+                case ByteResult::PortFailed: return Outcome::PortFailed;
+                case ByteResult::WrongHead: return Outcome::Again;
+                case ByteResult::Data: break;
+            }
+            value = DecodeWordField(field, data, low);
+        }
+
+        if (!verify_) {
+            SettingRow& row = model_.settings[target];
+            row.name = entry.name;
+            row.value = value;
+            failures_ = 0;
+            return Outcome::Done;
+        }
+        if (value != expected && expected != -1) ReportDifference(entry.name, field, value, expected);
+        return Outcome::Done;
+    }
+
+    std::string OptionText(const std::string& name, int32_t number) const {
+        const int row = FindOption(model_.options, name, number);
+        return row < 0 ? std::string(kUndeterminedValue) : model_.options[row].text;
+    }
+
+    void ReportDifference(const std::string& name, const FieldLocation& field, int32_t value, int32_t expected) {
+        std::string detail;
+        if (field.SpansTwoBytes())
+            detail = "\nPrinter:  \"" + std::to_string(value) + "\"  vs. Configuration file:  \"" +
+                     std::to_string(expected) + "\"";
+        else
+            detail = "\nPrinter:  \"" + OptionText(name, value) + "\"  vs. Configuration file:  \"" +
+                     OptionText(name, expected) + "\"";
+        reporter_.ReportMessage("\"" + name + "\" does not verify." + detail + "\nContinuing verification.",
+                                event::kSettingNotWritten, kSeverityMessage);
+        ++failures_;
+    }
+
+    int Finish() {
+        if (!CloseExchange(context_, "")) return ClosePortOnFailure(port_, reporter_, 0);
+        if (verify_ && failures_ > 0) {
+            reporter_.ReportError(std::string(kVerificationFailed), event::kGeneral, kSeverityError);
+            return 0;
+        }
+        reporter_.ShowStatus(verify_ ? "End Configuration Verification. Verification OK" : "End Reading Configuration.",
+                             event::kExchangeEnd, kSeverityMessage);
+        model_.modified = true;
+        context_.observer.InvalidateView();
+        return 1;
+    }
+
+    ProtocolContext& context_;
+    ConfigModel& model_;
+    Reporter& reporter_;
+    IOComm& port_;
+    const bool verify_;
+    std::string progress_;
+    int failures_ = 0;
+    int pauseMs_ = 0;
+    Reply reply_;
+};
+
+}  // namespace
+
+int ReadConfiguration(ProtocolContext& context, ReadMode mode) {
+    ConfigurationRun run(context, mode);
+    return run.Run();
+}
+
+}  // namespace varnel

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace varnel {
+
+struct ProtocolContext;
+
+enum class ReadMode { Read = 0, Verify = 1 };
+
+// Reads every setting the loaded map and options files describe out of the printer: into the
+// configuration in memory (read mode), or compared with it, every difference reported (verify
+// mode). Returns 1 on success; 0 after a reported failure (in verify mode also when a setting
+// differs), with the port closed.
+int ReadConfiguration(ProtocolContext& context, ReadMode mode);
+
+}  // namespace varnel

@@ -1,0 +1,150 @@
+#include "protocol/ConfigurationWriter.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "base/Reporter.h"
+#include "io/ClosePortOnFailure.h"
+#include "io/IOComm.h"
+#include "model/ConfigModel.h"
+#include "model/MapFile.h"
+#include "model/OptionsFile.h"
+#include "protocol/ExchangeOpening.h"
+#include "protocol/FieldCodec.h"
+#include "protocol/Identification.h"
+#include "protocol/PrinterCommands.h"
+#include "protocol/ProtocolContext.h"
+
+namespace varnel {
+namespace {
+
+constexpr std::string_view kMissingPort =
+    "I/O Port not specified, or I/O Port not specified before configure parameter.";
+constexpr std::string_view kSettingModel = "Model";
+
+// Settings that describe the configuration or the printer rather than live in its tables.
+constexpr std::array<std::string_view, 6> kNeverSent = {
+    "File_Comment", "Firmware_ID", "M80FirmwareID", "M80FirmwareFile", "M80FirmwareLoader", "Pre_Init_Command"};
+
+bool IsNeverSent(std::string_view name) {
+    for (std::string_view skipped : kNeverSent)
+        if (name == skipped) return true;
+    return false;
+}
+
+std::string SeriesMismatchText(const std::string& configured, const std::string& printer) {
+    return "Configuration for Series: " + configured + " does not match attached printer, Series " + printer +
+           ".  Load correct configuration for this printer from file or by reading it from the attached printer.";
+}
+
+class WriteRun {
+public:
+    explicit WriteRun(ProtocolContext& context)
+        : context_(context), model_(context.model), reporter_(context.reporter), port_(context.port) {}
+
+    int Run() {
+        if (!Prepare()) return 0;
+        if (!OpenExchange(context_)) return ClosePortOnFailure(port_, reporter_, 0);
+        for (const SettingRow& row : model_.settings)
+            if (!WriteSetting(row)) return ClosePortOnFailure(port_, reporter_, 0);
+        if (!CloseExchange(context_, cmd::kClosing)) return ClosePortOnFailure(port_, reporter_, 0);
+        reporter_.ShowStatus("End Configuration.", event::kExchangeEnd, kSeverityMessage);
+        return 1;
+    }
+
+private:
+    bool Prepare() {
+        progress_ = "Configurating";
+        if (!RequirePortName(context_, kMissingPort, event::kGeneral)) return false;
+        reporter_.ShowStatus("Begining Configuration.", event::kConfigExchange, kSeverityMessage);
+        if (!model_.mapFilePath.empty() &&
+            !ReadMapFile(model_, model_.mapEntries, model_.mapFilePath, false, reporter_)) {
+            reporter_.ReportError("Error reading map File: " + model_.mapFilePath, event::kGeneral, kSeverityError);
+            return false;
+        }
+        if (!IdentifyPrinter(context_)) return false;
+
+        const int mapModelRow = FindMapRow(model_.mapEntries, kMapModelName);
+        const std::string mapModel = mapModelRow < 0 ? std::string() : model_.mapEntries[mapModelRow].text;
+        if (mapModel.empty()) {
+            reporter_.ReportError("Model not found in map file during configuration.", event::kGeneral,
+                                  kSeverityError);
+            return false;
+        }
+        if (!LocateOptionsFile(model_, mapModel, reporter_)) {
+            reporter_.ReportError("Unable to locate correct Options file.", event::kGeneral, kSeverityError);
+            return false;
+        }
+        const int modelRow = FindSetting(model_.settings, kSettingModel);
+        const std::string configuredModel = modelRow < 0 ? std::string() : model_.settings[modelRow].text;
+        if (configuredModel != model_.model) {
+            reporter_.ReportError(SeriesMismatchText(configuredModel, model_.model), event::kGeneral, kSeverityError);
+            return false;
+        }
+        return true;
+    }
+
+    void AnnounceWrite() {
+        progress_ += '*';
+        reporter_.ShowStatus(progress_, event::kGeneral, kSeverityMessage);
+    }
+
+    // False only when the port failed; refusals are reported and the run goes on.
+    bool WriteSetting(const SettingRow& row) {
+        const int mapRow = FindMapRow(model_.mapEntries, row.name);
+        if (IsNeverSent(row.name)) return true;
+        if (row.name.empty()) return true;
+        if (mapRow < 0) {
+            reporter_.ReportError(row.name + " not programmed into printer, " + row.name + " not found in map file.",
+                                  event::kSettingNotWritten, kSeverityError);
+            return true;
+        }
+        const MapEntry& entry = model_.mapEntries[mapRow];
+        if (row.value == -1) {
+            AnnounceWrite();
+            return port_.OutputString(cmd::StringWrite(static_cast<uint8_t>(entry.table), row.text)) != 0;
+        }
+        return WriteNumber(row, entry);
+    }
+
+    bool WriteNumber(const SettingRow& row, const MapEntry& entry) {
+        AnnounceWrite();
+        const FieldLocation field = DecodeField(entry);
+        if (FindOption(model_.options, row.name, row.value) < 0) {
+            reporter_.ReportError("Configuration setting not found in options list. " + row.name + " = " +
+                                      std::to_string(row.value) + "\nContinuing Configuration.",
+                                  event::kGeneral, kSeverityError);
+            return true;
+        }
+        if (!IsWritable(model_.options, row.name)) return true;
+        if (field.width > kByteFieldWidth && field.width != kWordFieldWidth) {
+            reporter_.ReportError("Field/Bit width greater than 8 must be equal to 16. " + row.name, event::kGeneral,
+                                  kSeverityError);
+            return true;
+        }
+        // A wrapped offset byte would change some other setting.
+        const int lastOffset = field.offset + (field.width == kWordFieldWidth ? 1 : 0);
+        if (!field.OffsetFits() || lastOffset > kMaxTableOffset) {
+            reporter_.ReportError("Internal error writing configuration to printer. Offset out of range. " + row.name,
+                                  event::kGeneral, kSeverityError);
+            return true;
+        }
+        return port_.OutputString(EncodeFieldWrite(field, row.value)) != 0;
+    }
+
+    ProtocolContext& context_;
+    ConfigModel& model_;
+    Reporter& reporter_;
+    IOComm& port_;
+    std::string progress_;
+};
+
+}  // namespace
+
+int WriteConfiguration(ProtocolContext& context) {
+    WriteRun run(context);
+    return run.Run();
+}
+
+}  // namespace varnel

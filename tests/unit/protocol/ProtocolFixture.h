@@ -1,0 +1,136 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "FakePrinter.h"
+#include "HexBytes.h"
+#include "io/IOComm.h"
+#include "model/ConfigModel.h"
+#include "model/MapFile.h"
+#include "model/ModelObserver.h"
+#include "model/OptionsFile.h"
+#include "protocol/ProtocolContext.h"
+#include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingReporter.h"
+#include "support/RecordingUserInterface.h"
+#include "support/TestPaths.h"
+
+namespace varnel::test {
+
+// Map and options lines of a small invented printer model, "RP-TEST" with firmware 1.23.
+inline const char* kTestMapBody =
+    "; test printer\n"
+    "Model RP-TEST\n"
+    "Firmware 1.23\n"
+    "Baud_Rate 12.3 2 1\n"
+    "Big_Number 4 16 2\n"
+    "Header_Text 0 20 3\n"
+    "Locked 7.0 1 1\n"
+    "Unlisted 8.0 1 1\n";
+
+inline const char* kTestOptionsBody =
+    "Model Printer RP-TEST\n"
+    "Baud_Rate Serial 0 9600\n"
+    "Baud_Rate Serial 1 19200\n"
+    "Baud_Rate Serial 2 38400\n"
+    "Baud_Rate Serial 3 115200\n"
+    "Baud_Rate Serial Y CanBeWritten\n"
+    "Big_Number General 0-65535 %i units\n"
+    "Big_Number General Y CanBeWritten\n"
+    "Header_Text General S Header line\n"
+    "Header_Text General Y CanBeWritten\n"
+    "Locked General 0 Off\n"
+    "Locked General 1 On\n"
+    "Locked General N CanBeWritten\n";
+
+// The body with the "Setup" line that makes its lock value right.
+inline std::string WithMapLock(const std::string& body) {
+    ConfigModel scratch;
+    RecordingReporter quiet;
+    std::istringstream in(body);
+    ReadMapStream(scratch, scratch.mapEntries, in, "scratch.map", false, quiet);
+    char setup[64];
+    std::snprintf(setup, sizeof setup, "Setup %.2f 0 0\n", ComputeMapLockValue(scratch.mapEntries));
+    return body + setup;
+}
+
+inline std::string WithOptionsLock(const std::string& body) {
+    ConfigModel scratch;
+    RecordingReporter quiet;
+    std::istringstream in(body);
+    ReadOptionsStream(scratch, scratch.options, in, "scratch.opt", false, quiet);
+    return body + "Setup Lock " + std::to_string(static_cast<int>(ComputeOptionsLockValue(scratch.options))) + "\n";
+}
+
+// Runs a test inside a fresh working folder, where the map search and options search look.
+class WorkingFolder {
+public:
+    WorkingFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir_.path()); }
+    ~WorkingFolder() { std::filesystem::current_path(previous_); }
+    const TempDir& dir() const { return dir_; }
+
+private:
+    TempDir dir_;
+    std::filesystem::path previous_;
+};
+
+// A printer operation's whole world: the fake port with a printer behind it, a fake clock, and
+// recording doubles for reports and questions.
+class ProtocolFixture : public ::testing::Test {
+protected:
+    ProtocolFixture() {
+        backend.clock = &clock;
+        model->portName = "127.0.0.1:9100";
+        WriteFileBytes("rptest.map", WithMapLock(kTestMapBody));
+        WriteFileBytes("rptest.opt", WithOptionsLock(kTestOptionsBody));
+        printer.firmwareReply = std::string("~r\x05") + "REV:1.23";
+    }
+
+    // A configuration that matches the test printer.
+    void SetSetting(int row, const std::string& name, int32_t value, const std::string& text = "") {
+        model->settings[row].name = name;
+        model->settings[row].value = value;
+        model->settings[row].text = text;
+    }
+
+    std::vector<std::string> ErrorsWithCode(int eventCode) const {
+        std::vector<std::string> out;
+        for (const auto& e : reporter.entries)
+            if (e.kind == RecordingReporter::Kind::Error && e.eventCode == eventCode) out.push_back(e.text);
+        return out;
+    }
+
+    bool HasEntry(RecordingReporter::Kind kind, const std::string& text) const {
+        for (const auto& e : reporter.entries)
+            if (e.kind == kind && e.text == text) return true;
+        return false;
+    }
+
+    WorkingFolder folder;
+    FakeClock clock;
+    RecordingReporter reporter;
+    RecordingUserInterface ui;
+    MemorySettingsStore store;
+    FakePortBackend backend;
+    NullModelObserver observer;
+    std::unique_ptr<ConfigModel> model = std::make_unique<ConfigModel>();
+    std::string preInit;
+    IOComm port{store, clock, reporter, backend};
+    ProtocolContext context{*model, port, reporter, clock, ui, observer, preInit};
+    FakePrinter printer{backend};
+};
+
+inline const std::string kClosingPortError =
+    "Closing communications Port due to an Error. Communications request Failed.";
+
+}  // namespace varnel::test
