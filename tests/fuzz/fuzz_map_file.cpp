@@ -1,0 +1,31 @@
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "FuzzReporter.h"
+#include "model/ConfigModel.h"
+#include "model/MapFile.h"
+
+using namespace varnel;
+
+// The bytes are a map file; the low bits of the first byte choose lockOverride and printLock.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto model = std::make_unique<ConfigModel>();
+    fuzz::NullReporter reporter;
+    uint8_t flags = size > 0 ? data[0] : 0;
+    model->lockOverride = flags & 1;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    bool ok = ReadMapStream(*model, model->mapEntries, in, "fuzz.map", flags & 2, reporter);
+
+    fuzz::Require(!std::isfinite(model->mapLockValue) || model->mapLockValue <= 100.0);
+    if (ok) fuzz::Require(FindMapRow(model->mapEntries, kLockRowName) >= 0);
+    for (const MapEntry& row : model->mapEntries) {
+        fuzz::Require(row.name.find_first_of(std::string(" \t\0\n", 4)) == std::string::npos);
+        fuzz::Require(row.comment.size() <= 299 && row.text.size() <= 299);
+        fuzz::Require(row.text.find('\0') == std::string::npos && row.comment.find('\0') == std::string::npos);
+    }
+    return 0;
+}

@@ -1,0 +1,38 @@
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "FuzzReporter.h"
+#include "base/ExitRequest.h"
+#include "model/ConfigModel.h"
+#include "model/LockValue.h"
+#include "model/OptionsFile.h"
+
+using namespace varnel;
+
+// The bytes are an options file; the low bits of the first byte choose lockOverride and printLock.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto model = std::make_unique<ConfigModel>();
+    fuzz::NullReporter reporter;
+    uint8_t flags = size > 0 ? data[0] : 0;
+    model->lockOverride = flags & 1;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    try {
+        bool ok = ReadOptionsStream(*model, model->options, in, "fuzz.opt", flags & 2, reporter);
+        if (ok) fuzz::Require(FindOption(model->options, kLockRowName, -1) >= 0);
+    } catch (const ExitRequest& exit) {
+        // A wrong lock without override ends the process, leaving the table cleared.
+        fuzz::Require(exit.exitCode == 0 && !model->lockOverride);
+        for (const OptionEntry& row : model->options) fuzz::Require(row.name.empty() && row.value == -1);
+        return 0;
+    }
+    for (const OptionEntry& row : model->options) {
+        fuzz::Require(row.name.find_first_of(std::string(" \t\0", 3)) == std::string::npos);
+        fuzz::Require(row.group.find_first_of(std::string(" \t\0", 3)) == std::string::npos);
+        fuzz::Require(row.text.size() <= 299 && row.valueText.size() <= 299);
+        fuzz::Require(row.low == -1 || row.value == -1);
+    }
+    return 0;
+}
