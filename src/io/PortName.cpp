@@ -55,8 +55,11 @@ PortKind ClassifyPortName(std::string_view name) {
 
 std::string FixSerialName(std::string_view name) {
     if (IsNativePath(name)) return std::string(name);
+    // A name that already carries the device prefix is cut after it, not inside it.
+    const bool prefixed = StartsWith(name, kDevicePrefix);
+    if (prefixed) name.remove_prefix(kDevicePrefix.size());
     std::string fixed(name.substr(0, kSerialNameLimit));
-    if (fixed.empty() || fixed.front() != '\\') fixed = std::string(kDevicePrefix) + fixed;
+    if (prefixed || fixed.empty() || fixed.front() != '\\') fixed = std::string(kDevicePrefix) + fixed;
     if (fixed.back() == ':') fixed.pop_back();
     return fixed;
 }
