@@ -58,7 +58,7 @@ public:
     bool acceptNothing = false;   // a write succeeds with 0 bytes
     uint32_t modemStatus = kModemDsrOn;
     int deviceStatusBytes = 2;
-    std::optional<uint8_t> parallelStatus = 0x90;  // selected, no error
+    std::optional<uint8_t> parallelStatus = 0x80;  // selected, no error, not busy
     std::deque<uint8_t> parallelStatusSequence;     // answered first, one per query
     CommStatus commStatus;
     std::optional<CommConfig> defaultConfig;       // what DefaultConfig answers
