@@ -31,8 +31,6 @@ void CVarnelApp::CmdReadCfg() { ReportNotAvailable("readcfg"); }
 
 void CVarnelApp::CmdWriteCfg() { ReportNotAvailable("writecfg"); }
 
-void CVarnelApp::CmdFlash(const std::string&) { ReportNotAvailable("flash:"); }
-
 int CVarnelApp::ShowPrinterFiles() { return ReportNotAvailable("files"); }
 
 }  // namespace varnel
