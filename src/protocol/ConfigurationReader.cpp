@@ -9,7 +9,6 @@
 #include "base/Reporter.h"
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
-#include "model/ConfigFileWriter.h"
 #include "model/ConfigModel.h"
 #include "model/MapFile.h"
 #include "model/ModelObserver.h"
@@ -157,7 +156,8 @@ private:
         ClearSettings(model_.settings);
         model_.configFilePath.clear();
         context_.observer.UpdateTitle();
-        UpdateFileTimeStamp(model_);
+        // Without a configuration file there is no time stamp to show.
+        model_.configFileTime.clear();
         model_.comment.clear();
         LocateOptionsFile(model_, model_.model, reporter_);
         model_.configFilePath.clear();
