@@ -98,7 +98,8 @@ int64_t TcpBackend::Write(const char* data, size_t size, int64_t waitMs) {
 
 int64_t TcpBackend::Peek(size_t maxBytes, int64_t waitUs) {
     if (!IsOpen()) return UnsupportedCount();
-    timespec wait{0, static_cast<long>(std::max<int64_t>(waitUs, 0) * 1000)};
+    const int64_t us = std::max<int64_t>(waitUs, 0);
+    timespec wait{static_cast<time_t>(us / 1'000'000), static_cast<long>(us % 1'000'000 * 1000)};
     pollfd p{socket_.Get(), POLLIN, 0};
     if (::ppoll(&p, 1, &wait, nullptr) <= 0) return 0;
     std::string scratch(maxBytes, '\0');
