@@ -59,6 +59,13 @@ std::vector<std::string> ListMatchingFiles(const std::string& directory, std::st
     return names;
 }
 
+std::vector<std::string> ListFilesMatchingPath(std::string_view pathPattern) {
+    size_t slash = pathPattern.rfind('/');
+    if (slash == std::string_view::npos) return ListMatchingFiles(".", pathPattern);
+    std::string directory(pathPattern.substr(0, slash));
+    return ListMatchingFiles(directory.empty() ? "/" : directory, pathPattern.substr(slash + 1));
+}
+
 std::string JoinPath(const std::string& directory, const std::string& name) {
     if (directory.empty() || directory == ".") return name;
     if (directory.back() == '/') return directory + name;

@@ -12,6 +12,11 @@ namespace varnel {
 // be read gives no names.
 std::vector<std::string> ListMatchingFiles(const std::string& directory, std::string_view pattern);
 
+// The same for a pattern that may start with a directory ("boot/RPD1_1*.bot"): the part up to the
+// last "/" names the directory (the working directory when there is none), the rest is matched.
+// The names are returned without the directory.
+std::vector<std::string> ListFilesMatchingPath(std::string_view pathPattern);
+
 // Wildcard match of a file name, ASCII letters compared without regard to case.
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 

@@ -42,6 +42,19 @@ TEST(DirectorySearchTest, ListsRegularFilesInCaseInsensitiveOrderWithTheirOwnNam
     EXPECT_TRUE(ListMatchingFiles(dir.File("missing"), "*.map").empty());
 }
 
+TEST(DirectorySearchTest, PathPatternsNameTheirDirectory) {
+    test::TempDir dir;
+    for (const char* name : {"RPD1_100.BOT", "rpd1_101.bot", "RPD1_201.BOT"}) test::WriteFileBytes(dir.File(name), "x");
+    std::vector<std::string> expected = {"RPD1_100.BOT", "rpd1_101.bot"};
+    EXPECT_EQ(ListFilesMatchingPath(dir.path() + "/RPD1_1*.bot"), expected);
+
+    std::string previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir.path());
+    std::vector<std::string> here = ListFilesMatchingPath("*_2*.BOT");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(here, std::vector<std::string>{"RPD1_201.BOT"});
+}
+
 TEST(DirectorySearchTest, JoinPathLeavesWorkingDirectoryNamesBare) {
     EXPECT_EQ(JoinPath(".", "a.opt"), "a.opt");
     EXPECT_EQ(JoinPath("", "a.opt"), "a.opt");
