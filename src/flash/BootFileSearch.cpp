@@ -22,12 +22,8 @@ std::string UpperCase(std::string_view text) {
 
 std::optional<BootFileMatch> FindBootFileOnDisk(std::string_view prefix, std::string_view firmwareId) {
     std::string pattern = std::string(prefix) + std::string(firmwareId) + std::string(kBootFileExtension);
-    size_t slash = pattern.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : pattern.substr(0, std::max<size_t>(slash, 1));
-    std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-
     std::optional<BootFileMatch> best;
-    for (const std::string& diskName : ListMatchingFiles(directory, namePattern)) {
+    for (const std::string& diskName : ListFilesMatchingPath(pattern)) {
         std::string name = UpperCase(diskName);
         if (!best || name > best->name) best = BootFileMatch{diskName, name};
     }
