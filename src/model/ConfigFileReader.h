@@ -1,0 +1,44 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace varnel {
+
+struct ConfigModel;
+class ModelObserver;
+class Reporter;
+
+// Configuration files (.cfg) hold at most this many lines of at most kMaxConfigLineLength
+// characters; a longer line is read as several.
+inline constexpr int kMaxConfigLines = 1000;
+inline constexpr int kMaxConfigLineLength = 299;
+
+// Settings that identify the configuration; a configuration file carries them whatever the
+// options file says.
+inline constexpr std::string_view kFileCommentSetting = "File_Comment";
+inline constexpr std::string_view kModelSetting = "Model";
+inline constexpr std::string_view kFirmwareIdSetting = "Firmware_ID";
+
+// The configuration comment that turns the next read into an overlay: the file's settings are
+// merged by name into the loaded master configuration.
+inline constexpr std::string_view kMasterComment = "MASTER";
+
+// Unloads the map and options files, then reads the configuration file at `path` into the
+// model (an overlay when the configuration in memory is the master). Returns 1 on success, 0
+// after reporting the failure.
+int ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
+                          ModelObserver& observer);
+
+// The parser behind ReadConfigurationFile. Returns 1 whenever the file was opened and read
+// whole, also after a refused overlay.
+int ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
+                           ModelObserver& observer);
+
+// The same parser on a stream that is already open; `path` names it in reports. Does not touch
+// the time stamp or the modified flag.
+int ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
+                             Reporter& reporter, ModelObserver& observer);
+
+}  // namespace varnel

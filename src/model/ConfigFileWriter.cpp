@@ -1,0 +1,339 @@
+#include "model/ConfigFileWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
+#include "base/Reporter.h"
+#include "model/ConfigFileReader.h"
+#include "model/ConfigModel.h"
+#include "model/SafeFormat.h"
+
+namespace varnel {
+namespace {
+
+// Setting lines put their value at this column; the name field before it is padded with blanks.
+constexpr size_t kValueColumn = 22;
+constexpr size_t kNamePadding = 31;
+constexpr std::string_view kHumanPrefix = "//  ";
+constexpr std::string_view kLineEnd = "\r\n";
+// Fields of the value part of a line are spaced as the format has always been written.
+constexpr std::string_view kHumanTextGap = "         ";
+constexpr std::string_view kHumanValueGap = "               ";
+constexpr std::string_view kMachineTextGap = "       ";
+constexpr std::string_view kMachineValueGap = "               ";
+// How much of a comment line names it in a report.
+constexpr size_t kReportedCommentLength = 32;
+
+constexpr std::string_view kBannerRule = "/////////////////////////////////////////////////////////////////";
+constexpr std::array<std::string_view, 6> kCustomCommentsBanner = {
+    kBannerRule,
+    "// This section is for custom comments only.                   //",
+    "//                                                             //",
+    "// NOTE: Comment lines MUST start with the \"&\" character       //",
+    "//                                                             //",
+    kBannerRule,
+};
+constexpr std::array<std::string_view, 5> kHumanReadableBanner = {
+    kBannerRule,
+    "// This section is Human Readable Information only.            //",
+    "// Any edit to this section will have no effect and will       //",
+    "// be overwritten.                                             //",
+    kBannerRule,
+};
+constexpr std::array<std::string_view, 3> kMachineReadableBanner = {
+    kBannerRule,
+    "// This is the machine Readable Information section.           //",
+    kBannerRule,
+};
+constexpr int kBlankLinesBeforeMachineSection = 3;
+
+constexpr std::string_view kInternalErrorStart =
+    "//    Internal error parsing configruation. Value not found, or out of range, for ";
+constexpr std::string_view kInternalErrorEnd = " //";
+
+const std::string kUnableToWrite = "Unable to Write Configuration to Disk: ";
+const std::string kLineTooLong = "Configuration line too long, not written: ";
+
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
+constexpr int kTempNameAttempts = 100;
+
+bool IsIdentityName(std::string_view name) {
+    return name == kFirmwareIdSetting || name == kFileCommentSetting || name == kModelSetting;
+}
+
+// Its custom comment is not looked at: that goes to the first section on its own.
+bool IsBlankForWriting(const SettingRow& row) {
+    return row.value == -1 && row.name.empty() && row.comment.empty() && row.text.empty();
+}
+
+bool IsCommentRow(const SettingRow& row) {
+    return row.name.empty() && row.text.empty() && row.value == -1 && !row.comment.empty();
+}
+
+bool BelongsInFile(const OptionsTable& options, const SettingRow& row) {
+    return IsIdentityName(row.name) || IsWritable(options, row.name);
+}
+
+// The name field cut or padded so that the value starts at `column`.
+std::string NameField(std::string_view field, size_t column) {
+    std::string padded(field);
+    padded.append(kNamePadding, ' ');
+    padded.resize(column);
+    return padded;
+}
+
+std::string CommentLabel(std::string_view comment) {
+    if (comment.size() <= kReportedCommentLength) return std::string(comment);
+    return std::string(comment.substr(0, kReportedCommentLength)) + "...";
+}
+
+// The file's text as it is built. A line the reader would split is left out and reported, so
+// no part of it can come back as a line of its own.
+class ConfigFileText {
+public:
+    explicit ConfigFileText(Reporter& reporter) : reporter_(reporter) {}
+
+    void Line(std::string_view line, std::string_view label) {
+        if (line.size() >= static_cast<size_t>(kMaxConfigLineLength)) {
+            reporter_.ReportError(kLineTooLong + std::string(label), event::kGeneral);
+            complete_ = false;
+            return;
+        }
+        bytes_.append(line);
+        bytes_.append(kLineEnd);
+    }
+    template <size_t N>
+    void Lines(const std::array<std::string_view, N>& lines) {
+        for (std::string_view line : lines) Line(line, line);
+    }
+    void BlankLine() { bytes_.append(kLineEnd); }
+
+    const std::string& bytes() const { return bytes_; }
+    bool complete() const { return complete_; }
+
+private:
+    Reporter& reporter_;
+    std::string bytes_;
+    bool complete_ = true;
+};
+
+// One line per setting showing the chosen option's text; a value no option covers is flagged
+// in the file itself.
+void WriteHumanReadableLine(ConfigFileText& out, const OptionsTable& options, const SettingRow& row) {
+    std::string field = std::string(kHumanPrefix) + row.name;
+    std::string start = NameField(field, kValueColumn);
+    if (row.value == -1) {
+        out.Line(start + " = \"" + row.text + "\"" + std::string(kHumanTextGap) + row.comment, row.name);
+        return;
+    }
+    int option = FindOption(options, row.name, row.value);
+    if (option < 0) {
+        out.Line(std::string(kInternalErrorStart) + row.name + std::string(kInternalErrorEnd), row.name);
+        out.Line(field + std::string(kNamePadding, ' '), row.name);
+        return;
+    }
+    const OptionEntry& entry = options[option];
+    bool isRange = entry.low != -1;
+    std::string shown = isRange ? SafeFormat(entry.text, row.value) : entry.text;
+    out.Line(start + " = " + shown + std::string(kHumanValueGap) + row.comment, row.name);
+}
+
+// A name too long for the value column gets a wider one, with one blank before the value.
+void WriteMachineReadableLine(ConfigFileText& out, const SettingRow& row) {
+    size_t column = std::max(kValueColumn, row.name.size() + 1);
+    std::string start = NameField(row.name, column);
+    if (row.value == -1)
+        out.Line(start + "\"" + row.text + "\"" + std::string(kMachineTextGap) + row.comment, row.name);
+    else
+        out.Line(start + std::to_string(row.value) + std::string(kMachineValueGap) + row.comment, row.name);
+}
+
+// The configuration's comment goes into "File_Comment", or into the first row without a name.
+void StoreFileComment(ConfigModel& model) {
+    int row = FindSetting(model.settings, kFileCommentSetting);
+    if (row < 0) {
+        row = FindSetting(model.settings, "");
+        if (row < 0) return;
+        model.settings[row].name = kFileCommentSetting;
+    }
+    model.settings[row].text = model.comment;
+}
+
+// Builds the whole file. Changes the table: see StoreFileComment.
+ConfigFileText BuildConfigurationFile(ConfigModel& model, Reporter& reporter) {
+    ConfigFileText out(reporter);
+    out.Lines(kCustomCommentsBanner);
+    for (const SettingRow& row : model.settings)
+        if (!row.customComment.empty()) out.Line(row.customComment, CommentLabel(row.customComment));
+
+    out.Lines(kHumanReadableBanner);
+    out.BlankLine();
+    for (const SettingRow& row : model.settings) {
+        if (IsBlankForWriting(row) || !BelongsInFile(model.options, row)) continue;
+        WriteHumanReadableLine(out, model.options, row);
+    }
+
+    for (int i = 0; i < kBlankLinesBeforeMachineSection; ++i) out.BlankLine();
+    out.Lines(kMachineReadableBanner);
+    out.BlankLine();
+    // The listing above shows the table as it stood before the comment was stored.
+    StoreFileComment(model);
+    for (const SettingRow& row : model.settings) {
+        if (IsBlankForWriting(row)) continue;
+        if (IsCommentRow(row)) {
+            out.Line(row.comment, CommentLabel(row.comment));
+            continue;
+        }
+        if (!BelongsInFile(model.options, row)) continue;
+        WriteMachineReadableLine(out, row);
+    }
+    return out;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    bool valid() const { return fd_ >= 0; }
+    int get() const { return fd_; }
+    // Reports whether the close succeeded: a delayed write error can show up only here.
+    bool Close() {
+        if (fd_ < 0) return true;
+        return ::close(std::exchange(fd_, -1)) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// The file a write replaces: a symbolic link is followed, so the link stays a link.
+std::string ReplacedFile(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) return path;
+    return resolved;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// A new file beside the target that takes the target's place only once it is written whole;
+// until then, and after any failure, the target stays as it was.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const std::string& path) : target_(ReplacedFile(path)) {
+        for (int attempt = 0; attempt < kTempNameAttempts && !fd_.valid(); ++attempt) {
+            tempPath_ = target_ + ".~" + std::to_string(::getpid()) + "." + std::to_string(attempt);
+            fd_ = FileDescriptor(::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
+            if (!fd_.valid() && errno != EEXIST) break;
+        }
+        if (!fd_.valid()) return;
+        struct stat old {};
+        if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd_.get(), old.st_mode & 07777);
+    }
+    ~ReplacementFile() {
+        if (!fd_.valid() && !pending_) return;
+        fd_.Close();
+        ::unlink(tempPath_.c_str());
+    }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    bool opened() const { return fd_.valid(); }
+
+    // Writes, flushes to the disk and renames over the target.
+    bool Commit(std::string_view bytes) {
+        pending_ = true;
+        bool written = WriteAll(fd_.get(), bytes) && FlushToDisk(fd_.get());
+        if (!fd_.Close() || !written) return false;
+        if (::rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
+        pending_ = false;
+        // Make the rename itself durable; the data is safe either way.
+        FileDescriptor folder(::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.valid()) ::fsync(folder.get());
+        return true;
+    }
+
+private:
+    // File systems that cannot flush (EINVAL) have nothing more to flush.
+    static bool FlushToDisk(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
+
+    std::string target_;
+    std::string tempPath_;
+    FileDescriptor fd_;
+    bool pending_ = false;  // the temporary file exists but has not replaced the target
+};
+
+}  // namespace
+
+int WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter) {
+    ReplacementFile file(path);
+    if (!file.opened()) {
+        reporter.ReportError(kUnableToWrite + path, event::kGeneral);
+        return 0;
+    }
+    ConfigFileText text = BuildConfigurationFile(model, reporter);
+    if (!file.Commit(text.bytes())) {
+        reporter.ReportError(kUnableToWrite + path, event::kGeneral);
+        return 0;
+    }
+    UpdateFileTimeStamp(model);
+    // Lines left out have been reported; the file holds everything else.
+    return text.complete() ? 1 : 0;
+}
+
+std::string FormatFileTimeStamp(std::time_t lastWrite) {
+    std::tm utc{};
+    if (::gmtime_r(&lastWrite, &utc) == nullptr) return {};
+    char text[64];
+    std::snprintf(text, sizeof text, "%i-%i-%i %2.2i:%2.2i:%2.2i", utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900,
+                  utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return text;
+}
+
+int UpdateFileTimeStamp(ConfigModel& model) {
+    model.configFileTime.clear();
+    if (model.configFilePath.empty()) return 0;
+    struct stat status {};
+    if (::stat(model.configFilePath.c_str(), &status) != 0) return 0;
+    model.configFileTime = FormatFileTimeStamp(status.st_mtime);
+    return model.configFileTime.empty() ? 0 : 1;
+}
+
+}  // namespace varnel
