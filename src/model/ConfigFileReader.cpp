@@ -248,18 +248,18 @@ ReadOutcome ParseFile(ConfigModel& model, const std::string& path, Reporter& rep
 
 }  // namespace
 
-int ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
-                             Reporter& reporter, ModelObserver& observer) {
-    return ParseStream(model, in, path, reporter, observer) == ReadOutcome::kRead ? 1 : 0;
+bool ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
+                              Reporter& reporter, ModelObserver& observer) {
+    return ParseStream(model, in, path, reporter, observer) == ReadOutcome::kRead;
 }
 
-int ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
+bool ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
+                            ModelObserver& observer) {
+    return ParseFile(model, path, reporter, observer) == ReadOutcome::kRead;
+}
+
+bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer) {
-    return ParseFile(model, path, reporter, observer) == ReadOutcome::kRead ? 1 : 0;
-}
-
-int ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
-                          ModelObserver& observer) {
     UnloadDescriptions(model, observer);
     model.configFilePath = path;
     ReadOutcome outcome = ParseFile(model, path, reporter, observer);
@@ -270,9 +270,9 @@ int ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter&
     }
     if (outcome != ReadOutcome::kRead) {
         reporter.ReportError(kErrorReading + path, event::kGeneral);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace varnel

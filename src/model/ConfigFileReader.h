@@ -26,19 +26,19 @@ inline constexpr std::string_view kFirmwareIdSetting = "Firmware_ID";
 inline constexpr std::string_view kMasterComment = "MASTER";
 
 // Unloads the map and options files, then reads the configuration file at `path` into the
-// model (an overlay when the configuration in memory is the master). Returns 1 on success, 0
-// after reporting the failure.
-int ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
-                          ModelObserver& observer);
-
-// The parser behind ReadConfigurationFile. Returns 1 whenever the file was opened and read
-// whole, also after a refused overlay.
-int ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
+// model (an overlay when the configuration in memory is the master). Returns false after
+// reporting a failure.
+bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer);
+
+// The parser behind ReadConfigurationFile. True whenever the file was opened and read
+// whole, also after a refused overlay.
+bool ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
+                            ModelObserver& observer);
 
 // The same parser on a stream that is already open; `path` names it in reports. Does not touch
 // the time stamp or the modified flag.
-int ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
-                             Reporter& reporter, ModelObserver& observer);
+bool ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
+                              Reporter& reporter, ModelObserver& observer);
 
 }  // namespace varnel

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -98,14 +99,16 @@ std::string CommentLabel(std::string_view comment) {
 }
 
 // The file's text as it is built. A line the reader would split is left out and reported, so
-// no part of it can come back as a line of its own.
+// no part of it can come back as a line of its own, and the setting is not half-stored.
 class ConfigFileText {
 public:
     explicit ConfigFileText(Reporter& reporter) : reporter_(reporter) {}
 
     void Line(std::string_view line, std::string_view label) {
         if (line.size() >= static_cast<size_t>(kMaxConfigLineLength)) {
-            reporter_.ReportError(kLineTooLong + std::string(label), event::kGeneral);
+            // Once per setting, though both of its lines may be too long.
+            if (reported_.insert(std::string(label)).second)
+                reporter_.ReportError(kLineTooLong + std::string(label), event::kGeneral);
             complete_ = false;
             return;
         }
@@ -124,8 +127,16 @@ public:
 private:
     Reporter& reporter_;
     std::string bytes_;
+    std::set<std::string> reported_;
     bool complete_ = true;
 };
+
+// The listing is never read back, so a long line is cut rather than left out: what the reader
+// would split off can then not come back as a setting line.
+std::string ListingLine(std::string line) {
+    if (line.size() >= static_cast<size_t>(kMaxConfigLineLength)) line.resize(kMaxConfigLineLength - 1);
+    return line;
+}
 
 // One line per setting showing the chosen option's text; a value no option covers is flagged
 // in the file itself.
@@ -133,19 +144,19 @@ void WriteHumanReadableLine(ConfigFileText& out, const OptionsTable& options, co
     std::string field = std::string(kHumanPrefix) + row.name;
     std::string start = NameField(field, kValueColumn);
     if (row.value == -1) {
-        out.Line(start + " = \"" + row.text + "\"" + std::string(kHumanTextGap) + row.comment, row.name);
+        out.Line(ListingLine(start + " = \"" + row.text + "\"" + std::string(kHumanTextGap) + row.comment), row.name);
         return;
     }
     int option = FindOption(options, row.name, row.value);
     if (option < 0) {
-        out.Line(std::string(kInternalErrorStart) + row.name + std::string(kInternalErrorEnd), row.name);
-        out.Line(field + std::string(kNamePadding, ' '), row.name);
+        out.Line(ListingLine(std::string(kInternalErrorStart) + row.name + std::string(kInternalErrorEnd)), row.name);
+        out.Line(ListingLine(field + std::string(kNamePadding, ' ')), row.name);
         return;
     }
     const OptionEntry& entry = options[option];
     bool isRange = entry.low != -1;
     std::string shown = isRange ? SafeFormat(entry.text, row.value) : entry.text;
-    out.Line(start + " = " + shown + std::string(kHumanValueGap) + row.comment, row.name);
+    out.Line(ListingLine(start + " = " + shown + std::string(kHumanValueGap) + row.comment), row.name);
 }
 
 // A name too long for the value column gets a wider one, with one blank before the value.
@@ -302,20 +313,20 @@ private:
 
 }  // namespace
 
-int WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter) {
+bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter) {
     ReplacementFile file(path);
     if (!file.opened()) {
         reporter.ReportError(kUnableToWrite + path, event::kGeneral);
-        return 0;
+        return false;
     }
     ConfigFileText text = BuildConfigurationFile(model, reporter);
     if (!file.Commit(text.bytes())) {
         reporter.ReportError(kUnableToWrite + path, event::kGeneral);
-        return 0;
+        return false;
     }
     UpdateFileTimeStamp(model);
     // Lines left out have been reported; the file holds everything else.
-    return text.complete() ? 1 : 0;
+    return text.complete();
 }
 
 std::string FormatFileTimeStamp(std::time_t lastWrite) {
@@ -327,13 +338,13 @@ std::string FormatFileTimeStamp(std::time_t lastWrite) {
     return text;
 }
 
-int UpdateFileTimeStamp(ConfigModel& model) {
+bool UpdateFileTimeStamp(ConfigModel& model) {
     model.configFileTime.clear();
-    if (model.configFilePath.empty()) return 0;
+    if (model.configFilePath.empty()) return false;
     struct stat status {};
-    if (::stat(model.configFilePath.c_str(), &status) != 0) return 0;
+    if (::stat(model.configFilePath.c_str(), &status) != 0) return false;
     model.configFileTime = FormatFileTimeStamp(status.st_mtime);
-    return model.configFileTime.empty() ? 0 : 1;
+    return !model.configFileTime.empty();
 }
 
 }  // namespace varnel

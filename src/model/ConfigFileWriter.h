@@ -11,13 +11,13 @@ class Reporter;
 // Writes the configuration in memory to `path` as a configuration file: the custom comments,
 // a human-readable listing and the machine-readable settings. The file is written beside the
 // target and renamed over it, so a failed write leaves the old file as it was. Names the row
-// "File_Comment" (or the first row without a name) with the configuration's comment. Returns
-// 1 on success, 0 after reporting the failure.
-int WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter);
+// "File_Comment" (or the first row without a name) with the configuration's comment. A line
+// the reader would split is left out and reported. Returns false after reporting a failure.
+bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter);
 
-// Sets configFileTime from the last-write time of configFilePath. Returns 0 and empties the
+// Sets configFileTime from the last-write time of configFilePath. Returns false and empties the
 // text when there is no file name or the file's time cannot be read.
-int UpdateFileTimeStamp(ConfigModel& model);
+bool UpdateFileTimeStamp(ConfigModel& model);
 
 // The time stamp text of a last-write time, in UTC: month-day-year hh:mm:ss.
 std::string FormatFileTimeStamp(std::time_t lastWrite);
