@@ -64,6 +64,9 @@ constexpr std::string_view kInternalErrorEnd = " //";
 
 const std::string kUnableToWrite = "Unable to Write Configuration to Disk: ";
 const std::string kLineTooLong = "Configuration line too long, not written: ";
+const std::string kLineNotReadable = "Configuration line would be ignored on reading, not written: ";
+// The reader skips every line holding this, as banners and the listing hold it.
+constexpr std::string_view kIgnoredMarker = "//";
 
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 constexpr int kTempNameAttempts = 100;
@@ -106,14 +109,19 @@ public:
 
     void Line(std::string_view line, std::string_view label) {
         if (line.size() >= static_cast<size_t>(kMaxConfigLineLength)) {
-            // Once per setting, though both of its lines may be too long.
-            if (reported_.insert(std::string(label)).second)
-                reporter_.ReportError(kLineTooLong + std::string(label), event::kGeneral);
-            complete_ = false;
+            Refuse(kLineTooLong, label);
             return;
         }
         bytes_.append(line);
         bytes_.append(kLineEnd);
+    }
+    // A setting line holding "//" would be skipped on reading, the setting lost without a word.
+    void SettingLine(std::string_view line, std::string_view name) {
+        if (line.find(kIgnoredMarker) != std::string_view::npos) {
+            Refuse(kLineNotReadable, name);
+            return;
+        }
+        Line(line, name);
     }
     template <size_t N>
     void Lines(const std::array<std::string_view, N>& lines) {
@@ -125,6 +133,11 @@ public:
     bool complete() const { return complete_; }
 
 private:
+    void Refuse(const std::string& why, std::string_view label) {
+        complete_ = false;
+        if (reported_.insert(std::string(label)).second) reporter_.ReportError(why + std::string(label), event::kGeneral);
+    }
+
     Reporter& reporter_;
     std::string bytes_;
     std::set<std::string> reported_;
@@ -164,16 +177,26 @@ void WriteMachineReadableLine(ConfigFileText& out, const SettingRow& row) {
     size_t column = std::max(kValueColumn, row.name.size() + 1);
     std::string start = NameField(row.name, column);
     if (row.value == -1)
-        out.Line(start + "\"" + row.text + "\"" + std::string(kMachineTextGap) + row.comment, row.name);
+        out.SettingLine(start + "\"" + row.text + "\"" + std::string(kMachineTextGap) + row.comment, row.name);
     else
-        out.Line(start + std::to_string(row.value) + std::string(kMachineValueGap) + row.comment, row.name);
+        out.SettingLine(start + std::to_string(row.value) + std::string(kMachineValueGap) + row.comment, row.name);
+}
+
+// A row without a name that can take the comment. A comment row holding "//" is passed over:
+// as the trailing comment of a setting line it would hide that line from the reader.
+int RowForFileComment(const SettingsTable& settings) {
+    for (int i = 0; i < kMaxSettings; ++i) {
+        const SettingRow& row = settings[i];
+        if (row.name.empty() && row.comment.find(kIgnoredMarker) == std::string::npos) return i;
+    }
+    return -1;
 }
 
 // The configuration's comment goes into "File_Comment", or into the first row without a name.
 void StoreFileComment(ConfigModel& model) {
     int row = FindSetting(model.settings, kFileCommentSetting);
     if (row < 0) {
-        row = FindSetting(model.settings, "");
+        row = RowForFileComment(model.settings);
         if (row < 0) return;
         model.settings[row].name = kFileCommentSetting;
     }

@@ -228,6 +228,19 @@ TEST_F(ConfigFileWriterTest, LineTheReaderWouldSplitIsLeftOutAndReported) {
     EXPECT_EQ(file.find("\r\n", at + 2), at + 2 + 298);
 }
 
+TEST_F(ConfigFileWriterTest, SettingLineTheReaderWouldIgnoreIsLeftOutAndReported) {
+    SetRows({CommentRow("; see http://example.com"), CommentRow(";plain"), TextSetting("Logo", "http://acme")});
+    model.comment = "C";
+    EXPECT_FALSE(Write());
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{"Configuration line would be ignored on reading, not written: Logo"});
+    // The comment passes over the comment row whose "//" would hide the File_Comment line.
+    EXPECT_EQ(model.settings[0].name, "");
+    EXPECT_EQ(model.settings[1].name, "File_Comment");
+    EXPECT_NE(Written().find(kMachineBanner + "; see http://example.com\r\nFile_Comment          \"C\"       ;plain\r\n"),
+              std::string::npos);
+}
+
 TEST_F(ConfigFileWriterTest, UnwritableFolderIsReportedAndNothingChanges) {
     FillSampleTable();
     path = dir.File("missing/out.cfg");
