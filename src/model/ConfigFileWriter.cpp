@@ -101,8 +101,8 @@ std::string CommentLabel(std::string_view comment) {
     return std::string(comment.substr(0, kReportedCommentLength)) + "...";
 }
 
-// The file's text as it is built. A line the reader would split is left out and reported, so
-// no part of it can come back as a line of its own, and the setting is not half-stored.
+// The file's text as it is built. A line the reader would split or skip is left out and
+// reported (once per setting), so no part of it can come back as a line of its own.
 class ConfigFileText {
 public:
     explicit ConfigFileText(Reporter& reporter) : reporter_(reporter) {}
@@ -135,7 +135,8 @@ public:
 private:
     void Refuse(const std::string& why, std::string_view label) {
         complete_ = false;
-        if (reported_.insert(std::string(label)).second) reporter_.ReportError(why + std::string(label), event::kGeneral);
+        if (reported_.insert(std::string(label)).second)
+            reporter_.ReportError(why + std::string(label), event::kGeneral);
     }
 
     Reporter& reporter_;

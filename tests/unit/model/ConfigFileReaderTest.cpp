@@ -249,7 +249,7 @@ TEST_F(OverlayTest, MergesByNameAndLeavesOtherRowsAsTheyWere) {
     EXPECT_EQ(Row(4).comment, ";cut comment &keep");  // the line had none of its own
     EXPECT_EQ(Row(4).customComment, "&keep");
     EXPECT_EQ(Row(5).value, 3);
-    // Rows 6 is the empty line at the end of the master; new lines fill empty rows in order.
+    // Row 6 held the empty line at the end of the master; new lines fill empty rows in order.
     EXPECT_EQ(Row(6).comment, "; overlay note");
     EXPECT_EQ(Row(7).name, "New");
     EXPECT_EQ(Row(7).comment, ";new one");
