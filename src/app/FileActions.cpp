@@ -1,11 +1,13 @@
 // Command-line actions on description and configuration files.
 #include "app/CVarnelApp.h"
+#include "model/ConfigFileReader.h"
+#include "model/ConfigFileWriter.h"
 #include "model/MapFile.h"
 #include "model/OptionsFile.h"
 
 namespace varnel {
 
-void CVarnelApp::CmdWriteFile(const std::string&) { ReportNotAvailable("writefile:"); }
+void CVarnelApp::CmdWriteFile(const std::string& path) { WriteConfigurationFile(model_, path, *this); }
 
 void CVarnelApp::CmdMap(const std::string& path) { LoadMapFile(model_, path, false, *this); }
 
@@ -19,15 +21,12 @@ void CVarnelApp::CmdOptsLock(const std::string& path) {
     ReadOptionsFile(model_, model_.options, path, true, *this);
 }
 
-void CVarnelApp::CmdReadFile(const std::string&) {
+void CVarnelApp::CmdReadFile(const std::string& path) {
     model_.keepSettingsOnNew = true;
-    ReportNotAvailable("readfile:");
+    ReadConfigurationFile(model_, path, *this, *this);
     UpdateTitle();
 }
 
-void CVarnelApp::CmdConfigFile(const std::string& path) {
-    // Any other parameter is a configuration file; name it, as the reader would.
-    ReportNotAvailable("reading the configuration file " + path);
-}
+void CVarnelApp::CmdConfigFile(const std::string& path) { ReadConfigurationFile(model_, path, *this, *this); }
 
 }  // namespace varnel

@@ -5,8 +5,6 @@
 
 namespace varnel {
 
-int CVarnelApp::CmdVerify() { return ReportNotAvailable("verify"); }
-
 void CVarnelApp::CmdReset() { ReportNotAvailable("reset"); }
 
 void CVarnelApp::CmdAutoBaud() { ReportNotAvailable("autobaud"); }
@@ -15,10 +13,6 @@ void CVarnelApp::CmdPortSetup(const std::string&) { ReportNotAvailable("portsetu
 
 void CVarnelApp::CmdHandshake(const std::string&) { ReportNotAvailable("handshake"); }
 
-int CVarnelApp::CmdIsFw(const std::string&) { return ReportNotAvailable("isfw:"); }
-
-int CVarnelApp::CmdIsFwr(const std::string&) { return ReportNotAvailable("isfwr:"); }
-
 void CVarnelApp::CmdSer(const std::string&) { ReportNotAvailable("ser:"); }
 
 void CVarnelApp::CmdGtSer(const std::string&) { ReportNotAvailable("gtser:"); }
@@ -26,10 +20,6 @@ void CVarnelApp::CmdGtSer(const std::string&) { ReportNotAvailable("gtser:"); }
 void CVarnelApp::CmdManu(const std::string&) { ReportNotAvailable("manu:"); }
 
 void CVarnelApp::CmdDesc(const std::string&) { ReportNotAvailable("desc:"); }
-
-void CVarnelApp::CmdReadCfg() { ReportNotAvailable("readcfg"); }
-
-void CVarnelApp::CmdWriteCfg() { ReportNotAvailable("writecfg"); }
 
 int CVarnelApp::ShowPrinterFiles() { return ReportNotAvailable("files"); }
 

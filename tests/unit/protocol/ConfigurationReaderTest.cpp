@@ -1,0 +1,237 @@
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "ProtocolFixture.h"
+#include "protocol/ConfigurationReader.h"
+
+namespace varnel {
+namespace {
+
+using test::Hex;
+using test::ProtocolFixture;
+using test::RecordingReporter;
+using test::WithMapLock;
+using test::WriteFileBytes;
+using Kind = RecordingReporter::Kind;
+
+class ConfigurationReaderTest : public ProtocolFixture {
+protected:
+    ConfigurationReaderTest() {
+        printer.Byte(1, 12) = 0xD8;  // Baud_Rate: bits 3-4 hold 3
+        printer.Byte(2, 4) = 0x12;   // Big_Number: 0x1234
+        printer.Byte(2, 5) = 0x34;
+        printer.Byte(1, 7) = 0x01;   // Locked: 1
+        printer.texts[3] = "Hello";
+    }
+
+    // The configuration the printer above holds.
+    void LoadMatchingConfiguration() {
+        SetSetting(0, "Model", -1, "RP-TEST");
+        SetSetting(1, "Baud_Rate", 3);
+        SetSetting(2, "Big_Number", 4660);
+        SetSetting(3, "Header_Text", -1, "Hello");
+        SetSetting(4, "Locked", 0);  // differs, but is not writable and so not compared
+        model->comment = "kept";
+    }
+
+    std::vector<std::string> CommandsSent() const {
+        std::vector<std::string> out;
+        for (const std::string& c : printer.commands) out.push_back(Hex(c));
+        return out;
+    }
+
+    int32_t Value(const char* name) const { return model->settings[FindSetting(model->settings, name)].value; }
+};
+
+TEST_F(ConfigurationReaderTest, ReadsEveryDescribedSettingIntoAnEmptyConfiguration) {
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+
+    const std::vector<std::string> sent = CommandsSent();
+    ASSERT_GE(sent.size(), 5u);
+    const std::vector<std::string> exchange(sent.end() - 5, sent.end());
+    EXPECT_EQ(exchange, (std::vector<std::string>{"1B 7E 67 01 0C 01", "1B 7E 67 02 04 01", "1B 7E 67 02 05 01",
+                                                   "1B 7E 72 03", "1B 7E 67 01 07 01"}));
+    EXPECT_EQ(model->settings[FindSetting(model->settings, "Model")].text, "RP-TEST");
+    EXPECT_EQ(Value("Baud_Rate"), 3);
+    EXPECT_EQ(Value("Big_Number"), 4660);
+    EXPECT_EQ(model->settings[FindSetting(model->settings, "Header_Text")].text, "Hello");
+    EXPECT_EQ(Value("Locked"), 1) << "read mode reads settings that cannot be written";
+    EXPECT_EQ(FindSetting(model->settings, "Unlisted"), -1) << "not in the options file";
+    EXPECT_TRUE(model->modified);
+    EXPECT_TRUE(HasEntry(Kind::Status, "Reading****"));
+    EXPECT_TRUE(HasEntry(Kind::Status, "End Reading Configuration."));
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+TEST_F(ConfigurationReaderTest, SameModelKeepsOtherRows) {
+    SetSetting(0, "Model", -1, "RP-TEST");
+    SetSetting(5, "Custom", 42);
+    model->settings[6].comment = "; my note";
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    EXPECT_EQ(Value("Custom"), 42);
+    EXPECT_EQ(model->settings[6].comment, "; my note");
+    EXPECT_EQ(Value("Baud_Rate"), 3);
+}
+
+TEST_F(ConfigurationReaderTest, OtherModelStartsAfreshAfterTheSaveQuestion) {
+    SetSetting(0, "Model", -1, "RP-OTHER");
+    SetSetting(1, "Custom", 42);
+    model->modified = true;
+    model->configFilePath = "old.cfg";
+    ui.yesNoAnswers.push_back(false);
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    EXPECT_EQ(ui.questions, std::vector<std::string>{": File: old.cfg has changed. Save it to disk now?"});
+    EXPECT_EQ(FindSetting(model->settings, "Custom"), -1);
+    EXPECT_EQ(model->settings[FindSetting(model->settings, "Model")].text, "RP-TEST");
+    EXPECT_EQ(model->configFilePath, "");
+}
+
+TEST_F(ConfigurationReaderTest, StrayLeadingByteStillGivesThePrintersValues) {
+    printer.strayBytes.push_back('\x05');  // the firmware reply's
+    printer.strayBytes.push_back('\x33');  // Baud_Rate's reply
+    printer.strayBytes.push_back('\x44');  // first byte of Big_Number
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    EXPECT_EQ(Value("Baud_Rate"), 3);
+    EXPECT_EQ(Value("Big_Number"), 4660);
+    EXPECT_EQ(model->settings[FindSetting(model->settings, "Header_Text")].text, "Hello");
+}
+
+TEST_F(ConfigurationReaderTest, MoreThanTenWrongHeadsInARowAbort) {
+    struct Case {
+        int wrongHeads;
+        int result;
+    };
+    for (const Case c : {Case{10, 1}, Case{11, 0}}) {
+        reporter.entries.clear();
+        ClearSettings(model->settings);
+        printer.wrongByteHeads = c.wrongHeads;
+        EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), c.result) << c.wrongHeads;
+        const bool aborted = !ErrorsWithCode(2).empty();
+        EXPECT_EQ(aborted, c.result == 0) << c.wrongHeads;
+        if (aborted) {
+            EXPECT_EQ(ErrorsWithCode(2), std::vector<std::string>{"Read failures exceeded 10, aborting."});
+        }
+        EXPECT_FALSE(backend.IsOpen());
+    }
+}
+
+TEST_F(ConfigurationReaderTest, WrongHeadsSlowTheRestOfTheRunDown) {
+    printer.wrongByteHeads = 1;
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    EXPECT_EQ(std::count(clock.sleeps.begin(), clock.sleeps.end(), 50), 5) << "every request after the wrong head waits";
+    EXPECT_EQ(Value("Baud_Rate"), 3);
+}
+
+TEST_F(ConfigurationReaderTest, VerificationPassesOnTheSameConfiguration) {
+    LoadMatchingConfiguration();
+    model->modified = false;
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Verify), 1);
+    EXPECT_TRUE(HasEntry(Kind::Status, "End Configuration Verification. Verification OK"));
+    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_EQ(Value("Locked"), 0) << "verification changes nothing";
+    EXPECT_EQ(model->comment, "kept");
+    // The Model row is not read in verify mode, and Locked is not writable.
+    for (const std::string& c : CommandsSent()) EXPECT_NE(c, "1B 7E 67 01 07 01");
+}
+
+TEST_F(ConfigurationReaderTest, VerificationReportsEveryDifference) {
+    LoadMatchingConfiguration();
+    SetSetting(1, "Baud_Rate", 1);
+    SetSetting(2, "Big_Number", 1000);
+    SetSetting(3, "Header_Text", -1, "Goodbye");
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Verify), 0);
+
+    std::vector<std::pair<std::string, int>> messages;
+    for (const auto& e : reporter.entries)
+        if (e.kind == Kind::Message) messages.emplace_back(e.text, e.eventCode);
+    EXPECT_EQ(messages,
+              (std::vector<std::pair<std::string, int>>{
+                  {"\"Baud_Rate\" does not verify.\nPrinter:  \"115200\"  vs. Configuration file:  \"19200\"\n"
+                   "Continuing verification.",
+                   10},
+                  {"\"Big_Number\" does not verify.\nPrinter:  \"4660\"  vs. Configuration file:  \"1000\"\n"
+                   "Continuing verification.",
+                   10},
+                  {"String does not verify: \"Hello\" vs. \"Goodbye\"\nContinuing verification.", 10}}));
+    EXPECT_EQ(reporter.Errors().back(),
+              "Verification of printer's configuration has failed, see \"Varnel.log\" for log history.");
+    EXPECT_EQ(Value("Baud_Rate"), 1);
+}
+
+TEST_F(ConfigurationReaderTest, UnlistedValueVerifiesAsUndetermined) {
+    LoadMatchingConfiguration();
+    SetSetting(1, "Baud_Rate", 7);
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Verify), 0);
+    EXPECT_EQ(reporter.Messages().front(),
+              "\"Baud_Rate\" does not verify.\nPrinter:  \"115200\"  vs. Configuration file:  \"Undetermined value\"\n"
+              "Continuing verification.");
+}
+
+TEST_F(ConfigurationReaderTest, VerificationOfAnotherSeriesIsRefused) {
+    SetSetting(0, "Model", -1, "RP-OTHER");
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Verify), 0);
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{"Configuration for Series: RP-OTHER does not match attached printer, Series "
+                                       "RP-TEST.  Load correct configuration for this printer from file or by reading "
+                                       "it from the attached printer."});
+    EXPECT_EQ(backend.opens.size(), 2u) << "only the identification talked to the printer";
+}
+
+TEST_F(ConfigurationReaderTest, MissingPortIsReported) {
+    model->portName.clear();
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), 0);
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{"I/O Port not specified, or I/O Port not specified before verify parameter."});
+    EXPECT_EQ(backend.openCalls, 0);
+}
+
+TEST_F(ConfigurationReaderTest, LocationsOutsideTheTableAreRefusedNotWrapped) {
+    WriteFileBytes("rptest.map", WithMapLock(std::string(test::kTestMapBody) + "Far_Away 300.0 1 1\nBad_Table 1.0 1 16\n"));
+    WriteFileBytes("rptest.opt",
+                   test::WithOptionsLock(std::string(test::kTestOptionsBody) +
+                                         "Far_Away General 0 Off\nBad_Table General 0 Off\n"));
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    EXPECT_EQ(reporter.Errors(),
+              (std::vector<std::string>{"Internal error reading configuration from printer. Offset out of range.",
+                                        "Internal error reading configuration from printer. Table# out of range."}));
+    for (const std::string& c : CommandsSent()) EXPECT_NE(c, "1B 7E 67 01 2C 01") << "offset 300 wrapped to 44";
+}
+
+TEST_F(ConfigurationReaderTest, WideTextIsReadNoFurtherThanTheBuffer) {
+    WriteFileBytes("rptest.map", WithMapLock(std::string(test::kTestMapBody) + "Long_Text 0 400 4\n"));
+    WriteFileBytes("rptest.opt", test::WithOptionsLock(std::string(test::kTestOptionsBody) + "Long_Text General S Long\n"));
+    printer.texts[4] = std::string(350, 'x');
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    for (const auto& read : backend.reads) EXPECT_LT(read.size, 300u);
+    EXPECT_EQ(model->settings[FindSetting(model->settings, "Long_Text")].text, std::string(296, 'x'));
+}
+
+TEST_F(ConfigurationReaderTest, FullConfigurationReportsSettingsThatFindNoRow) {
+    for (int i = 0; i < kMaxSettings; ++i) SetSetting(i, "Row" + std::to_string(i), 0);
+    SetSetting(0, "Model", -1, "RP-TEST");
+    SetSetting(1, "Baud_Rate", 0);
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    EXPECT_EQ(Value("Baud_Rate"), 3);
+    const std::vector<std::string> errors = reporter.Errors();
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_NE(errors[0].find("Big_Number"), std::string::npos);
+    EXPECT_NE(errors[1].find("Header_Text"), std::string::npos);
+    EXPECT_NE(errors[2].find("Locked"), std::string::npos);
+}
+
+TEST_F(ConfigurationReaderTest, SilentPrinterEndsTheRun) {
+    SetSetting(0, "Model", -1, "RP-TEST");
+    int byteReads = 0;
+    auto playPrinter = backend.responder;
+    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+        if (written.size() == 6 && written[2] == 'g' && ++byteReads > 1) return;  // stops answering
+        playPrinter(port, written);
+    };
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), 0);
+    EXPECT_EQ(reporter.Errors().back(), test::kClosingPortError);
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+}  // namespace
+}  // namespace varnel
