@@ -75,6 +75,16 @@ inline constexpr size_t kFileReadBlockSize = 100;
 inline constexpr std::string_view kFileDeleteAll = "\x1B" "fE"sv;
 inline constexpr std::string_view kFileReset = "\x1B" "f\x40"sv;
 
+// The file commands in the pieces the file manager sends one by one: the command text with
+// the name, then the name's end byte; the write-block head, then its length bytes.
+inline constexpr std::string_view kFileOpenForWritingHead = "\x1B" "fOw "sv;
+inline constexpr std::string_view kFileOpenForReadingHead = "\x1B" "fOr "sv;
+inline constexpr std::string_view kFileDeleteHead = "\x1B" "fD"sv;
+inline constexpr std::string_view kFileNameEnd = "\x00"sv;
+inline constexpr std::string_view kFileWriteBlockCommand = "\x1B" "fW"sv;
+inline constexpr std::string_view kFileReadBlockCommand = "\x1B" "fR"sv;
+inline constexpr std::string_view kFileReadBlockLength = "\x64\x00"sv;
+
 // ESC "f" "O" "w", a blank, the name, 0x00
 inline std::string FileOpenForWriting(std::string_view name) {
     std::string bytes{kEsc, 'f', 'O', 'w', ' '};

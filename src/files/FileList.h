@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+// The list reply: zero-ended texts, ended by an empty text. Entries equal without regard to
+// case are listed once, the first kept.
+std::vector<std::string> ParseFileList(std::string_view reply);
+
+// The file name of a list entry: the entry up to its first tab.
+std::string EntryFileName(std::string_view entry);
+
+// Equal texts without regard to (ASCII) case.
+bool EqualNoCase(std::string_view a, std::string_view b);
+
+}  // namespace varnel

@@ -1,0 +1,30 @@
+#include "files/LocalFileName.h"
+
+#include <algorithm>
+
+namespace varnel {
+namespace {
+
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+bool IsControl(char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte < kFirstPrintable || byte == kDelete;
+}
+
+}  // namespace
+
+bool IsSafeLocalFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.find('/') != std::string_view::npos) return false;
+    return std::none_of(name.begin(), name.end(), IsControl);
+}
+
+std::string PrinterNameOfPath(std::string_view path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return std::string(path);
+    return std::string(path.substr(slash + 1));
+}
+
+}  // namespace varnel

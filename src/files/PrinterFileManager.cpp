@@ -1,0 +1,350 @@
+#include "files/PrinterFileManager.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "base/Clock.h"
+#include "base/Reporter.h"
+#include "files/FileList.h"
+#include "files/LocalFileName.h"
+#include "files/LocalFileWriter.h"
+#include "files/PrinterFilesView.h"
+#include "io/IOComm.h"
+#include "model/ConfigModel.h"
+#include "protocol/PrinterCommands.h"
+
+namespace varnel {
+namespace {
+
+const std::vector<int> kListTabStops{90, 120, 130, 140, 150};
+constexpr int kSaveFlag = 1;
+constexpr int kProgressMax = 100;
+
+// Refresh
+constexpr int64_t kListWaitOutputMs = 2000;
+constexpr int64_t kListReplyPauseMs = 200;
+constexpr int kListByteAttempts = 2;
+constexpr int64_t kListRetryPauseMs = 1000;
+
+// Upload
+constexpr uint32_t kUploadTimeoutConstantMs = 5000;
+constexpr uint32_t kUploadTimeoutMultiplierMs = 50;
+constexpr uint32_t kNormalTimeoutConstantMs = 1000;
+constexpr uint32_t kNormalTimeoutMultiplierMs = 20;
+constexpr int64_t kUploadStartPauseMs = 500;
+constexpr int64_t kOpenRetryPauseMs = 500;
+constexpr int kUploadReadyPauses = 142;
+constexpr int64_t kReadyPauseMs = 100;
+constexpr int64_t kLengthPauseMs = 10;
+constexpr int64_t kAfterUploadPauseMs = 100;
+
+// Read / Save to Disk
+constexpr int64_t kAfterSavePauseMs = 400;
+
+// Delete
+constexpr int64_t kAfterDeletePauseMs = 1000;
+constexpr int kDeleteReadyPauses = 42;
+constexpr int kDeleteProgressPerFile = 5;
+constexpr int64_t kPrinterDeletePauseMs = 1200;
+constexpr int kListWaitAttempts = 10;
+constexpr int kListWaitProgressStep = 10;
+constexpr int64_t kListWaitPauseMs = 1000;
+constexpr int64_t kDeleteEndPauseMs = 200;
+
+// Delete All
+constexpr int kEraseSteps = 100;
+constexpr int64_t kEraseStepPauseMs = 100;
+
+}  // namespace
+
+std::string PrinterFilesCaption(const std::string& portName) { return "File(s) in printer.  [" + portName + "]"; }
+
+PrinterFileManager::PrinterFileManager(const FilesContext& context, PrinterFilesView& view,
+                                       std::function<void()> selectPort)
+    : context_(context), view_(view), selectPort_(std::move(selectPort)) {}
+
+void PrinterFileManager::Initialise() {
+    view_.SetCaption(PrinterFilesCaption(context_.model.portName));
+    view_.ScheduleRefresh();
+}
+
+bool PrinterFileManager::OpenPort() { return context_.port.Open(context_.model.portName, "", kSaveFlag) != 0; }
+
+// ---- Refresh
+
+int PrinterFileManager::Refresh() {
+    if (context_.model.portName.empty()) {
+        context_.reporter.ReportError(kNoPortText, event::kGeneral, kSeverityError);
+        return 0;
+    }
+    if (!OpenPort()) return 0;
+    if (!context_.port.OutputString(cmd::kFileList)) return 0;
+
+    view_.SetTabStops(kListTabStops);
+    context_.port.WaitOutput(kListWaitOutputMs);
+    context_.clock.Sleep(kListReplyPauseMs);
+    std::vector<std::string> entries = ParseFileList(ReadListReply());
+
+    view_.ClearList();
+    for (const std::string& entry : entries) {
+        view_.AddEntry(entry);
+        context_.state.fileListSeen = 1;
+    }
+    context_.port.Close();
+    view_.Repaint();
+    view_.SetProgress(0);
+    return 1;
+}
+
+// Byte by byte, each byte with two tries and a pause after a failed one. A failed try takes no
+// place in the reply: a slow printer must not split a name in two.
+std::string PrinterFileManager::ReadListReply() {
+    std::string reply;
+    while (reply.size() < kListReplySize) {
+        char byte = 0;
+        bool received = false;
+        for (int attempt = 0; attempt < kListByteAttempts && !received; ++attempt) {
+            received = context_.port.Input(&byte, 1) == 1;
+            if (!received) context_.clock.Sleep(kListRetryPauseMs);
+        }
+        if (!received) break;
+        reply.push_back(byte);
+        size_t n = reply.size();
+        if (n >= 2 && reply[n - 1] == '\0' && reply[n - 2] == '\0') break;
+    }
+    return reply;
+}
+
+// ---- Upload
+
+int PrinterFileManager::Upload(const std::vector<std::string>& paths) {
+    size_t count = std::min(paths.size(), kMaxDroppedFiles);
+    int result = 1;
+    for (size_t i = 0; i < count; ++i) {
+        UploadResult sent = UploadOne(paths[i]);
+        if (sent == UploadResult::Sent) continue;
+        if (sent == UploadResult::CommunicationsError) view_.MessageBox(kCommErrorCaption, kCommErrorText);
+        result = 0;
+        break;
+    }
+    EndUpload();
+    return result;
+}
+
+void PrinterFileManager::EndUpload() {
+    context_.port.SetTimeouts(kNormalTimeoutConstantMs, kNormalTimeoutMultiplierMs);
+    view_.SetCaption(PrinterFilesCaption(context_.model.portName));
+}
+
+void PrinterFileManager::WaitUntilReady(int maxPauses) {
+    for (int pause = 0; pause < maxPauses && !context_.port.IsReady(); ++pause) context_.clock.Sleep(kReadyPauseMs);
+}
+
+int PrinterFileManager::SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength) {
+    IOComm& port = context_.port;
+    WaitUntilReady(kUploadReadyPauses);
+    if (!port.OutputString(cmd::kFileWriteBlockCommand) || port.GetBytesWritten() != cmd::kFileWriteBlockCommand.size())
+        return 0;
+
+    const auto length = static_cast<uint16_t>(block.size());
+    const char lengthBytes[2] = {static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
+    context_.clock.Sleep(kLengthPauseMs);
+    WaitUntilReady(kUploadReadyPauses);
+    if (!port.Output(lengthBytes, sizeof lengthBytes) || port.GetBytesWritten() != sizeof lengthBytes) return 0;
+
+    if (!port.Output(block) || port.GetBytesWritten() != block.size()) return 0;
+    view_.SetProgress(static_cast<int>(blockNumber * kUploadBlockSize * kProgressMax / fileLength + 1));
+    return 1;
+}
+
+PrinterFileManager::UploadResult PrinterFileManager::UploadOne(const std::string& path) {
+    IOComm& port = context_.port;
+    const std::string name = PrinterNameOfPath(path);
+    if (!OpenPort()) return UploadResult::CommunicationsError;
+    port.SetTimeouts(kUploadTimeoutConstantMs, kUploadTimeoutMultiplierMs);
+    context_.clock.Sleep(kUploadStartPauseMs);
+
+    // The local file is opened before the printer opens its own, so a file that cannot be read
+    // leaves no file half-open in the printer.
+    std::ifstream local(path, std::ios::binary);
+    if (!local) {
+        view_.MessageBox(kApplicationTitle, kCannotReadText);
+        return UploadResult::FileNotRead;
+    }
+    local.seekg(0, std::ios::end);
+    const std::streamoff size = local.tellg();
+    local.seekg(0, std::ios::beg);
+    if (size < 0 || !local) {
+        view_.MessageBox(kApplicationTitle, kCannotReadText);
+        return UploadResult::FileNotRead;
+    }
+    // The printer takes at most 10,000 blocks; a longer file would arrive cut short.
+    if (static_cast<uint64_t>(size) > kMaxUploadBlocks * kUploadBlockSize) {
+        context_.reporter.ReportError("File too large for the printer: " + path, event::kGeneral, kSeverityError);
+        return UploadResult::FileNotRead;
+    }
+    const auto fileLength = static_cast<uint32_t>(size);
+
+    const std::string open = std::string(cmd::kFileOpenForWritingHead) + name;
+    if (!port.OutputString(open)) {
+        context_.clock.Sleep(kOpenRetryPauseMs);
+        if (!port.OutputString(open)) return UploadResult::CommunicationsError;
+    }
+    if (!port.Output(cmd::kFileNameEnd)) return UploadResult::CommunicationsError;
+
+    view_.SetProgressRange(0, kProgressMax);
+    view_.SetProgress(1);
+    std::string block(kUploadBlockSize, '\0');
+    for (uint32_t blockNumber = 0; blockNumber < kMaxUploadBlocks; ++blockNumber) {
+        local.read(block.data(), static_cast<std::streamsize>(kUploadBlockSize));
+        const auto got = static_cast<size_t>(local.gcount());
+        if (got == 0) break;
+        if (!SendBlock(block.substr(0, got), blockNumber, fileLength))
+            return UploadResult::CommunicationsError;
+    }
+
+    view_.SetProgress(kProgressMax);
+    if (!port.OutputString(cmd::kFileClose)) return UploadResult::CommunicationsError;
+    local.close();
+    port.Close();
+    context_.clock.Sleep(kAfterUploadPauseMs);
+    Refresh();
+    view_.Repaint();
+    return UploadResult::Sent;
+}
+
+// ---- Read / Save to Disk
+
+int PrinterFileManager::SaveToDisk() {
+    if (!OpenPort()) return 0;
+    std::vector<std::string> selected = view_.SelectedEntries();
+    if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
+    for (const std::string& entry : selected) {
+        const std::string name = EntryFileName(entry);
+        // A name the printer sent must not reach outside the current directory.
+        if (!IsSafeLocalFileName(name)) {
+            context_.reporter.ReportError("Printer file name not usable as a local file name, not saved: \"" + name +
+                                              "\"",
+                                          event::kGeneral, kSeverityError);
+            continue;
+        }
+        int result = SaveOne(name);
+        if (result < 0) return 0;  // the printer did not take the open command: the port stays open
+        if (result == 0) break;
+    }
+    context_.port.Close();
+    context_.clock.Sleep(kAfterSavePauseMs);
+    view_.SetProgress(0);
+    return 1;
+}
+
+// 1: saved (or reported) and closed in the printer; 0: leave the loop; -1: stop at once.
+int PrinterFileManager::SaveOne(const std::string& name) {
+    IOComm& port = context_.port;
+    if (!port.OutputString(std::string(cmd::kFileOpenForReadingHead) + name) || !port.Output(cmd::kFileNameEnd))
+        return -1;
+    LocalFileWriter local(name);
+    if (!local.IsOpen()) {
+        context_.reporter.ReportError("Cannot create the file \"" + name + "\" in the current directory.",
+                                      event::kGeneral, kSeverityError);
+        return 0;
+    }
+
+    view_.SetProgress(0);
+    bool transferFailed = false;
+    char chunk[cmd::kFileReadBlockSize];
+    for (size_t chunks = 1; chunks <= kMaxDownloadChunks; ++chunks) {
+        if (!port.OutputString(cmd::kFileReadBlockCommand) || !port.Output(cmd::kFileReadBlockLength)) {
+            transferFailed = true;
+            break;
+        }
+        int got = port.Input(chunk, sizeof chunk);
+        if (got <= 0) break;  // the file is exhausted
+        if (!local.Write(std::string_view(chunk, static_cast<size_t>(got)))) {
+            transferFailed = true;
+            break;
+        }
+        view_.SetProgress(static_cast<int>(chunks));
+    }
+    view_.SetProgress(kProgressMax);
+    if (transferFailed || !local.Commit()) {
+        local.Discard();
+        context_.reporter.ReportError("Reading the file \"" + name + "\" from the printer failed; nothing was saved.",
+                                      event::kGeneral, kSeverityError);
+    }
+    if (!port.OutputString(cmd::kFileClose)) return 0;
+    return 1;
+}
+
+// ---- Delete
+
+int PrinterFileManager::Delete() {
+    IOComm& port = context_.port;
+    if (!OpenPort()) return 0;
+    view_.SetProgressRange(0, kProgressMax);
+    view_.SetProgress(1);
+
+    std::vector<std::string> selected = view_.SelectedEntries();
+    if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
+    int sent = 0;
+    for (const std::string& entry : selected) {
+        const std::string name = EntryFileName(entry);
+        if (!port.OutputString(std::string(cmd::kFileDeleteHead) + name) || !port.Output(cmd::kFileNameEnd)) return 0;
+        ++sent;
+        context_.clock.Sleep(kAfterDeletePauseMs);
+        WaitUntilReady(kDeleteReadyPauses);
+        view_.SetProgress((sent - 1) * kDeleteProgressPerFile + 1);
+        view_.PumpMessages();
+    }
+    port.Close();
+    context_.clock.Sleep(kPrinterDeletePauseMs * sent);
+
+    // The refresh runs from the timer while messages are handled; wait for it to find a list.
+    view_.ScheduleRefresh();
+    context_.state.fileListSeen = 0;
+    for (int attempt = 0; attempt < kListWaitAttempts; ++attempt) {
+        view_.ScheduleRefresh();
+        view_.SetProgress(sent * kDeleteProgressPerFile + attempt * kListWaitProgressStep);
+        if (context_.state.fileListSeen) break;
+        context_.clock.Sleep(kListWaitPauseMs);
+        view_.PumpMessages();
+    }
+    context_.clock.Sleep(kDeleteEndPauseMs);
+    view_.SetProgress(0);
+    return 1;
+}
+
+// ---- Delete All, Reset Printer, Comm Port
+
+int PrinterFileManager::DeleteAll() {
+    if (!view_.AskYesNo(kDeleteAllCaption, kDeleteAllQuestion)) return 0;
+    if (context_.model.portName.empty()) {
+        context_.reporter.ReportError(kNoPortText, event::kGeneral, kSeverityError);
+        return 0;
+    }
+    if (!OpenPort()) return 0;
+    if (!context_.port.OutputString(cmd::kFileDeleteAll)) return 0;
+    context_.port.Close();
+    // About ten seconds for the printer to erase its memory.
+    view_.SetProgressRange(0, kProgressMax);
+    for (int step = 0; step < kEraseSteps; ++step) {
+        context_.clock.Sleep(kEraseStepPauseMs);
+        view_.SetProgress(step);
+    }
+    view_.ScheduleRefresh();
+    return 1;
+}
+
+int PrinterFileManager::ResetPrinter() {
+    if (!OpenPort()) return 0;
+    if (!context_.port.OutputString(cmd::kFileReset)) return 0;
+    context_.port.Close();
+    return 1;
+}
+
+void PrinterFileManager::CommPort() {
+    if (selectPort_) selectPort_();
+    view_.SetCaption(PrinterFilesCaption(context_.model.portName));
+}
+
+}  // namespace varnel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files/FilesContext.h"
+
+namespace varnel {
+
+class PrinterFilesView;
+
+// The file manager's limits and texts.
+inline constexpr size_t kListReplySize = 8000;
+inline constexpr size_t kMaxSelectedFiles = 99;
+inline constexpr size_t kMaxDroppedFiles = 100;
+inline constexpr size_t kUploadBlockSize = 1000;
+inline constexpr size_t kMaxUploadBlocks = 10'000;
+inline constexpr size_t kMaxDownloadChunks = 200'000;
+inline constexpr int kRefreshTimerId = 7;
+inline constexpr int kRefreshTimerPeriodMs = 2;
+
+inline constexpr const char* kApplicationTitle = "Varnel";
+inline constexpr const char* kNoPortText =
+    "I/O Port not specified, or I/O Port not specified before file parameter.";
+inline constexpr const char* kCommErrorText = "Communications error";
+inline constexpr const char* kCommErrorCaption = "ERROR";
+inline constexpr const char* kCannotReadText = "Cannot read file.";
+inline constexpr const char* kDeleteAllQuestion = "Are you sure you wish to delete all files?";
+inline constexpr const char* kDeleteAllCaption = "WARNING";
+
+// "File(s) in printer.  [" + portName + "]"
+std::string PrinterFilesCaption(const std::string& portName);
+
+// The operations of the printer file manager, apart from the widgets: each works on the
+// application's port and shows its results through the view. Each returns 1 when it ran to its
+// end and 0 when it stopped early.
+class PrinterFileManager {
+public:
+    // `selectPort` runs the program's port selection (may be empty: no port selection).
+    PrinterFileManager(const FilesContext& context, PrinterFilesView& view, std::function<void()> selectPort = {});
+
+    // Dialog start: caption and a scheduled refresh.
+    void Initialise();
+    // Reads the list from the printer into the view.
+    int Refresh();
+    // Copies local files into the printer, in order, at most 100.
+    int Upload(const std::vector<std::string>& paths);
+    // Copies the selected printer files into the current directory.
+    int SaveToDisk();
+    int Delete();
+    int DeleteAll();
+    int ResetPrinter();
+    void CommPort();
+    bool CanSelectPort() const { return static_cast<bool>(selectPort_); }
+
+private:
+    bool OpenPort();
+    std::string ReadListReply();
+    void WaitUntilReady(int maxPauses);
+    int SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength);
+    enum class UploadResult { Sent, CommunicationsError, FileNotRead };
+    UploadResult UploadOne(const std::string& path);
+    int SaveOne(const std::string& name);
+    void EndUpload();
+
+    FilesContext context_;
+    PrinterFilesView& view_;
+    std::function<void()> selectPort_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+// The file manager's window as its operations see it: the list, the progress bar, the caption,
+// the boxes it owns and its message handling. The Qt dialog implements it; tests record.
+class PrinterFilesView {
+public:
+    virtual ~PrinterFilesView() = default;
+
+    // The list: entries as the printer sent them; columns at tab stops (dialog units).
+    virtual void SetTabStops(const std::vector<int>& stops) = 0;
+    virtual void ClearList() = 0;
+    virtual void AddEntry(const std::string& entry) = 0;
+    virtual std::vector<std::string> Entries() const = 0;
+    // The selected entries, in list order.
+    virtual std::vector<std::string> SelectedEntries() const = 0;
+
+    virtual void SetProgressRange(int low, int high) = 0;
+    virtual void SetProgress(int position) = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    // Repaint at once, not at the next idle time.
+    virtual void Repaint() = 0;
+
+    // Starts the refresh timer; the list is read when the timer next fires.
+    virtual void ScheduleRefresh() = 0;
+    // Handles every pending window message (the refresh timer among them).
+    virtual void PumpMessages() = 0;
+
+    // Plain boxes owned by the dialog.
+    virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
+    virtual bool AskYesNo(const std::string& caption, const std::string& text) = 0;
+};
+
+}  // namespace varnel
