@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree, unpacks it into a scratch root (dpkg -x, nothing is
+# installed on this machine) and runs the installed programs from there: --version, --help, a
+# headless configuration file round trip, and a production script that writes, verifies and reads
+# the simulated printer. Usage: package_test.sh <build-dir>
+set -euo pipefail
+build=$(cd "$1" && pwd)
+scratch=$(mktemp -d /tmp/varnel-package.XXXXXX)
+sim_pid=""
+cleanup() {
+  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The package.
+(cd "$scratch" && cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >cpack.log 2>&1) ||
+  { cat "$scratch/cpack.log" >&2; fail "cpack"; }
+deb=$(ls "$scratch"/out/varnel_*.deb)
+echo "package: $(basename "$deb")"
+dpkg-deb --field "$deb" Depends | tee "$scratch/depends"
+for dep in libqt6widgets6 libqt6dbus6 libudev1 dbus; do
+  grep -qw "$dep" "$scratch/depends" || fail "Depends lacks $dep"
+done
+
+root="$scratch/root"
+dpkg -x "$deb" "$root"
+for f in usr/bin/varnel usr/bin/varnel-printer-sim usr/bin/varnel-monitor \
+         usr/share/man/man1/varnel.1 usr/share/bash-completion/completions/varnel \
+         usr/share/varnel/examples/rpdemo.cfg usr/share/varnel/examples/rpdemo.opt \
+         usr/share/varnel/examples/rpdemo_100.map usr/share/varnel/examples/rpdemo_101.map; do
+  [ -e "$root/$f" ] || fail "package lacks /$f"
+done
+if [ -e "$root/usr/share/applications/varnel.desktop" ] && command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$root/usr/share/applications/varnel.desktop" || fail "desktop entry does not validate"
+fi
+man -l "$root/usr/share/man/man1/varnel.1" >/dev/null 2>&1 || fail "man page does not format"
+
+bin="$root/usr/bin"
+examples="$root/usr/share/varnel/examples"
+# Headless, with a settings store of the test's own.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+export VARNEL_SETTINGS="$scratch/registry.reg"
+
+version=$("$bin/varnel" --version)
+echo "installed: $version"
+[[ $version == *2.26.0* ]] || fail "--version printed '$version'"
+help=$("$bin/varnel" --help)
+for keyword in verify writefile: readfile: maplock: optslock: port: flash: files exit; do
+  grep -q -- "$keyword" <<<"$help" || fail "--help does not list $keyword"
+done
+
+# Configuration file round trip from the installed example.
+work="$scratch/work"
+mkdir -p "$work"
+cp "$examples"/*.map "$examples"/*.opt "$work/"
+cd "$work"
+"$bin/varnel" sa "readfile:$examples/rpdemo.cfg" writefile:copy.cfg exit || fail "round trip exit code $?"
+"$bin/varnel" sa readfile:copy.cfg writefile:copy2.cfg exit || fail "second round trip exit code $?"
+[ -s copy.cfg ] || fail "writefile: wrote nothing"
+cmp copy.cfg copy2.cfg || fail "a written configuration file does not read back the same"
+grep -q 'Demo store, counter 1' copy.cfg || fail "the comment of the example is lost"
+
+# The production script of the documentation against the installed simulator.
+"$bin/varnel-printer-sim" --tcp 127.0.0.1:0 --firmware RPD1-1.01 --state "$scratch/printer.json" \
+  >"$scratch/sim.out" 2>"$scratch/sim.err" &
+sim_pid=$!
+for _ in $(seq 100); do
+  grep -q '^PORT ' "$scratch/sim.out" 2>/dev/null && break
+  sleep 0.1
+done
+port=$(sed -n 's/^PORT //p' "$scratch/sim.out")
+[ -n "$port" ] || { cat "$scratch/sim.err" >&2; fail "simulator named no port"; }
+
+"$bin/varnel" sa "port:$port" "readfile:$examples/rpdemo.cfg" writecfg exit || fail "write exit code $?"
+code=0
+"$bin/varnel" sa "port:$port" "readfile:$examples/rpdemo.cfg" verify || code=$?
+[ "$code" -eq 1 ] || { tr -d '\r' < Varnel.log | tail -20 >&2; fail "verify after write ended with $code, not 1"; }
+"$bin/varnel" sa "port:$port" readcfg writefile:read-back.cfg exit || fail "read exit code $?"
+grep -q '^Model' read-back.cfg || grep -q 'RP-DEMO' read-back.cfg || fail "read-back.cfg names no model"
+code=0
+"$bin/varnel" sa "port:$port" isfwr:RPD1-1.01 || code=$?
+[ "$code" -eq 1 ] || fail "isfwr: of the simulator's firmware ended with $code, not 1"
+echo "package test passed"
