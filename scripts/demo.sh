@@ -2,5 +2,5 @@
 # Builds everything (installing what is missing) and runs the demo in a scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build >/dev/null
+scripts/setup.sh build
 exec scripts/run-demo.sh build
