@@ -42,8 +42,9 @@ bool BreaksLengthRule(const IdentityRow& row, std::string_view text) {
 
 using ReplyBuffer = std::array<char, kReplyBufferSize>;
 
-// Reads the printer's answer to the identity read into a zeroed buffer; the received text up to
-// its first zero byte, or none when nothing arrived.
+// Reads the printer's answer to the identity read; the received text up to its first zero byte,
+// or none when nothing arrived. The buffer is zeroed again so that bytes drained into it earlier
+// cannot trail an answer that arrives without its zero byte.
 std::optional<std::string> ReadBack(IOComm& port, ReplyBuffer& buffer) {
     buffer.fill('\0');
     port.WaitOutput(kReadBackDrainMs);
