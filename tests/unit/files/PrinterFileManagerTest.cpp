@@ -1,0 +1,351 @@
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "RecordingFilesView.h"
+#include "files/PrinterFileManager.h"
+#include "io/IOComm.h"
+#include "model/ConfigModel.h"
+#include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingReporter.h"
+#include "support/TestPaths.h"
+#include "unit/protocol/HexBytes.h"
+
+namespace varnel {
+namespace {
+
+using namespace std::string_literals;
+using test::Hex;
+
+constexpr const char* kPort = "127.0.0.1:9100";
+
+// Runs a test inside a fresh working folder: Read / Save to Disk writes there.
+class WorkingFolder {
+public:
+    WorkingFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir_.path()); }
+    ~WorkingFolder() { std::filesystem::current_path(previous_); }
+    const test::TempDir& dir() const { return dir_; }
+
+private:
+    test::TempDir dir_;
+    std::filesystem::path previous_;
+};
+
+class PrinterFileManagerTest : public ::testing::Test {
+protected:
+    PrinterFileManagerTest() {
+        model.portName = kPort;
+        backend.clock = &clock;
+        view.onTimer = [this] { manager.Refresh(); };
+    }
+
+    // The printer answers a list request with `reply`.
+    void AnswerListWith(std::string reply) {
+        backend.responder = [reply](test::FakePortBackend& b, const std::string& written) {
+            if (written == "\x1B" "fI") b.QueueReply(reply);
+        };
+    }
+    std::vector<std::string> SentPerOpen() const { return backend.writesPerOpen; }
+    int Count(int64_t ms) const {
+        return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms));
+    }
+
+    WorkingFolder folder;
+    ConfigModel model;
+    test::FakeClock clock;
+    test::MemorySettingsStore store;
+    test::RecordingReporter reporter;
+    test::FakePortBackend backend;
+    IOComm port{store, clock, reporter, backend};
+    FileManagerState state;
+    test::RecordingFilesView view;
+    PrinterFileManager manager{FilesContext{model, port, reporter, clock, state}, view};
+};
+
+// ---- Refresh
+
+TEST_F(PrinterFileManagerTest, ListReplyGivesOneEntryPerTextAndListsRepeatsOnce) {
+    AnswerListWith("A\tx\0B\0a\tX\0\0"s);
+    ASSERT_EQ(manager.Refresh(), 1);
+    EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), "1B 66 49");
+    EXPECT_EQ(view.entries, (std::vector<std::string>{"A\tx", "B"}));
+    EXPECT_EQ(view.tabStops, (std::vector<int>{90, 120, 130, 140, 150}));
+    EXPECT_EQ(state.fileListSeen, 1);
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_EQ(view.progress.back(), 0);
+    EXPECT_EQ(Count(1000), 0) << "a complete reply needs no pause for missing bytes";
+}
+
+TEST_F(PrinterFileManagerTest, SilentPrinterLeavesTheListEmptyAfterTwoPauses) {
+    view.entries = {"old\t1"};
+    ASSERT_EQ(manager.Refresh(), 1);
+    EXPECT_TRUE(view.entries.empty());
+    EXPECT_EQ(Count(1000), 2);
+    EXPECT_EQ(Count(200), 1);
+    EXPECT_EQ(state.fileListSeen, 0);
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+TEST_F(PrinterFileManagerTest, ByteThatComesOnTheSecondTryDoesNotSplitTheName) {
+    backend.responder = [](test::FakePortBackend& b, const std::string& written) {
+        if (written != "\x1B" "fI") return;
+        b.QueueReply("lo");
+        b.QueueReply("");  // one read that brings nothing
+        b.QueueReply("go.bmp\0\0"s);
+    };
+    manager.Refresh();
+    EXPECT_EQ(view.entries, (std::vector<std::string>{"logo.bmp"}));
+    EXPECT_EQ(Count(1000), 1);
+}
+
+TEST_F(PrinterFileManagerTest, ReplyOfMoreThan8000BytesIsCutThere) {
+    std::string reply;
+    for (int i = 0; reply.size() < 9000; ++i) reply += "file" + std::to_string(i) + "\t12345678901234567890" + '\0';
+    AnswerListWith(reply);
+    manager.Refresh();
+    ASSERT_FALSE(view.entries.empty());
+    EXPECT_LT(view.entries.size(), 400u);
+    EXPECT_EQ(backend.replies.front().size(), reply.size() - 8000) << "nothing read past 8000 bytes";
+}
+
+TEST_F(PrinterFileManagerTest, NoPortNameIsReportedAndNothingIsOpened) {
+    model.portName.clear();
+    EXPECT_EQ(manager.Refresh(), 0);
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{"I/O Port not specified, or I/O Port not specified before file parameter."});
+    EXPECT_EQ(backend.openCalls, 0);
+}
+
+// ---- Upload
+
+class UploadTest : public PrinterFileManagerTest {
+protected:
+    std::string LocalFile(const std::string& name, size_t size) {
+        std::string bytes;
+        for (size_t i = 0; i < size; ++i) bytes.push_back(static_cast<char>('a' + i % 26));
+        test::WriteFileBytes(folder.dir().File(name), bytes);
+        return folder.dir().File(name);
+    }
+};
+
+TEST_F(UploadTest, FileOf2500BytesGoesInBlocksOf1000With_LowByteFirstLengths) {
+    const std::string path = LocalFile("logo.bmp", 2500);
+    const std::string data = test::ReadFileBytes(path);
+    AnswerListWith("logo.bmp\t2500\0\0"s);
+    ASSERT_EQ(manager.Upload({path}), 1);
+
+    const std::string expected = "\x1B" "fOw logo.bmp"s + '\0' +
+                                 "\x1B" "fW\xE8\x03"s + data.substr(0, 1000) +
+                                 "\x1B" "fW\xE8\x03"s + data.substr(1000, 1000) +
+                                 "\x1B" "fW\xF4\x01"s + data.substr(2000, 500) +
+                                 "\x1B" "fC"s;
+    ASSERT_EQ(backend.writesPerOpen.size(), 2u) << "the upload, then the list read";
+    EXPECT_EQ(Hex(backend.writesPerOpen[0]), Hex(expected));
+    EXPECT_EQ(Hex(backend.writesPerOpen[1]), "1B 66 49");
+    EXPECT_EQ(view.entries, std::vector<std::string>{"logo.bmp\t2500"});
+
+    // The command text, its length bytes and the block each go out on their own.
+    const auto& calls = backend.writeCalls;
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "\x1B" "fW"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "\xF4\x01"), calls.end());
+    EXPECT_EQ(view.progress, (std::vector<int>{1, 1, 41, 81, 100, 0}));
+    EXPECT_EQ(view.captions.back(), "File(s) in printer.  [127.0.0.1:9100]");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(UploadTest, PrinterNameIsThePartAfterTheLastSlash) {
+    test::TempDir other;
+    std::filesystem::create_directory(other.File("sub"));
+    test::WriteFileBytes(other.File("sub/a.txt"), "hi");
+    manager.Upload({other.File("sub/a.txt")});
+    EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), Hex("\x1B" "fOw a.txt\0"s "\x1B" "fW\x02\x00hi" "\x1B" "fC"s));
+}
+
+TEST_F(UploadTest, EmptyFileSendsTheOpenCommandAndTheCloseCommandOnly) {
+    const std::string path = LocalFile("empty.txt", 0);
+    manager.Upload({path});
+    EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), "1B 66 4F 77 20 65 6D 70 74 79 2E 74 78 74 00 1B 66 43");
+}
+
+TEST_F(UploadTest, FileThatCannotBeReadStopsTheWholeDrop) {
+    const std::string good = LocalFile("good.txt", 10);
+    ASSERT_EQ(manager.Upload({folder.dir().File("missing.txt"), good}), 0);
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Cannot read file."});
+    EXPECT_EQ(backend.allWritten, "") << "neither the unreadable file nor the next one is sent";
+    EXPECT_EQ(view.captions.back(), "File(s) in printer.  [127.0.0.1:9100]");
+}
+
+TEST_F(UploadTest, FailedSendShowsTheCommunicationsErrorAndSendsNoFurtherFile) {
+    const std::string first = LocalFile("first.txt", 1500);
+    const std::string second = LocalFile("second.txt", 10);
+    backend.failWrite.From(5);  // open text, name end, block head, lengths; the block fails
+    ASSERT_EQ(manager.Upload({first, second}), 0);
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"ERROR: Communications error"});
+    EXPECT_EQ(backend.allWritten.find("second"), std::string::npos);
+}
+
+TEST_F(UploadTest, ShortWriteOfABlockIsACommunicationsError) {
+    const std::string path = LocalFile("short.txt", 1000);
+    // The printer stops taking bytes once the first block command is in.
+    backend.responder = [](test::FakePortBackend& b, const std::string& written) {
+        if (written == "\x1B" "fW") b.acceptNothing = true;
+    };
+    EXPECT_EQ(manager.Upload({path}), 0);
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"ERROR: Communications error"});
+}
+
+TEST_F(UploadTest, PortThatCannotOpenIsACommunicationsError) {
+    const std::string path = LocalFile("a.txt", 10);
+    backend.failOpen.Always();
+    EXPECT_EQ(manager.Upload({path}), 0);
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"ERROR: Communications error"});
+}
+
+// ---- Read / Save to Disk
+
+class SaveToDiskTest : public PrinterFileManagerTest {
+protected:
+    // The printer holds `files`; it answers the list, open-for-reading and read-block commands.
+    void PrinterHolds(std::map<std::string, std::string> files) {
+        printerFiles = std::move(files);
+        backend.responder = [this](test::FakePortBackend& b, const std::string& written) {
+            if (written.rfind("\x1B" "fOr ", 0) == 0) {
+                openName = written.substr(5);
+                readOffset = 0;
+            } else if (written == "\x64\x00"s) {
+                const std::string& data = printerFiles[openName];
+                if (readOffset < data.size()) b.QueueReply(data.substr(readOffset, 100));
+                readOffset += 100;
+            }
+        };
+    }
+    std::map<std::string, std::string> printerFiles;
+    std::string openName;
+    size_t readOffset = 0;
+};
+
+TEST_F(SaveToDiskTest, SelectedFileIsWrittenUnderItsOwnNameReplacingAnOldOne) {
+    std::string data(250, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i);
+    PrinterHolds({{"logo.bmp", data}});
+    test::WriteFileBytes("logo.bmp", "old contents that are longer than nothing");
+    view.entries = {"other\t1", "logo.bmp\t250"};
+    view.selected = {1};
+    ASSERT_EQ(manager.SaveToDisk(), 1);
+
+    EXPECT_EQ(test::ReadFileBytes("logo.bmp"), data);
+    const std::string chunk = "\x1B" "fR\x64\x00"s;
+    EXPECT_EQ(Hex(backend.allWritten), Hex("\x1B" "fOr logo.bmp\0"s + chunk + chunk + chunk + chunk + "\x1B" "fC"));
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_TRUE(reporter.Errors().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1) << "no temporary file left";
+}
+
+TEST_F(SaveToDiskTest, BrokenTransferKeepsTheExistingFileAndIsReported) {
+    PrinterHolds({{"logo.bmp", std::string(300, 'x')}});
+    test::WriteFileBytes("logo.bmp", "precious");
+    view.entries = {"logo.bmp\t300"};
+    view.selected = {0};
+    backend.failWrite.From(5);  // open text, name end, one chunk; the second chunk request fails
+    manager.SaveToDisk();
+    EXPECT_EQ(test::ReadFileBytes("logo.bmp"), "precious");
+    ASSERT_EQ(reporter.Errors().size(), 1u);
+    EXPECT_NE(reporter.Errors()[0].find("logo.bmp"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1) << "no temporary file left";
+}
+
+TEST_F(SaveToDiskTest, UnsafePrinterFileNamesAreRefusedAndTheOthersSaved) {
+    PrinterHolds({{"ok.txt", "fine"}});
+    view.entries = {"../evil\t4", "dir/evil\t4", "..\t4", ".\t4", "bell\x07\t4", "\t4", "ok.txt\t4"};
+    view.selected = {0, 1, 2, 3, 4, 5, 6};
+    manager.SaveToDisk();
+
+    EXPECT_EQ(reporter.Errors().size(), 6u);
+    for (const std::string& error : reporter.Errors()) EXPECT_NE(error.find("not saved"), std::string::npos) << error;
+    EXPECT_NE(reporter.Errors()[0].find("../evil"), std::string::npos) << "the report names the file";
+    EXPECT_EQ(backend.allWritten.find("evil"), std::string::npos) << "refused names are not even opened";
+    EXPECT_EQ(test::ReadFileBytes("ok.txt"), "fine");
+    EXPECT_FALSE(std::filesystem::exists(folder.dir().path() + "/../evil"));
+}
+
+// ---- Delete, Delete All, Reset Printer, Comm Port
+
+TEST_F(PrinterFileManagerTest, DeleteSendsEachSelectedNameThenWaitsForTheListToComeBack) {
+    AnswerListWith("b.txt\t2\0\0"s);
+    view.entries = {"a.txt\t1", "b.txt\t2", "c.txt\t3"};
+    view.selected = {0, 2};
+    ASSERT_EQ(manager.Delete(), 1);
+
+    EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), Hex("\x1B" "fDa.txt\0" "\x1B" "fDc.txt\0"s));
+    EXPECT_EQ(Count(1200 * 2), 1) << "1200 ms for every file sent";
+    EXPECT_EQ(view.entries, std::vector<std::string>{"b.txt\t2"}) << "the refresh ran while messages were handled";
+    EXPECT_EQ(state.fileListSeen, 1);
+    EXPECT_EQ(view.progress.front(), 1);
+    EXPECT_EQ(view.progress.back(), 0);
+}
+
+TEST_F(PrinterFileManagerTest, DeleteWaitsTenSecondsAtMostForAListThatStaysEmpty) {
+    AnswerListWith("\0\0"s);
+    view.entries = {"a.txt\t1"};
+    view.selected = {0};
+    state.fileListSeen = 1;
+    manager.Delete();
+    EXPECT_TRUE(view.entries.empty());
+    EXPECT_EQ(state.fileListSeen, 0);
+    EXPECT_EQ(Count(1000), 1 + 10);  // the pause after the delete, then ten waits for the list
+}
+
+TEST_F(PrinterFileManagerTest, DeleteAllAnsweredNoSendsNothing) {
+    view.answerYes = false;
+    EXPECT_EQ(manager.DeleteAll(), 0);
+    EXPECT_EQ(view.questions, std::vector<std::string>{"WARNING: Are you sure you wish to delete all files?"});
+    EXPECT_EQ(backend.openCalls, 0);
+}
+
+TEST_F(PrinterFileManagerTest, DeleteAllAnsweredYesErasesAndWaitsInAHundredSteps) {
+    view.answerYes = true;
+    ASSERT_EQ(manager.DeleteAll(), 1);
+    EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), "1B 66 45");
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_EQ(Count(100), 100);
+    ASSERT_EQ(view.progress.size(), 100u);
+    EXPECT_EQ(view.progress.back(), 99);
+    EXPECT_EQ(view.refreshesScheduled, 1);
+}
+
+TEST_F(PrinterFileManagerTest, DeleteAllWithoutAPortIsReportedAfterTheQuestion) {
+    view.answerYes = true;
+    model.portName.clear();
+    EXPECT_EQ(manager.DeleteAll(), 0);
+    EXPECT_EQ(reporter.Errors().size(), 1u);
+    EXPECT_EQ(backend.openCalls, 0);
+}
+
+TEST_F(PrinterFileManagerTest, ResetPrinterSendsItsCommandAndClosesThePort) {
+    ASSERT_EQ(manager.ResetPrinter(), 1);
+    EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), "1B 66 40");
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+TEST_F(PrinterFileManagerTest, CommPortRunsThePortSelectionAndShowsTheNewPort) {
+    PrinterFileManager withSelection(FilesContext{model, port, reporter, clock, state}, view,
+                                     [this] { model.portName = "COM3"; });
+    withSelection.CommPort();
+    EXPECT_EQ(view.captions.back(), "File(s) in printer.  [COM3]");
+    EXPECT_EQ(backend.openCalls, 0) << "the list is not read again";
+}
+
+TEST_F(PrinterFileManagerTest, InitialisationSetsTheCaptionAndSchedulesARefresh) {
+    manager.Initialise();
+    EXPECT_EQ(view.captions, std::vector<std::string>{"File(s) in printer.  [127.0.0.1:9100]"});
+    EXPECT_EQ(view.refreshesScheduled, 1);
+    EXPECT_EQ(backend.openCalls, 0) << "the list is read when the timer fires";
+}
+
+}  // namespace
+}  // namespace varnel
