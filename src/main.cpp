@@ -16,6 +16,7 @@
 #include "ui/DbusMonitorNotifier.h"
 #include "ui/Display.h"
 #include "ui/MainWindowRunner.h"
+#include "ui/QtClock.h"
 #include "ui/QtUserInterface.h"
 
 namespace {
@@ -46,7 +47,8 @@ int RunApplication(UserInterface& ui, Clock& clock, const std::vector<std::strin
 int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& parameters) {
     QApplication qapp(argc, argv);
     QtUserInterface ui;
-    SystemClock clock;
+    // Waits of printer operations keep the window painted.
+    QtClock clock;
     return RunApplication(ui, clock, parameters, [&qapp](CVarnelApp& app) { return RunMainWindow(app, qapp); });
 }
 

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/MainWindowPort.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace varnel {
+
+class CVarnelApp;
+class CVarnelView;
+
+// Command ids of the menu and toolbar, as the printers' service staff know them.
+enum CommandId : int {
+    kCmdFileNew = 57600,
+    kCmdFileOpen = 57601,
+    kCmdFileSave = 32783,
+    kCmdFileSaveAs = 32782,
+    kCmdAppExit = 57665,
+    kCmdViewToolbar = 59392,
+    kCmdViewStatusBar = 59393,
+    kCmdResetPrinter = 32777,
+    kCmdDetectBaud = 32778,
+    kCmdSetupSerial = 32779,
+    kCmdSelectPort = 32780,
+    kCmdPrinterFiles = 32795,
+    kCmdEditComment = 32785,
+    kCmdLoadMap = 32773,
+    kCmdReadConfig = 32774,
+    kCmdEditConfig = 32784,
+    kCmdWriteConfig = 32775,
+    kCmdVerifyConfig = 32771,
+    kCmdHelp = 57670,
+    kCmdAbout = 57664,
+    kCmdFlashFirmware = 32792,
+};
+
+inline constexpr const char* kConfigFileFilter = "Configuration files    (*.cfg)|*.cfg||";
+inline constexpr const char* kMapFileFilter = "Map files    (*.map)|*.map||";
+inline constexpr const char* kDetectBaudStatus = "Automatic Baud Rate detection in progress.";
+inline constexpr const char* kBaudDetectedMessage = "Baud rate detected: ";
+
+// The main window: menu bar, toolbar, status bar and the configuration view. It shows and asks;
+// every command hands over to the application object.
+class CMainFrame : public QMainWindow, public MainWindowPort {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CVarnelApp& app, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // MainWindowPort.
+    void UpdateTitle(const std::string& title) override;
+    void SetFlashButtonVisible(bool visible) override;
+    void Invalidate() override;
+
+    // The action of a command id (menu item or toolbar button); null for an unknown id.
+    QAction* Command(int id) const;
+    // Gives a command that starts out disabled its handler and enables it. The dialogs of Select
+    // Port, Printer Files, Edit Comment, Edit Configuration and About are connected here.
+    void EnableCommand(int id, std::function<void()> handler);
+
+    CVarnelView* view() const { return view_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    // True while a command runs.
+    bool busy() const { return busy_; }
+
+    // File commands.
+    void FileNew();
+    void FileOpen();
+    void FileSave();
+    void FileSaveAs();
+    void LoadMap();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction* AddCommand(QMenu* menu, int id, const char* text, std::function<void()> handler);
+    // Runs a command: no exception leaves a Qt handler; a process end asked for by an action
+    // ends the event loop with its code.
+    void RunCommand(const std::function<void()>& command);
+    // Before New and Open: offers to save a changed configuration.
+    void AskToSaveChanges();
+    void DetectBaudRate();
+    void FlashFirmware();
+    void OpenHelpPage();
+    void ConnectDialogCommands();
+    void UpdateLockIndicators();
+
+    CVarnelApp& app_;
+    CVarnelView* view_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QAction* flashAction_ = nullptr;
+    QLabel* capsLock_ = nullptr;
+    QLabel* numLock_ = nullptr;
+    QLabel* scrollLock_ = nullptr;
+    std::map<int, QAction*> commands_;
+    std::map<int, std::function<void()>> handlers_;
+    bool busy_ = false;
+};
+
+}  // namespace varnel
