@@ -10,6 +10,7 @@
 #include "app/CommandActions.h"
 #include "app/MainWindowPort.h"
 #include "base/Reporter.h"
+#include "files/FilesContext.h"
 #include "io/PortBackend.h"
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
@@ -20,6 +21,7 @@ namespace varnel {
 class Clock;
 class IOComm;
 class MonitorNotifier;
+class PrinterFilesDialogPort;
 class SettingsStore;
 class UserInterface;
 
@@ -113,6 +115,12 @@ public:
     // What the printer operations work with.
     ProtocolContext Context();
 
+    // The printer file manager (menu "Printer Files ..." and "files"): shown until closed. The
+    // Qt layer registers the dialog; without one (no display) the run ends with exit code 3.
+    void SetPrinterFilesDialog(PrinterFilesDialogPort* dialog) { filesDialog_ = dialog; }
+    int ShowPrinterFiles();
+    FilesContext FileManagerContext();
+
     // Command-line actions.
     int CmdVerify() override;
     void CmdWriteFile(const std::string& path) override;
@@ -144,8 +152,6 @@ public:
 private:
     // An action whose operation this build does not have: says so as an error.
     int ReportNotAvailable(std::string_view keyword);
-    // The printer file manager, shown until closed.
-    int ShowPrinterFiles();
     void ReadPortName();
     void SavePortName();
     int ShowBox(std::string_view caption, const std::string& text);
@@ -160,6 +166,8 @@ private:
     UserInterface& ui_;
     MonitorNotifier* monitor_;
     MainWindowPort* mainWindow_ = nullptr;
+    PrinterFilesDialogPort* filesDialog_ = nullptr;
+    FileManagerState filesState_;
 
     ConfigModel model_;
     RunState state_;

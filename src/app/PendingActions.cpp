@@ -21,6 +21,4 @@ void CVarnelApp::CmdManu(const std::string&) { ReportNotAvailable("manu:"); }
 
 void CVarnelApp::CmdDesc(const std::string&) { ReportNotAvailable("desc:"); }
 
-int CVarnelApp::ShowPrinterFiles() { return ReportNotAvailable("files"); }
-
 }  // namespace varnel

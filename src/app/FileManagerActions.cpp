@@ -1,0 +1,31 @@
+// The printer file manager reached from the command line ("files") and the Printer menu.
+#include <iostream>
+
+#include "app/CVarnelApp.h"
+#include "base/ExitRequest.h"
+#include "files/PrinterFilesDialogPort.h"
+
+namespace varnel {
+namespace {
+
+constexpr const char* kNoDisplayForFilesText =
+    "varnel: no display available; the printer file manager (\"files\") needs one";
+
+}  // namespace
+
+FilesContext CVarnelApp::FileManagerContext() {
+    return FilesContext{model_, *port_, *this, clock_, filesState_};
+}
+
+int CVarnelApp::ShowPrinterFiles() {
+    // The file manager is a dialog and nothing else; a run that cannot show it ends the way a
+    // run that cannot show the main window does.
+    if (!filesDialog_) {
+        std::cerr << kNoDisplayForFilesText << std::endl;
+        throw ExitRequest{kExitNoDisplay};
+    }
+    filesDialog_->ShowPrinterFilesDialog(FileManagerContext());
+    return 1;
+}
+
+}  // namespace varnel
