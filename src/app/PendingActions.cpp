@@ -5,20 +5,4 @@
 
 namespace varnel {
 
-void CVarnelApp::CmdReset() { ReportNotAvailable("reset"); }
-
-void CVarnelApp::CmdAutoBaud() { ReportNotAvailable("autobaud"); }
-
-void CVarnelApp::CmdPortSetup(const std::string&) { ReportNotAvailable("portsetup"); }
-
-void CVarnelApp::CmdHandshake(const std::string&) { ReportNotAvailable("handshake"); }
-
-void CVarnelApp::CmdSer(const std::string&) { ReportNotAvailable("ser:"); }
-
-void CVarnelApp::CmdGtSer(const std::string&) { ReportNotAvailable("gtser:"); }
-
-void CVarnelApp::CmdManu(const std::string&) { ReportNotAvailable("manu:"); }
-
-void CVarnelApp::CmdDesc(const std::string&) { ReportNotAvailable("desc:"); }
-
 }  // namespace varnel

@@ -1,0 +1,50 @@
+// Command-line actions that work on the port and on the printer's identity strings: reset,
+// baud-rate detection, serial and handshake setup, serial number, manufacture id, description.
+#include "app/CVarnelApp.h"
+#include "protocol/IdentityStrings.h"
+#include "protocol/PortCommands.h"
+#include "protocol/ProtocolContext.h"
+
+namespace varnel {
+
+void CVarnelApp::CmdReset() {
+    ProtocolContext context = Context();
+    ResetPrinter(context);
+}
+
+void CVarnelApp::CmdAutoBaud() {
+    ProtocolContext context = Context();
+    DetectBaudRate(context);
+}
+
+void CVarnelApp::CmdPortSetup(const std::string& settings) {
+    ProtocolContext context = Context();
+    SetupSerialPort(context, settings);
+}
+
+void CVarnelApp::CmdHandshake(const std::string& kind) {
+    ProtocolContext context = Context();
+    SetupHandshake(context, kind);
+}
+
+void CVarnelApp::CmdSer(const std::string& serialNumber) {
+    ProtocolContext context = Context();
+    ProgramIdentityString(context, kSerialNumberRow, serialNumber);
+}
+
+void CVarnelApp::CmdGtSer(const std::string& serialNumber) {
+    ProtocolContext context = Context();
+    ProgramIdentityString(context, kSerialNumber2Row, serialNumber);
+}
+
+void CVarnelApp::CmdManu(const std::string& manufactureId) {
+    ProtocolContext context = Context();
+    ProgramIdentityString(context, kManufactureIdRow, manufactureId);
+}
+
+void CVarnelApp::CmdDesc(const std::string& description) {
+    ProtocolContext context = Context();
+    ProgramIdentityString(context, kDescriptionRow, description);
+}
+
+}  // namespace varnel
