@@ -13,6 +13,7 @@
 #include "base/Clock.h"
 #include "base/ExitRequest.h"
 #include "io/FileSettingsStore.h"
+#include "ui/CPrinterFilesDlg.h"
 #include "ui/DbusMonitorNotifier.h"
 #include "ui/Display.h"
 #include "ui/MainWindowRunner.h"
@@ -30,11 +31,12 @@ constexpr const char* kNoDisplayText =
 // One run of the application object: start-up, the command line, then the main window unless the
 // run ends before it. Every way out, an exit code thrown by an action included, passes through
 // the application object's destructor, which saves the port name and writes the end entry.
-int RunApplication(UserInterface& ui, Clock& clock, const std::vector<std::string>& parameters,
-                   const std::function<int(CVarnelApp&)>& openMainWindow) {
+int RunApplication(UserInterface& ui, Clock& clock, PrinterFilesDialogPort* filesDialog,
+                   const std::vector<std::string>& parameters, const std::function<int(CVarnelApp&)>& openMainWindow) {
     FileSettingsStore store(DefaultSettingsPath());
     DbusMonitorNotifier monitor;
     CVarnelApp app(store, clock, ui, &monitor);
+    app.SetPrinterFilesDialog(filesDialog);
     app.Startup();
     if (std::optional<int> exitCode = app.RunCommandLine(parameters)) return *exitCode;
     try {
@@ -49,13 +51,14 @@ int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& param
     QtUserInterface ui;
     // Waits of printer operations keep the window painted.
     QtClock clock;
-    return RunApplication(ui, clock, parameters, [&qapp](CVarnelApp& app) { return RunMainWindow(app, qapp); });
+    QtPrinterFilesDialog filesDialog;
+    return RunApplication(ui, clock, &filesDialog, parameters, [&qapp](CVarnelApp& app) { return RunMainWindow(app, qapp); });
 }
 
 int RunHeadless(const std::vector<std::string>& parameters) {
     HeadlessUserInterface ui;
     SystemClock clock;
-    return RunApplication(ui, clock, parameters, [&ui](CVarnelApp&) {
+    return RunApplication(ui, clock, nullptr, parameters, [&ui](CVarnelApp&) {
         ui.WriteLine(kNoDisplayText);
         return kExitNoDisplay;
     });

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files/FilesContext.h"
+#include "files/PrinterFileManager.h"
+#include "files/PrinterFilesDialogPort.h"
+#include "files/PrinterFilesView.h"
+
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTimerEvent;
+class QWidget;
+
+namespace varnel {
+
+// "Files in printer": the printer's files in a list that takes files dropped from the desktop,
+// and the buttons of the file manager. The widgets only show and ask; PrinterFileManager does
+// the work.
+class CPrinterFilesDlg : public QDialog, public PrinterFilesView {
+    Q_OBJECT
+
+public:
+    // Control ids.
+    static constexpr int kIdDone = 1;
+    static constexpr int kIdList = 1066;
+    static constexpr int kIdDelete = 1067;
+    static constexpr int kIdDeleteAll = 1068;
+    static constexpr int kIdRefresh = 1069;
+    static constexpr int kIdCommPort = 1070;
+    static constexpr int kIdProgress = 1071;
+    static constexpr int kIdSaveToDisk = 1072;
+    static constexpr int kIdResetPrinter = 1073;
+
+    // `selectPort` runs the program's port selection; without it "Comm Port" is disabled.
+    CPrinterFilesDlg(const FilesContext& context, std::function<void()> selectPort, QWidget* parent = nullptr);
+    ~CPrinterFilesDlg() override;
+
+    QListWidget* List() const { return list_; }
+    QProgressBar* Progress() const { return progress_; }
+    QPushButton* Button(int controlId) const;
+    // Uploads local files as a drop on the list does.
+    void DropFiles(const std::vector<std::string>& paths);
+
+    // PrinterFilesView.
+    void SetTabStops(const std::vector<int>& stops) override;
+    void ClearList() override;
+    void AddEntry(const std::string& entry) override;
+    std::vector<std::string> Entries() const override;
+    std::vector<std::string> SelectedEntries() const override;
+    void SetProgressRange(int low, int high) override;
+    void SetProgress(int position) override;
+    void SetCaption(const std::string& caption) override;
+    void Repaint() override;
+    void ScheduleRefresh() override;
+    void PumpMessages() override;
+    void MessageBox(const std::string& caption, const std::string& text) override;
+    bool AskYesNo(const std::string& caption, const std::string& text) override;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    QPushButton* AddButton(int controlId, const QString& caption);
+    // Runs one operation with the buttons held, so a click handled while it pumps messages
+    // cannot start a second one inside it.
+    void RunOperation(const std::function<void()>& operation);
+
+    PrinterFileManager manager_;
+    QListWidget* list_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    std::vector<std::pair<int, QPushButton*>> buttons_;
+    int refreshTimer_ = 0;
+    bool busy_ = false;
+    bool refreshing_ = false;
+};
+
+// The file manager's opening in the Qt application: the main window is hidden while the dialog
+// runs and shown again when it closes.
+class QtPrinterFilesDialog : public PrinterFilesDialogPort {
+public:
+    // The program's port selection for the dialog's "Comm Port" button.
+    void SetPortSelection(std::function<void()> selectPort) { selectPort_ = std::move(selectPort); }
+    void ShowPrinterFilesDialog(const FilesContext& context) override;
+
+private:
+    std::function<void()> selectPort_;
+};
+
+}  // namespace varnel
