@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <memory>
+
+#include "app/CVarnelApp.h"
+#include "model/ConfigFileReader.h"
+#include "model/ConfigFileWriter.h"
+#include "model/ModelObserver.h"
+#include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingReporter.h"
+#include "support/RecordingUserInterface.h"
+#include "support/TestPaths.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CEditCommentDlg.h"
+
+namespace varnel {
+namespace {
+
+class EditCommentCommand : public ::testing::Test {
+protected:
+    bool Run(const std::function<void(CEditCommentDlg&)>& act) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CEditCommentDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            shown = dialog->CommentEdit()->text().toStdString();
+            act(*dialog);
+        });
+        return RunEditComment(app, nullptr);
+    }
+
+    test::MemorySettingsStore store;
+    test::FakeClock clock;
+    test::RecordingUserInterface ui;
+    CVarnelApp app{store, clock, ui, nullptr, std::make_unique<test::FakePortBackend>()};
+    std::string shown;
+};
+
+TEST_F(EditCommentCommand, OkTakesTheTextCancelKeepsTheComment) {
+    app.model().comment = "Demo store";
+    EXPECT_FALSE(Run([](CEditCommentDlg& dialog) {
+        dialog.CommentEdit()->setText("changed");
+        dialog.reject();
+    }));
+    EXPECT_EQ(shown, "Demo store");
+    EXPECT_EQ(app.model().comment, "Demo store");
+
+    EXPECT_TRUE(Run([](CEditCommentDlg& dialog) {
+        dialog.CommentEdit()->setText("Counter 2");
+        dialog.accept();
+    }));
+    EXPECT_EQ(app.model().comment, "Counter 2");
+}
+
+TEST_F(EditCommentCommand, AnUntouchedCommentKeepsItsBytes) {
+    app.model().comment = "Caf\xE9";  // Windows-1252, not UTF-8
+    EXPECT_TRUE(Run([](CEditCommentDlg& dialog) { dialog.accept(); }));
+    EXPECT_EQ(shown, "Café");
+    EXPECT_EQ(app.model().comment, "Caf\xE9");
+}
+
+TEST_F(EditCommentCommand, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) {
+    test::TempDir dir;
+    test::RecordingReporter reporter;
+    NullModelObserver observer;
+    ConfigModel& model = app.model();
+    ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
+    ASSERT_TRUE(Run([](CEditCommentDlg& dialog) {
+        dialog.CommentEdit()->setText("MASTER");
+        dialog.accept();
+    }));
+    ASSERT_TRUE(WriteConfigurationFile(model, dir.File("master.cfg"), reporter));
+
+    ConfigModel fresh;
+    ASSERT_TRUE(ReadConfigurationFile(fresh, dir.File("master.cfg"), reporter, observer));
+    EXPECT_EQ(fresh.comment, "MASTER");
+    ASSERT_TRUE(ReadConfigurationFile(fresh, test::ExamplesDir() + "/overlay.cfg", reporter, observer));
+    // The overlay changed what it names and left the rest of the master.
+    auto value = [&](std::string_view name) { return fresh.settings[static_cast<size_t>(FindSetting(fresh.settings, name))].value; };
+    EXPECT_EQ(value("Customer_Code"), 12);
+    EXPECT_EQ(value("Sleep_Timeout"), 300);
+    EXPECT_TRUE(reporter.Errors().empty());
+}
+
+TEST(AboutDlgTest, ShowsTheVersionTwoMakerLinesAndAnIcon) {
+    CAboutDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), "About Varnel");
+    auto* version = dialog.findChild<QLabel*>("version");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text(), "Varnel Version 2.26");
+    for (const char* name : {"maker", "web"}) {
+        auto* line = dialog.findChild<QLabel*>(name);
+        ASSERT_NE(line, nullptr);
+        EXPECT_FALSE(line->text().isEmpty());
+    }
+    auto* icon = dialog.findChild<QLabel*>("icon");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+}
+
+}  // namespace
+}  // namespace varnel
