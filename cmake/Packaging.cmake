@@ -30,6 +30,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel DESTINATION ${CMAKE_INSTAL
 
 file(GLOB varnel_user_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${varnel_user_docs} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/docs/station.sh DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/tools/printer-sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
         RENAME printer-simulator.md)
 

@@ -1,0 +1,33 @@
+#!/bin/sh
+# A production station: write a configuration into a printer, prove it with verify, and keep what
+# the printer holds afterwards. Run it in the folder that holds the model's .map and .opt files.
+#
+# Usage: station.sh <port> <configuration file> [read-back file]
+# Exit status: 0 the printer holds the configuration, 1 it does not, 2 wrong usage.
+
+if [ $# -lt 2 ]; then
+    echo "usage: $0 <port> <configuration file> [read-back file]" >&2
+    exit 2
+fi
+port=$1
+cfg=$2
+readback=${3:-read-back.cfg}
+
+# 1. Write. "sa": no message boxes; "exit": no main window. The exit code says nothing here.
+varnel sa "port:$port" "readfile:$cfg" writecfg exit
+
+# 2. Verify: exit code 1 means the printer holds the configuration.
+varnel sa "port:$port" "readfile:$cfg" verify
+if [ $? -ne 1 ]; then
+    echo "station: the printer on $port does not hold $cfg; see Varnel.log" >&2
+    exit 1
+fi
+
+# 3. Read the printer back into a file for the station's records (an old one must not pass for it).
+rm -f "$readback"
+varnel sa "port:$port" readcfg "writefile:$readback" exit
+if [ ! -s "$readback" ]; then
+    echo "station: could not read the printer back; see Varnel.log" >&2
+    exit 1
+fi
+echo "station: $cfg written to the printer on $port and verified; read back into $readback"
