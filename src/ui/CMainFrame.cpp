@@ -207,6 +207,7 @@ void CMainFrame::ConnectDialogCommands() {
     // Select Port (kCmdSelectPort), Printer Files (kCmdPrinterFiles), Edit Comment (kCmdEditComment),
     // Edit Configuration (kCmdEditConfig) and About (kCmdAbout) are enabled here, one
     // EnableCommand line each, as their dialogs arrive.
+    EnableCommand(kCmdPrinterFiles, [this] { app_.ShowPrinterFiles(); });
 }
 
 void CMainFrame::RunCommand(const std::function<void()>& command) {

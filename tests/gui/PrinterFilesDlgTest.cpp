@@ -1,0 +1,135 @@
+#include <QApplication>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "files/PrinterFileManager.h"
+#include "io/IOComm.h"
+#include "model/ConfigModel.h"
+#include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingReporter.h"
+#include "support/TestPaths.h"
+#include "ui/CPrinterFilesDlg.h"
+
+namespace varnel {
+namespace {
+
+using namespace std::string_literals;
+
+// A printer's file store as far as the dialog needs it: uploads are kept, the list names them.
+class FakeFileStore {
+public:
+    void Attach(test::FakePortBackend& backend) {
+        backend.responder = [this](test::FakePortBackend& b, const std::string& written) { Take(b, written); };
+    }
+    std::map<std::string, std::string> files;
+
+private:
+    void Take(test::FakePortBackend& b, const std::string& written) {
+        if (expectLength_) {
+            expectLength_ = false;
+            expectBlock_ = true;
+        } else if (expectBlock_) {
+            expectBlock_ = false;
+            writing_ += written;
+        } else if (written.rfind("\x1B" "fOw ", 0) == 0) {
+            name_ = written.substr(5);
+            writing_.clear();
+        } else if (written == "\x1B" "fW") {
+            expectLength_ = true;
+        } else if (written == "\x1B" "fC") {
+            files[name_] = writing_;
+        } else if (written == "\x1B" "fI") {
+            std::string reply;
+            for (const auto& [name, data] : files) reply += name + "\t" + std::to_string(data.size()) + '\0';
+            b.QueueReply(reply + '\0');
+        }
+    }
+    std::string name_, writing_;
+    bool expectLength_ = false, expectBlock_ = false;
+};
+
+class PrinterFilesDlgTest : public ::testing::Test {
+protected:
+    PrinterFilesDlgTest() {
+        model.portName = "127.0.0.1:9100";
+        backend.clock = &clock;
+        store.files["receipt.txt"] = "thanks";
+        store.Attach(backend);
+    }
+
+    ConfigModel model;
+    test::FakeClock clock;
+    test::MemorySettingsStore settings;
+    test::RecordingReporter reporter;
+    test::FakePortBackend backend;
+    IOComm port{settings, clock, reporter, backend};
+    FileManagerState state;
+    FakeFileStore store;
+    FilesContext context{model, port, reporter, clock, state};
+};
+
+TEST_F(PrinterFilesDlgTest, OpensWithTheCaptionAndReadsTheListFromItsTimer) {
+    CPrinterFilesDlg dialog(context, {});
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "File(s) in printer.  [127.0.0.1:9100]");
+    EXPECT_EQ(dialog.List()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_TRUE(dialog.List()->acceptDrops());
+    EXPECT_TRUE(dialog.Button(CPrinterFilesDlg::kIdDone)->isDefault());
+    EXPECT_EQ(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk)->text().toStdString(), "Read / Save to\nDisk");
+    EXPECT_FALSE(dialog.Button(CPrinterFilesDlg::kIdCommPort)->isEnabled()) << "no port selection handed in";
+    EXPECT_EQ(backend.openCalls, 0);
+    QTRY_COMPARE(dialog.List()->count(), 1);
+    EXPECT_EQ(dialog.Entries(), std::vector<std::string>{"receipt.txt\t6"});
+}
+
+TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefresh) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir.File("logo.bmp"), "BM\x01\x02"s);
+    CPrinterFilesDlg dialog(context, {});
+    dialog.show();
+    QTRY_COMPARE(dialog.List()->count(), 1);
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("logo.bmp")))});
+    QWidget* target = dialog.List()->viewport();
+    const QPointF at(10, 10);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+
+    EXPECT_EQ(store.files["logo.bmp"], "BM\x01\x02"s);
+    EXPECT_EQ(dialog.Entries(), (std::vector<std::string>{"logo.bmp\t4", "receipt.txt\t6"}));
+    EXPECT_EQ(dialog.Progress()->value(), 0);
+}
+
+TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
+    QMainWindow main;
+    main.show();
+    bool hiddenWhileOpen = false;
+    QtPrinterFilesDialog opener;
+    QTimer::singleShot(50, [&] {
+        hiddenWhileOpen = !main.isVisible();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<CPrinterFilesDlg*>(window)) dialog->Button(CPrinterFilesDlg::kIdDone)->click();
+    });
+    opener.ShowPrinterFilesDialog(context);
+    EXPECT_TRUE(hiddenWhileOpen);
+    EXPECT_TRUE(main.isVisible());
+}
+
+}  // namespace
+}  // namespace varnel
