@@ -16,6 +16,7 @@ namespace {
 constexpr std::array kBaudRates = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, 128000, 256000};
 constexpr int kMinDataBits = 5;
 constexpr int kMaxDataBits = 8;
+constexpr uint32_t kFallbackBaud = 9600;
 
 enum class FlowControl { XonXoff, Hardware, None };
 
@@ -37,9 +38,17 @@ void ApplyFlow(Dcb& dcb, FlowControl flow) {
     dcb.Set(dcb::fInX, xon);
 }
 
-void SelectData(QComboBox& box, int value) {
+// Selects the entry of `value`; a value the record does not hold sensibly shows `fallback`.
+void SelectData(QComboBox& box, int value, int fallback) {
     int index = box.findData(value);
+    if (index < 0) index = box.findData(fallback);
     if (index >= 0) box.setCurrentIndex(index);
+}
+
+QComboBox* NamedBox(QDialog& dialog, const char* name) {
+    auto* box = new QComboBox(&dialog);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
 }
 
 }  // namespace
@@ -49,42 +58,43 @@ bool EditCommConfigDialog(QWidget* owner, const std::string& portName, std::stri
     Dcb& dcb = config.dcb;
 
     QDialog dialog(owner);
+    dialog.setObjectName(QStringLiteral("CommConfigDialog"));
     dialog.setWindowTitle(ToDisplayText(portName) + QStringLiteral(" Properties"));
     auto* form = new QFormLayout(&dialog);  // owned by the dialog, as are the widgets below
 
-    auto* baud = new QComboBox(&dialog);
+    auto* baud = NamedBox(dialog, "baud");
     baud->setEditable(true);
     baud->setValidator(new QIntValidator(1, 4'000'000, baud));
     for (int rate : kBaudRates) baud->addItem(QString::number(rate));
-    baud->setCurrentText(QString::number(dcb.BaudRate));
+    baud->setCurrentText(QString::number(dcb.BaudRate > 0 ? dcb.BaudRate : kFallbackBaud));
     form->addRow(QStringLiteral("&Bits per second:"), baud);
 
-    auto* dataBits = new QComboBox(&dialog);
+    auto* dataBits = NamedBox(dialog, "dataBits");
     for (int bits = kMinDataBits; bits <= kMaxDataBits; ++bits) dataBits->addItem(QString::number(bits), bits);
-    SelectData(*dataBits, dcb.ByteSize);
+    SelectData(*dataBits, dcb.ByteSize, kMaxDataBits);
     form->addRow(QStringLiteral("&Data bits:"), dataBits);
 
-    auto* parity = new QComboBox(&dialog);
+    auto* parity = NamedBox(dialog, "parity");
     parity->addItem(QStringLiteral("Even"), dcb::kEvenParity);
     parity->addItem(QStringLiteral("Odd"), dcb::kOddParity);
     parity->addItem(QStringLiteral("None"), dcb::kNoParity);
     parity->addItem(QStringLiteral("Mark"), dcb::kMarkParity);
     parity->addItem(QStringLiteral("Space"), dcb::kSpaceParity);
-    SelectData(*parity, dcb.Parity);
+    SelectData(*parity, dcb.Parity, dcb::kNoParity);
     form->addRow(QStringLiteral("&Parity:"), parity);
 
-    auto* stopBits = new QComboBox(&dialog);
+    auto* stopBits = NamedBox(dialog, "stopBits");
     stopBits->addItem(QStringLiteral("1"), dcb::kOneStopBit);
     stopBits->addItem(QStringLiteral("1.5"), dcb::kOne5StopBits);
     stopBits->addItem(QStringLiteral("2"), dcb::kTwoStopBits);
-    SelectData(*stopBits, dcb.StopBits);
+    SelectData(*stopBits, dcb.StopBits, dcb::kOneStopBit);
     form->addRow(QStringLiteral("&Stop bits:"), stopBits);
 
-    auto* flow = new QComboBox(&dialog);
+    auto* flow = NamedBox(dialog, "flow");
     flow->addItem(QStringLiteral("Xon / Xoff"), static_cast<int>(FlowControl::XonXoff));
     flow->addItem(QStringLiteral("Hardware"), static_cast<int>(FlowControl::Hardware));
     flow->addItem(QStringLiteral("None"), static_cast<int>(FlowControl::None));
-    SelectData(*flow, static_cast<int>(FlowOf(dcb)));
+    SelectData(*flow, static_cast<int>(FlowOf(dcb)), static_cast<int>(FlowControl::None));
     form->addRow(QStringLiteral("&Flow control:"), flow);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -10,12 +10,14 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/ModelObserver.h"
+#include "model/OptionsFile.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 #include "support/TestPaths.h"
+#include "ShownDialog.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
 
@@ -26,7 +28,7 @@ class EditCommentCommand : public ::testing::Test {
 protected:
     bool Run(const std::function<void(CEditCommentDlg&)>& act) {
         QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<CEditCommentDlg*>(QApplication::activeModalWidget());
+            auto* dialog = test::ShownDialog<CEditCommentDlg>();
             ASSERT_NE(dialog, nullptr);
             shown = dialog->CommentEdit()->text().toStdString();
             act(*dialog);
@@ -70,6 +72,7 @@ TEST_F(EditCommentCommand, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) 
     NullModelObserver observer;
     ConfigModel& model = app.model();
     ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
+    ASSERT_TRUE(LocateOptionsFile(model, "RP-DEMO", reporter, test::ExamplesDir()));
     ASSERT_TRUE(Run([](CEditCommentDlg& dialog) {
         dialog.CommentEdit()->setText("MASTER");
         dialog.accept();

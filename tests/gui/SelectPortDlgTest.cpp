@@ -14,6 +14,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
 #include "ui/CSelectPortDlg.h"
+#include "ShownDialog.h"
 
 namespace varnel {
 namespace {
@@ -111,7 +112,7 @@ protected:
     // Runs the Select Port command; `act` works the dialog while it is shown.
     void Run(const std::function<void(CSelectPortDlg&)>& act) {
         QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<CSelectPortDlg*>(QApplication::activeModalWidget());
+            auto* dialog = test::ShownDialog<CSelectPortDlg>();
             ASSERT_NE(dialog, nullptr);
             seen.clear();
             for (int i = 0; i < dialog->PortBox()->count(); ++i) seen.push_back(dialog->PortBox()->itemText(i).toStdString());
