@@ -22,7 +22,12 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/MapFile.h"
+#include "io/UdevDeviceSource.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CEditCommentDlg.h"
+#include "ui/CEditSettingsDlg.h"
 #include "ui/CFlashDlg.h"
+#include "ui/CSelectPortDlg.h"
 #include "ui/CVarnelView.h"
 #include "ui/QtUserInterface.h"
 #include "ui/ToolbarIcons.h"
@@ -208,6 +213,16 @@ void CMainFrame::ConnectDialogCommands() {
     // Edit Configuration (kCmdEditConfig) and About (kCmdAbout) are enabled here, one
     // EnableCommand line each, as their dialogs arrive.
     EnableCommand(kCmdPrinterFiles, [this] { app_.ShowPrinterFiles(); });
+    EnableCommand(kCmdSelectPort, [this] {
+        UdevDeviceSource devices;
+        RunSelectPort(app_, devices, this, [this] { DetectBaudRate(); }, [this] { app_.CmdPortSetup(""); });
+    });
+    EnableCommand(kCmdEditComment, [this] { RunEditComment(app_, this); });
+    EnableCommand(kCmdEditConfig, [this] { RunEditConfiguration(app_, this); });
+    EnableCommand(kCmdAbout, [this] {
+        CAboutDlg about(this);
+        about.exec();
+    });
 }
 
 void CMainFrame::RunCommand(const std::function<void()>& command) {
