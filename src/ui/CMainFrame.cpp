@@ -22,6 +22,8 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/MapFile.h"
+#include "protocol/PortCommands.h"
+#include "protocol/ProtocolContext.h"
 #include "io/UdevDeviceSource.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
@@ -294,17 +296,8 @@ void CMainFrame::LoadMap() {
 }
 
 void CMainFrame::DetectBaudRate() {
-    ConfigModel& model = app_.model();
-    app_.ShowStatus(kDetectBaudStatus, 0);
-    // The detection sets detectedBaud only when a printer answered.
-    const int32_t previous = model.detectedBaud;
-    model.detectedBaud = 0;
-    app_.CmdAutoBaud();
-    if (model.detectedBaud == 0) {
-        model.detectedBaud = previous;
-        return;
-    }
-    app_.ReportMessage(kBaudDetectedMessage + std::to_string(model.detectedBaud), 0);
+    ProtocolContext context = app_.Context();
+    RunBaudRateDetection(context);
 }
 
 void CMainFrame::FlashFirmware() {

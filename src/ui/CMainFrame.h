@@ -44,8 +44,6 @@ enum CommandId : int {
 
 inline constexpr const char* kConfigFileFilter = "Configuration files    (*.cfg)|*.cfg||";
 inline constexpr const char* kMapFileFilter = "Map files    (*.map)|*.map||";
-inline constexpr const char* kDetectBaudStatus = "Automatic Baud Rate detection in progress.";
-inline constexpr const char* kBaudDetectedMessage = "Baud rate detected: ";
 
 // The main window: menu bar, toolbar, status bar and the configuration view. It shows and asks;
 // every command hands over to the application object.
