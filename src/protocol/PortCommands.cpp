@@ -146,6 +146,7 @@ int SetupHandshake(ProtocolContext& context, const std::string& text) {
     if (!IsSerial(port)) return RefuseNonSerial(context, kSetupSerialOnlyText);
 
     port.Close();
+    // A flow control the line never took must not be reported as set.
     if (!port.Open(context.model.portName, text, 1))
         return ClosePortOnFailure(port, context.reporter, kPortRequestFailed);
     if (const std::optional<int> kind = HandshakeKindFromText(text)) port.SetHandshake(*kind);

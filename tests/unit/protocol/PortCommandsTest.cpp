@@ -216,6 +216,14 @@ TEST_F(PortCommandsTest, HandshakeSwitchesFlowControlOnTheLineWithoutStoringIt) 
     EXPECT_TRUE(reporter.Errors().empty());
 }
 
+TEST_F(PortCommandsTest, HandshakeWhosePortCannotBeReopenedFails) {
+    backend.failOpen.From(2);  // the first open succeeds, the reopen with the text does not
+    EXPECT_EQ(SetupHandshake(context, "hardware"), 0);
+    EXPECT_TRUE(HasEntry(Kind::Error, kClosingPortError));
+    EXPECT_NE(port.GetHandshake(), kHandshakeHardware);
+    EXPECT_FALSE(backend.IsOpen());
+}
+
 TEST_F(PortCommandsTest, SerialSetupWithATextAsksNoDialogAndStoresTheText) {
     ASSERT_EQ(SetupSerialPort(context, "baud=19200 parity=N data=8 stop=1"), 1);
     EXPECT_TRUE(ui.serialDialogs.empty());
