@@ -33,9 +33,12 @@ for f in usr/bin/varnel usr/bin/varnel-printer-sim usr/bin/varnel-monitor \
          usr/share/doc/varnel/station.sh; do
   [ -e "$root/$f" ] || fail "package lacks /$f"
 done
-if [ -e "$root/usr/share/applications/varnel.desktop" ] && command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$root/usr/share/applications/varnel.desktop" || fail "desktop entry does not validate"
-fi
+desktop="$root/usr/share/applications/varnel.desktop"
+[ -e "$desktop" ] || fail "package lacks the desktop entry"
+[ -e "$root/usr/share/icons/hicolor/scalable/apps/varnel.svg" ] || fail "package lacks the icon"
+desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+grep -qx 'Exec=varnel.*' "$desktop" || fail "desktop entry does not start varnel"
+grep -qx 'Icon=varnel' "$desktop" || fail "desktop entry names another icon"
 man -l "$root/usr/share/man/man1/varnel.1" >/dev/null 2>&1 || fail "man page does not format"
 
 bin="$root/usr/bin"
