@@ -6,11 +6,21 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+
+#include "ShownDialog.h"
+#include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/MapFile.h"
 #include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
+#include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
+#include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
+#include "support/RecordingUserInterface.h"
 #include "support/TestPaths.h"
 #include "ui/CEditSettingsDlg.h"
 
@@ -255,6 +265,91 @@ TEST(EditSettingsTest, GroupsCompareWithoutCaseAndGeneralSettingsComesFirstWhenP
     EXPECT_EQ(InitialGroupIndex(groups), 0);
     EXPECT_EQ(InitialGroupIndex({"Alpha", "general settings x", "Zulu"}), 1);
     EXPECT_EQ(StoredGroupName("Print Setup"), "Print_Setup");
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+// The Edit Configuration command in a working folder holding the demo model's files, as a user
+// starts the program there.
+class EditConfigurationCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        for (const char* name : {"rpdemo.cfg", "rpdemo.opt", "rpdemo_100.map", "rpdemo_101.map"})
+            std::filesystem::copy_file(test::ExamplesDir() + "/" + name, dir_.File(name));
+        std::filesystem::current_path(dir_.path());
+        app_.model().startDirectory = dir_.path();
+    }
+    void TearDown() override { std::filesystem::current_path(previous_); }
+
+    bool Run(const std::function<void(CEditSettingsDlg&)>& act) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = test::ShownDialog<CEditSettingsDlg>();
+            ASSERT_NE(dialog, nullptr);
+            act(*dialog);
+        });
+        return RunEditConfiguration(app_, nullptr);
+    }
+    void LoadDemo() {
+        NullModelObserver observer;
+        ASSERT_TRUE(ReadConfigurationFile(app_.model(), "rpdemo.cfg", reporter_, observer));
+        app_.model().modified = false;
+    }
+    int32_t Value(std::string_view name) {
+        const SettingsTable& settings = app_.model().settings;
+        return settings[static_cast<size_t>(FindSetting(settings, name))].value;
+    }
+
+    test::TempDir dir_;
+    std::filesystem::path previous_;
+    test::MemorySettingsStore store_;
+    test::FakeClock clock_;
+    test::RecordingUserInterface ui_;
+    RecordingReporter reporter_;
+    CVarnelApp app_{store_, clock_, ui_, nullptr, std::make_unique<test::FakePortBackend>()};
+};
+
+TEST_F(EditConfigurationCommand, WithoutAModelOrItsOptionsFileTheDialogIsNotShown) {
+    EXPECT_FALSE(RunEditConfiguration(app_, nullptr));
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0], "Configuration Error: Unable to edit configuration. Must load a configuration file, or "
+                            "read configuration from printer first.");
+
+    app_.model().settings[0] = SettingRow{"Model", -1, "NO-SUCH-MODEL", "", ""};
+    ui_.boxes.clear();
+    EXPECT_FALSE(RunEditConfiguration(app_, nullptr));
+    ASSERT_FALSE(ui_.boxes.empty());
+    EXPECT_EQ(ui_.boxes.back(), "Configuration Error: Unable to locate correct Options file.");
+}
+
+TEST_F(EditConfigurationCommand, OkCopiesTheEditsBackAndMarksTheConfigurationModified) {
+    LoadDemo();
+    EXPECT_TRUE(Run([](CEditSettingsDlg& dialog) {
+        EXPECT_EQ(dialog.GroupList()->currentItem()->text(), "General Settings");
+        dialog.RowList(0)->setCurrentText("Label Mode");
+        dialog.accept();
+    }));
+    EXPECT_EQ(Value("Print_Mode"), 2);
+    EXPECT_TRUE(app_.model().modified);
+    // The map was matched to the model when the page was filled.
+    EXPECT_FALSE(app_.model().mapFilePath.empty());
+    EXPECT_TRUE(ui_.boxes.empty()) << ui_.boxes.front();
+}
+
+TEST_F(EditConfigurationCommand, CancelDropsTheEditsOfEveryPage) {
+    LoadDemo();
+    EXPECT_FALSE(Run([](CEditSettingsDlg& dialog) {
+        dialog.RowList(0)->setCurrentText("Label Mode");
+        dialog.GroupList()->setCurrentItem(dialog.GroupList()->findItems("Print Setup", Qt::MatchExactly).at(0));
+        dialog.RowList(0)->setCurrentIndex(0);
+        dialog.reject();
+    }));
+    EXPECT_EQ(Value("Print_Mode"), 0);
+    EXPECT_FALSE(app_.model().modified);
 }
 
 }  // namespace
