@@ -245,6 +245,7 @@ void CopyBackEditSettings(const SettingsTable& editSettings, SettingsTable& sett
 CEditSettingsDlg::CEditSettingsDlg(const ConfigModel& model, Reporter& reporter, std::function<void()> beforeFill,
                                    QWidget* parent)
     : QDialog(parent), model_(model), reporter_(reporter), beforeFill_(std::move(beforeFill)),
+      openHelp_([](const std::string& start, const std::string& name) { OpenHelpPage(start, name); }),
       editSettings_(model.settings) {
     setWindowTitle(QStringLiteral("Configuration Edit"));
 
@@ -357,7 +358,7 @@ void CEditSettingsDlg::StorePage() {
 void CEditSettingsDlg::ShowHelp(int row) {
     const std::string& name = page_[static_cast<size_t>(row)].name;
     if (name.empty()) return;
-    OpenHelpPage(model_.startDirectory, name);
+    if (openHelp_) openHelp_(model_.startDirectory, name);
 }
 
 void CEditSettingsDlg::accept() {

@@ -89,6 +89,11 @@ public:
     QLineEdit* RowEdit(int row) const { return rows_[static_cast<size_t>(row)].edit; }
     QPushButton* RowHelp(int row) const { return rows_[static_cast<size_t>(row)].help; }
 
+    // What a "?" button calls with the start directory and the setting name; the desktop's
+    // browser unless replaced.
+    using HelpOpener = std::function<void(const std::string&, const std::string&)>;
+    void SetHelpOpener(HelpOpener opener) { openHelp_ = std::move(opener); }
+
     void accept() override;
 
 private:
@@ -109,6 +114,7 @@ private:
     const ConfigModel& model_;
     Reporter& reporter_;
     std::function<void()> beforeFill_;
+    HelpOpener openHelp_;
     SettingsTable editSettings_;
     std::string currentGroup_;
     EditPage page_;
