@@ -31,12 +31,12 @@ constexpr const char* kNoDisplayText =
 // One run of the application object: start-up, the command line, then the main window unless the
 // run ends before it. Every way out, an exit code thrown by an action included, passes through
 // the application object's destructor, which saves the port name and writes the end entry.
-int RunApplication(UserInterface& ui, Clock& clock, PrinterFilesDialogPort* filesDialog,
+int RunApplication(UserInterface& ui, Clock& clock, QtPrinterFilesDialog* filesDialog,
                    const std::vector<std::string>& parameters, const std::function<int(CVarnelApp&)>& openMainWindow) {
     FileSettingsStore store(DefaultSettingsPath());
     DbusMonitorNotifier monitor;
     CVarnelApp app(store, clock, ui, &monitor);
-    app.SetPrinterFilesDialog(filesDialog);
+    if (filesDialog) filesDialog->AttachTo(app);
     app.Startup();
     if (std::optional<int> exitCode = app.RunCommandLine(parameters)) return *exitCode;
     try {

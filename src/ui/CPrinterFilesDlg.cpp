@@ -20,6 +20,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/CVarnelApp.h"
+#include "io/UdevDeviceSource.h"
+#include "protocol/PortCommands.h"
+#include "ui/CSelectPortDlg.h"
 #include "ui/UiText.h"
 
 namespace varnel {
@@ -106,8 +110,17 @@ private:
 
 }  // namespace
 
-CPrinterFilesDlg::CPrinterFilesDlg(const FilesContext& context, std::function<void()> selectPort, QWidget* parent)
-    : QDialog(parent), manager_(context, *this, std::move(selectPort)) {
+namespace {
+
+std::function<void()> OverOwner(CPrinterFilesDlg::PortSelection selectPort, QWidget* owner) {
+    if (!selectPort) return {};
+    return [selectPort = std::move(selectPort), owner] { selectPort(owner); };
+}
+
+}  // namespace
+
+CPrinterFilesDlg::CPrinterFilesDlg(const FilesContext& context, PortSelection selectPort, QWidget* parent)
+    : QDialog(parent), manager_(context, *this, OverOwner(std::move(selectPort), this)) {
     setObjectName(QStringLiteral("Files in printer"));
     setModal(true);
 
@@ -259,6 +272,21 @@ bool CPrinterFilesDlg::AskYesNo(const std::string& caption, const std::string& t
 }
 
 // ---- Opening
+
+void QtPrinterFilesDialog::AttachTo(CVarnelApp& app) {
+    app.SetPrinterFilesDialog(this);
+    // The same port selection as the main menu's Select Port.
+    selectPort_ = [&app](QWidget* owner) {
+        UdevDeviceSource devices;
+        RunSelectPort(
+            app, devices, owner,
+            [&app] {
+                ProtocolContext context = app.Context();
+                RunBaudRateDetection(context);
+            },
+            [&app] { app.CmdPortSetup(""); });
+    };
+}
 
 void QtPrinterFilesDialog::ShowPrinterFilesDialog(const FilesContext& context) {
     std::vector<QPointer<QWidget>> hidden;

@@ -19,6 +19,8 @@ class QWidget;
 
 namespace varnel {
 
+class CVarnelApp;
+
 // "Files in printer": the printer's files in a list that takes files dropped from the desktop,
 // and the buttons of the file manager. The widgets only show and ask; PrinterFileManager does
 // the work.
@@ -37,8 +39,10 @@ public:
     static constexpr int kIdSaveToDisk = 1072;
     static constexpr int kIdResetPrinter = 1073;
 
-    // `selectPort` runs the program's port selection; without it "Comm Port" is disabled.
-    CPrinterFilesDlg(const FilesContext& context, std::function<void()> selectPort, QWidget* parent = nullptr);
+    // `selectPort` runs the program's port selection over the given owner; without it "Comm Port"
+    // is disabled.
+    using PortSelection = std::function<void(QWidget* owner)>;
+    CPrinterFilesDlg(const FilesContext& context, PortSelection selectPort, QWidget* parent = nullptr);
     ~CPrinterFilesDlg() override;
 
     QListWidget* List() const { return list_; }
@@ -84,12 +88,13 @@ private:
 // runs and shown again when it closes.
 class QtPrinterFilesDialog : public PrinterFilesDialogPort {
 public:
-    // The program's port selection for the dialog's "Comm Port" button.
-    void SetPortSelection(std::function<void()> selectPort) { selectPort_ = std::move(selectPort); }
+    // Registers with the application, and takes its Select Port command for "Comm Port".
+    void AttachTo(CVarnelApp& app);
+    void SetPortSelection(CPrinterFilesDlg::PortSelection selectPort) { selectPort_ = std::move(selectPort); }
     void ShowPrinterFilesDialog(const FilesContext& context) override;
 
 private:
-    std::function<void()> selectPort_;
+    CPrinterFilesDlg::PortSelection selectPort_;
 };
 
 }  // namespace varnel

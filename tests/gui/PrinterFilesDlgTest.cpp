@@ -21,6 +21,11 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/TestPaths.h"
+#include "GuiTestSupport.h"
+#include "ShownDialog.h"
+#include "app/CVarnelApp.h"
+#include "support/RecordingUserInterface.h"
+#include "ui/CMainFrame.h"
 #include "ui/CPrinterFilesDlg.h"
 
 namespace varnel {
@@ -129,6 +134,53 @@ TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
     opener.ShowPrinterFilesDialog(context);
     EXPECT_TRUE(hiddenWhileOpen);
     EXPECT_TRUE(main.isVisible());
+}
+
+// Printer -> Printer Files ... in the main window of an application whose port is a fake printer.
+TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSelectedOne) {
+    test::DemoDirectory dir;
+    test::MemorySettingsStore settings;
+    test::FakeClock clock;
+    test::RecordingUserInterface ui;
+    auto backend = std::make_unique<test::FakePortBackend>();
+    FakeFileStore store;
+    store.files["receipt.txt"] = "thanks\x00\xFF"s;
+    store.Attach(*backend);
+    backend->responder = [&store, inner = backend->responder](test::FakePortBackend& b, const std::string& w) {
+        inner(b, w);
+        if (w.rfind("\x1B" "fOr ", 0) == 0) b.QueueReply(store.files[w.substr(5)]);
+    };
+    CVarnelApp app(settings, clock, ui, nullptr, std::move(backend));
+    app.Startup();
+    app.model().portName = "127.0.0.1:9100";
+    QtPrinterFilesDialog opener;
+    opener.AttachTo(app);
+    CMainFrame frame(app);
+    frame.show();
+
+    bool hidden = false;
+    std::vector<std::string> listed;
+    QTimer::singleShot(0, [&] {
+        CPrinterFilesDlg* dialog = test::ShownDialog<CPrinterFilesDlg>();
+        ASSERT_NE(dialog, nullptr);
+        hidden = !frame.isVisible();
+        EXPECT_TRUE(dialog->Button(CPrinterFilesDlg::kIdCommPort)->isEnabled());
+        // No QTRY here: a failed check must still close the dialog.
+        for (int wait = 0; wait < 200 && dialog->List()->count() == 0; ++wait) QTest::qWait(10);
+        EXPECT_EQ(dialog->List()->count(), 1);
+        if (dialog->List()->count() > 0)
+        listed = dialog->Entries();
+        dialog->List()->item(0)->setSelected(true);
+        dialog->Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
+        dialog->Button(CPrinterFilesDlg::kIdDone)->click();
+    });
+    frame.Command(kCmdPrinterFiles)->trigger();
+
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(listed, std::vector<std::string>{"receipt.txt\t8"});
+    EXPECT_EQ(test::ReadFileBytes(dir.File("receipt.txt")), "thanks\x00\xFF"s);
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace
