@@ -211,9 +211,7 @@ void CMainFrame::CreateStatusBar() {
 
 // Runs the commands whose dialogs live in their own files.
 void CMainFrame::ConnectDialogCommands() {
-    // Select Port (kCmdSelectPort), Printer Files (kCmdPrinterFiles), Edit Comment (kCmdEditComment),
-    // Edit Configuration (kCmdEditConfig) and About (kCmdAbout) are enabled here, one
-    // EnableCommand line each, as their dialogs arrive.
+    // These commands start out disabled; each is enabled here with the dialog that runs it.
     EnableCommand(kCmdPrinterFiles, [this] { app_.ShowPrinterFiles(); });
     EnableCommand(kCmdSelectPort, [this] {
         UdevDeviceSource devices;
