@@ -4,17 +4,8 @@
 set(VARNEL_DATADIR ${CMAKE_INSTALL_DATADIR}/varnel)
 
 # The demo model, so the documentation's examples run from an installed system.
-install(FILES
-          ${PROJECT_SOURCE_DIR}/examples/README.md
-          ${PROJECT_SOURCE_DIR}/examples/rpdemo.opt
-          ${PROJECT_SOURCE_DIR}/examples/rpdemo_100.map
-          ${PROJECT_SOURCE_DIR}/examples/rpdemo_101.map
-          ${PROJECT_SOURCE_DIR}/examples/rpdemo.cfg
-          ${PROJECT_SOURCE_DIR}/examples/master.cfg
-          ${PROJECT_SOURCE_DIR}/examples/overlay.cfg
-          ${PROJECT_SOURCE_DIR}/examples/RPD1_101.BOT
-          ${PROJECT_SOURCE_DIR}/examples/Varnel.html
-        DESTINATION ${VARNEL_DATADIR}/examples)
+file(GLOB varnel_examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
+install(FILES ${varnel_examples} DESTINATION ${VARNEL_DATADIR}/examples)
 
 # The desktop entry and its icon come from the main window's work; install them once they exist.
 if(EXISTS ${PROJECT_SOURCE_DIR}/data/varnel.desktop)
@@ -28,8 +19,11 @@ endif()
 install(FILES ${PROJECT_SOURCE_DIR}/man/varnel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
+# The project README keeps its name; the documentation's own README becomes the index next to it.
 file(GLOB varnel_user_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+list(REMOVE_ITEM varnel_user_docs ${PROJECT_SOURCE_DIR}/docs/README.md)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${varnel_user_docs} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME index.md)
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/docs/station.sh DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/tools/printer-sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
         RENAME printer-simulator.md)

@@ -30,7 +30,7 @@ for f in usr/bin/varnel usr/bin/varnel-printer-sim usr/bin/varnel-monitor \
          usr/share/man/man1/varnel.1 usr/share/bash-completion/completions/varnel \
          usr/share/varnel/examples/rpdemo.cfg usr/share/varnel/examples/rpdemo.opt \
          usr/share/varnel/examples/rpdemo_100.map usr/share/varnel/examples/rpdemo_101.map \
-         usr/share/doc/varnel/station.sh; do
+         usr/share/doc/varnel/station.sh usr/share/doc/varnel/index.md usr/share/doc/varnel/production-scripts.md; do
   [ -e "$root/$f" ] || fail "package lacks /$f"
 done
 desktop="$root/usr/share/applications/varnel.desktop"
