@@ -163,8 +163,9 @@ EditPage FillEditPage(const OptionsTable& options, const MapTable& mapEntries, c
     while (i < options.size() && nextRow < page.size()) {
         const OptionEntry& option = options[i];
         int setting = FindSetting(editSettings, option.name);
-        if (option.IsAttributeRow() || option.name == kModelRow || option.name == kSetupRow || option.group != group ||
-            setting < 0) {
+        // Cleared rows have no name; with no group listed they would otherwise match comment lines.
+        if (option.name.empty() || option.IsAttributeRow() || option.name == kModelRow || option.name == kSetupRow ||
+            option.group != group || setting < 0) {
             ++i;
             continue;
         }

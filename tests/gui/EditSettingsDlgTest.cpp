@@ -228,6 +228,18 @@ TEST_F(RangePage, ARowNamingASettingNoLongerInTheCopyIsReportedAndSkipped) {
     EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Internal error, Configuration item not found: Gone"});
 }
 
+TEST(EditSettingsTest, AnOptionsFileWithoutGroupsShowsAnEmptyPage) {
+    ConfigModel model;
+    int option = 0;
+    AddOption(model, option, "Model", "Printer", "RP-DEMO", "");
+    model.settings[0].comment = "; a comment line";
+    RecordingReporter reporter;
+    EXPECT_TRUE(ListEditGroups(model.options).empty());
+    EditPage page = FillEditPage(model.options, model.mapEntries, model.settings, "", reporter);
+    for (const EditRow& row : page) EXPECT_EQ(row.kind, EditRow::Kind::Unused);
+    EXPECT_TRUE(reporter.Errors().empty());
+}
+
 TEST(EditSettingsTest, TheModelComesFromTheMapElseFromTheSettings) {
     ConfigModel model;
     EXPECT_EQ(EditModelName(model), "");
