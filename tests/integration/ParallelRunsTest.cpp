@@ -1,0 +1,170 @@
+// Twenty varnel runs at once, as on a production line: each against its own simulated printer
+// (loopback TCP and pseudo-terminals mixed), all in one working folder with one settings store
+// and one log. Every run must give its own right answer, and the shared files must come out
+// whole.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "io/RegistryFile.h"
+#include "support/ChildProcess.h"
+#include "support/TestPaths.h"
+
+namespace varnel::test {
+namespace {
+
+constexpr int kRuns = 20;
+constexpr auto kHangGuard = std::chrono::seconds(180);
+const char* const kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Pellam\\IOCommCFG";
+const char* const kDemoSpeedLine = "Print_Speed           5";
+const char* const kChangedSpeedLine = "Print_Speed           3";
+const char* const kInvoked = "Configuration Application Invoked:     ";
+const char* const kTerminated = "Configuration Application Terminated:    ";
+
+struct RunCase {
+    bool tcp;
+    bool changedPrinter;  // the printer holds changed.cfg rather than the demo configuration
+    bool verify;          // verify against the demo file; otherwise read into run<i>.cfg
+    std::string port;
+    ExitStatus status;
+};
+
+// The log cut into its entries: each one ends with an empty line.
+std::vector<std::string> LogEntries(const std::string& log) {
+    std::vector<std::string> entries;
+    size_t from = 0;
+    for (size_t end = log.find("\r\n\r\n"); end != std::string::npos; end = log.find("\r\n\r\n", from)) {
+        entries.push_back(log.substr(from, end - from));
+        from = end + 4;
+    }
+    if (from < log.size()) entries.push_back(log.substr(from));
+    return entries;
+}
+
+// An entry one run wrote in one piece: a start block, an end line, an error or a message, with
+// no other entry's beginning inside it.
+bool IsWholeEntry(const std::string& entry) {
+    const std::string rule(75, '=');
+    const std::string startHead = rule + "\r\n" + kInvoked;
+    const std::vector<std::string> heads{startHead, kTerminated, "Configuration Error: \r\n",
+                                         "Configuration Message: \r\n"};
+    for (const std::string& head : heads) {
+        if (entry.rfind(head, 0) != 0) continue;
+        for (const std::string& other : heads)
+            if (entry.find(other, 1) != std::string::npos) return false;
+        if (head == startHead)
+            return entry.size() > startHead.size() + rule.size() &&
+                   entry.compare(entry.size() - rule.size(), rule.size(), rule) == 0 &&
+                   std::count(entry.begin(), entry.end(), '\n') == 2;
+        return true;
+    }
+    return false;
+}
+
+// The stored network list: names separated by blanks, padded with NUL bytes.
+bool ListHolds(const std::string& list, const std::string& name) {
+    for (size_t at = list.find(name); at != std::string::npos; at = list.find(name, at + 1)) {
+        const bool startsName = at == 0 || list[at - 1] == ' ';
+        const size_t end = at + name.size();
+        const bool endsName = end == list.size() || list[end] == ' ' || list[end] == '\0';
+        if (startsName && endsName) return true;
+    }
+    return false;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
+    TempDir dir;
+    for (const char* name : {"rpdemo.opt", "rpdemo_100.map", "rpdemo_101.map", "rpdemo.cfg"})
+        std::filesystem::copy_file(ExamplesDir() + "/" + name, dir.File(name));
+    std::string changed = ReadFileBytes(dir.File("rpdemo.cfg"));
+    const size_t at = changed.find(kDemoSpeedLine);
+    ASSERT_NE(at, std::string::npos);
+    changed.replace(at, std::string(kDemoSpeedLine).size(), kChangedSpeedLine);
+    WriteFileBytes(dir.File("changed.cfg"), changed);
+    TempDir printers;
+
+    std::vector<RunCase> runs;
+    std::vector<std::unique_ptr<SimulatorProcess>> simulators;
+    for (int i = 0; i < kRuns; ++i) {
+        RunCase run{i % 2 == 0, i % 3 == 0, i % 4 >= 2, "", {}};
+        std::vector<std::string> args = run.tcp ? std::vector<std::string>{"--tcp", "127.0.0.1:0"}
+                                                : std::vector<std::string>{"--pty"};
+        const std::string cfg = run.changedPrinter ? dir.File("changed.cfg") : dir.File("rpdemo.cfg");
+        for (const std::string& a : {std::string("--map"), dir.File("rpdemo_101.map"), std::string("--cfg"), cfg})
+            args.push_back(a);
+        simulators.push_back(std::make_unique<SimulatorProcess>(SimulatorExe(), args, printers.path()));
+        run.port = simulators.back()->Port();
+        ASSERT_FALSE(run.port.empty()) << "simulator " << i << " did not start";
+        runs.push_back(run);
+    }
+
+    const std::vector<std::string> env = HeadlessEnvironment(dir.File("registry.reg"));
+    std::vector<std::unique_ptr<ChildProcess>> processes;
+    for (int i = 0; i < kRuns; ++i) {
+        const RunCase& run = runs[i];
+        std::vector<std::string> script{"sa", "port:" + run.port};
+        if (run.verify) {
+            script.insert(script.end(), {"readfile:rpdemo.cfg", "verify"});
+        } else {
+            script.insert(script.end(), {"readcfg", "writefile:run" + std::to_string(i) + ".cfg", "exit"});
+        }
+        processes.push_back(std::make_unique<ChildProcess>(VarnelExe(), script, env, dir.path()));
+    }
+    for (int i = 0; i < kRuns; ++i) runs[i].status = processes[i]->Wait(kHangGuard);
+
+    for (int i = 0; i < kRuns; ++i) {
+        const RunCase& run = runs[i];
+        SCOPED_TRACE("run " + std::to_string(i) + " on " + run.port);
+        ASSERT_TRUE(run.status.exited) << "signal " << run.status.signal << (run.status.timedOut ? ", hung" : "");
+        if (run.verify) {
+            EXPECT_EQ(run.status.code, run.changedPrinter ? 0 : 1);
+            continue;
+        }
+        EXPECT_EQ(run.status.code, 0);
+        const std::string read = ReadFileBytes(dir.File("run" + std::to_string(i) + ".cfg"));
+        EXPECT_NE(read.find(run.changedPrinter ? kChangedSpeedLine : kDemoSpeedLine), std::string::npos);
+    }
+
+    // The store: parsable, every network printer in the "TCP" list, "PortName" one of the runs'.
+    const RegistryParseResult store = ParseRegistryText(ReadFileBytes(dir.File("registry.reg")));
+    ASSERT_TRUE(store.complete) << store.problem << " at line " << store.problemLine;
+    const RegValue* tcpList = store.document.FindValue(kKey, "TCP");
+    const RegValue* portName = store.document.FindValue(kKey, "PortName");
+    ASSERT_NE(tcpList, nullptr);
+    ASSERT_NE(portName, nullptr);
+    const std::string list(tcpList->data.begin(), tcpList->data.end());
+    std::string saved = portName->data;
+    saved.erase(std::find(saved.begin(), saved.end(), '\0'), saved.end());
+    bool savedIsARun = false;
+    for (const RunCase& run : runs) {
+        if (run.tcp) {
+            EXPECT_TRUE(ListHolds(list, run.port)) << run.port << " missing from TCP";
+        }
+        savedIsARun = savedIsARun || saved == run.port;
+    }
+    EXPECT_TRUE(savedIsARun) << "PortName " << saved;
+
+    // The log: every run's start and end, and nothing but whole entries.
+    const std::string log = ReadFileBytes(dir.File("Varnel.log"));
+    EXPECT_EQ(Count(log, kInvoked), static_cast<size_t>(kRuns));
+    EXPECT_EQ(Count(log, kTerminated), static_cast<size_t>(kRuns));
+    for (const std::string& entry : LogEntries(log)) EXPECT_TRUE(IsWholeEntry(entry)) << "entry:\n" << entry;
+    const size_t differing = std::count_if(runs.begin(), runs.end(), [](const RunCase& r) { return r.verify && r.changedPrinter; });
+    EXPECT_EQ(Count(log, "\"Print_Speed\" does not verify."), differing);
+}
+
+}  // namespace
+}  // namespace varnel::test
