@@ -39,6 +39,8 @@ constexpr std::string_view kTextValue = "S";
 constexpr std::string_view kNonNumberCharacters =
     "()*&^%$#@!_+-=[]{}|,.<>/?;:'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr std::string_view kDigits = "1234567890";
+// The widest field of a printer's tables is 16 bits.
+constexpr int64_t kMaxRangeEntries = 65536;
 
 constexpr std::string_view kNoModelError =
     "Unable to edit configuration. Must load a configuration file, or read configuration from printer first.";
@@ -76,8 +78,10 @@ int FirstEntryStartingWith(const std::vector<std::string>& entries, std::string_
 
 bool IsTextSetting(const OptionEntry& option) { return option.valueText == kTextValue || option.valueText == "s"; }
 
-// The list of a choice setting: its choice rows, a range giving one entry per number.
-std::vector<std::string> ChoicesFrom(const OptionsTable& options, size_t first, size_t end) {
+// The list of a choice setting: its choice rows, a range giving one entry per number. A range
+// wider than any printer field (a damaged file) lists its first kMaxRangeEntries numbers and the
+// current value, so the dialog neither hangs nor loses the value.
+std::vector<std::string> ChoicesFrom(const OptionsTable& options, size_t first, size_t end, int32_t currentValue) {
     std::vector<std::string> choices;
     for (size_t i = first; i < end; ++i) {
         const OptionEntry& option = options[i];
@@ -86,8 +90,10 @@ std::vector<std::string> ChoicesFrom(const OptionsTable& options, size_t first, 
             choices.push_back(option.text);
             continue;
         }
-        for (int64_t number = option.low; number <= option.high; ++number)
+        const int64_t last = std::min<int64_t>(option.high, int64_t{option.low} + kMaxRangeEntries - 1);
+        for (int64_t number = option.low; number <= last; ++number)
             choices.push_back(SafeFormat(option.text, static_cast<int32_t>(number)));
+        if (currentValue > last && currentValue <= option.high) choices.push_back(SafeFormat(option.text, currentValue));
     }
     return choices;
 }
@@ -188,7 +194,7 @@ EditPage FillEditPage(const OptionsTable& options, const MapTable& mapEntries, c
         size_t end = i;
         while (end < options.size() && options[end].name == option.name) ++end;
         row.kind = EditRow::Kind::Choice;
-        row.choices = ChoicesFrom(options, i, end);
+        row.choices = ChoicesFrom(options, i, end, current.value);
         SelectCurrentValue(options, row, current.value, reporter);
         i = end;
     }

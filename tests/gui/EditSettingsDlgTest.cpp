@@ -210,6 +210,18 @@ TEST_F(RangePage, AnEntryOfDigitsOnlyCannotBeStoredAndKeepsTheValue) {
     EXPECT_EQ(reporter.entries[0].severity, 10);
 }
 
+TEST_F(RangePage, ARangeWiderThanAnyFieldIsCutButKeepsTheCurrentValue) {
+    model.options[1].high = 2147483647;
+    model.settings[0].value = 100000;
+    EditPage page = Fill();
+    ASSERT_EQ(page[0].choices.size(), 65536u + 1 + 1);  // the cut range, the current value, "Never"
+    EXPECT_EQ(page[0].choices[65535], "65536 sec");
+    EXPECT_EQ(page[0].ValueText(), "100000 sec");
+    StoreEditPage(page, model.options, model.settings, reporter);
+    EXPECT_EQ(Value("Delay"), 100000);
+    EXPECT_TRUE(reporter.Errors().empty());
+}
+
 TEST_F(RangePage, AValueWithoutAnOptionIsReportedAndTheFirstEntrySelected) {
     model.settings[0].value = 7;
     EditPage page = Fill();
