@@ -7,15 +7,8 @@ set(VARNEL_DATADIR ${CMAKE_INSTALL_DATADIR}/varnel)
 file(GLOB varnel_examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
 install(FILES ${varnel_examples} DESTINATION ${VARNEL_DATADIR}/examples)
 
-# The desktop entry and its icon come from the main window's work; install them once they exist.
-if(EXISTS ${PROJECT_SOURCE_DIR}/data/varnel.desktop)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-endif()
-if(EXISTS ${PROJECT_SOURCE_DIR}/data/varnel.svg)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-endif()
-
+install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/man/varnel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
