@@ -65,7 +65,9 @@ QueryResult AwaitFirmwareReply(ProtocolContext& context, ReplyBuffer& reply) {
     reply.Zero();
     port.WaitOutput(kReplyWaitMs);
     if (!reply.ReadFrom(port, kFirmwareReadLength)) return QueryResult::PortFailed;
-    if (reply.Text().substr(1, cmd::kFirmwareReplyHead.size()) == cmd::kFirmwareReplyHead) reply.DropFirstByte();
+    // A reply that starts with a zero byte reads as an empty text: there is no second byte.
+    const std::string_view text = reply.Text();
+    if (!text.empty() && StartsWith(text.substr(1), cmd::kFirmwareReplyHead)) reply.DropFirstByte();
     if (StartsWith(reply.Text(), cmd::kFirmwareReplyHead)) return QueryResult::Reply;
 
     std::array<char, kReplyBufferSize> discard{};
