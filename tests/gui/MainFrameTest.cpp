@@ -20,6 +20,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
 #include "ui/CVarnelView.h"
+#include "ui/QtUserInterface.h"
 
 namespace varnel {
 namespace {
@@ -297,6 +298,28 @@ TEST_F(MainFrameTest, ToolbarAndStatusBarCanBeHiddenFromTheViewMenu) {
     EXPECT_FALSE(frame_->statusBar()->isVisible());
     Trigger(kCmdViewToolbar);
     EXPECT_TRUE(frame_->toolBar()->isVisible());
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST(MainFrameStatusTest, StatusTextsGoToTheStatusBarWhileTheWindowExists) {
+    test::DemoDirectory dir;
+    test::MemorySettingsStore store;
+    test::FakeClock clock;
+    QtUserInterface ui;
+    CVarnelApp app(store, clock, ui, nullptr, std::make_unique<test::FakePortBackend>());
+    EXPECT_EQ(app.ShowStatus("before the window", 0), 0);
+    {
+        CMainFrame frame(app);
+        EXPECT_EQ(app.ShowStatus("Reading****...", 0), 1);
+        EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "Reading****...");
+    }
+    EXPECT_EQ(app.ShowStatus("after the window", 0), 0);
+    EXPECT_FALSE(app.MainWindowExists());
 }
 
 }  // namespace
