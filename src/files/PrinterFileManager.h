@@ -17,7 +17,7 @@ inline constexpr size_t kMaxDroppedFiles = 100;
 inline constexpr size_t kUploadBlockSize = 1000;
 inline constexpr size_t kMaxUploadBlocks = 10'000;
 inline constexpr size_t kMaxDownloadChunks = 200'000;
-inline constexpr int kRefreshTimerId = 7;
+// The refresh timer's period.
 inline constexpr int kRefreshTimerPeriodMs = 2;
 
 inline constexpr const char* kApplicationTitle = "Varnel";

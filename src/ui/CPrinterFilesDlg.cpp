@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -55,7 +56,9 @@ protected:
             if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
         if (paths.empty()) return;
         event->acceptProposedAction();
-        onDrop_(paths);
+        // The upload runs once the drop is over, so the desktop's file manager is not kept
+        // waiting for the end of the drag while the printer takes the files.
+        QTimer::singleShot(0, this, [this, paths] { onDrop_(paths); });
     }
 
 private:

@@ -115,6 +115,7 @@ TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefre
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+    QTRY_COMPARE(dialog.List()->count(), 2);
 
     EXPECT_EQ(store.files["logo.bmp"], "BM\x01\x02"s);
     EXPECT_EQ(dialog.Entries(), (std::vector<std::string>{"logo.bmp\t4", "receipt.txt\t6"}));

@@ -119,7 +119,7 @@ TEST(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) {
         QApplication::sendEvent(dialog->List()->viewport(), &enter);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(dialog->List()->viewport(), &drop);
-        afterDrop = dialog->Entries();
+        afterDrop = WaitForEntries(*dialog, 2);
 
         for (int row = 0; row < dialog->List()->count(); ++row) dialog->List()->item(row)->setSelected(true);
         dialog->Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
