@@ -223,14 +223,13 @@ int PrinterFileManager::SaveToDisk() {
         const std::string name = EntryFileName(entry);
         // A name the printer sent must not reach outside the current directory.
         if (!IsSafeLocalFileName(name)) {
-            context_.reporter.ReportError("Printer file name not usable as a local file name, not saved: \"" + name +
-                                              "\"",
-                                          event::kGeneral, kSeverityError);
+            const std::string text = "Printer file name not usable as a local file name, not saved: \"" + name + "\"";
+            context_.reporter.ReportError(text, event::kGeneral, kSeverityError);
             continue;
         }
-        int result = SaveOne(name);
-        if (result < 0) return 0;  // the printer did not take the open command: the port stays open
-        if (result == 0) break;
+        SaveResult result = SaveOne(name);
+        if (result == SaveResult::StopAtOnce) return 0;  // the port stays open, as after every send failure
+        if (result == SaveResult::LeaveLoop) break;
     }
     context_.port.Close();
     context_.clock.Sleep(kAfterSavePauseMs);
@@ -238,16 +237,15 @@ int PrinterFileManager::SaveToDisk() {
     return 1;
 }
 
-// 1: saved (or reported) and closed in the printer; 0: leave the loop; -1: stop at once.
-int PrinterFileManager::SaveOne(const std::string& name) {
+PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& name) {
     IOComm& port = context_.port;
     if (!port.OutputString(std::string(cmd::kFileOpenForReadingHead) + name) || !port.Output(cmd::kFileNameEnd))
-        return -1;
+        return SaveResult::StopAtOnce;
     LocalFileWriter local(name);
     if (!local.IsOpen()) {
         context_.reporter.ReportError("Cannot create the file \"" + name + "\" in the current directory.",
                                       event::kGeneral, kSeverityError);
-        return 0;
+        return SaveResult::LeaveLoop;
     }
 
     view_.SetProgress(0);
@@ -272,8 +270,8 @@ int PrinterFileManager::SaveOne(const std::string& name) {
         context_.reporter.ReportError("Reading the file \"" + name + "\" from the printer failed; nothing was saved.",
                                       event::kGeneral, kSeverityError);
     }
-    if (!port.OutputString(cmd::kFileClose)) return 0;
-    return 1;
+    if (!port.OutputString(cmd::kFileClose)) return SaveResult::LeaveLoop;
+    return SaveResult::NextFile;
 }
 
 // ---- Delete

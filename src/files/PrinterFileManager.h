@@ -61,7 +61,9 @@ private:
     int SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength);
     enum class UploadResult { Sent, CommunicationsError, FileNotRead };
     UploadResult UploadOne(const std::string& path);
-    int SaveOne(const std::string& name);
+    // What the loop over the selected files does after one of them.
+    enum class SaveResult { NextFile, LeaveLoop, StopAtOnce };
+    SaveResult SaveOne(const std::string& name);
     void EndUpload();
 
     FilesContext context_;
