@@ -195,10 +195,13 @@ QPushButton* CPrinterFilesDlg::Button(int controlId) const {
 void CPrinterFilesDlg::RunOperation(const std::function<void()>& operation) {
     if (busy_) return;
     busy_ = true;
-    for (const auto& [id, button] : buttons_) button->setProperty("wasEnabled", button->isEnabled());
-    for (const auto& [id, button] : buttons_) button->setEnabled(false);
+    std::vector<bool> enabled;
+    for (const auto& [id, button] : buttons_) {
+        enabled.push_back(button->isEnabled());
+        button->setEnabled(false);
+    }
     operation();
-    for (const auto& [id, button] : buttons_) button->setEnabled(button->property("wasEnabled").toBool());
+    for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i].second->setEnabled(enabled[i]);
     busy_ = false;
 }
 
