@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "io/RegistryFile.h"
 #include "support/ChildProcess.h"
 #include "support/TestPaths.h"
 
@@ -38,7 +39,15 @@ const char* const kOtherFirmware = "RPD1-1.00";
 const char* const kChangedSpeedLine = "Print_Speed           3";
 const char* const kDemoSpeedLine = "Print_Speed           5";
 
-enum class Operation { FirmwareMatches, FirmwareDiffers, Read, VerifyDiffers, Write };
+enum class Operation { FirmwareMatches, FirmwareDiffers, Read, VerifyDiffers, Write, Description, Reset, AutoBaud };
+
+const char* const kDescription = "FAULT-MATRIX";
+const char* const kDescriptionDone = "Description programmed and verified.";
+// The autobaud printer answers only at this rate, the third one tried.
+constexpr uint32_t kPrinterBaud = 19200;
+const char* const kStoreKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Pellam\\IOCommCFG";
+// The stored serial configuration: a COMMCONFIG record whose DCB's baud rate starts here.
+constexpr size_t kStoredBaudOffset = 12;
 
 struct Fault {
     const char* name;
@@ -59,6 +68,9 @@ const std::vector<Fault>& Faults() {
         {"drop after 300", {"--fault-drop-after", "300"}},
         {"slow 200 ms", {"--fault-slow", "200"}},
         {"busy 1500 ms", {"--fault-busy", "1500"}},
+        {"silent probe", {"--fault-silent", "probe"}},
+        {"probe garbage", {"--fault-probe-garbage"}},
+        {"stale identity", {"--fault-stale-identity"}},
     };
     return faults;
 }
@@ -70,6 +82,9 @@ const char* OperationName(Operation op) {
     case Operation::Read: return "readcfg";
     case Operation::VerifyDiffers: return "verify (differs)";
     case Operation::Write: return "writecfg+verify";
+    case Operation::Description: return "desc:";
+    case Operation::Reset: return "reset";
+    case Operation::AutoBaud: return "autobaud";
     }
     return "?";
 }
@@ -90,10 +105,12 @@ struct Reference {
     std::string writtenState;   // simulator state after writecfg of the changed configuration
 };
 
-std::vector<std::string> SimulatorArguments(bool tcp, const std::string& state, const std::vector<std::string>& fault) {
+std::vector<std::string> SimulatorArguments(bool tcp, const std::string& state, const std::vector<std::string>& fault,
+                                           bool fixedBaud = false) {
     std::vector<std::string> args;
     if (tcp) args = {"--tcp", "127.0.0.1:0"};
     else args = {"--pty"};
+    if (fixedBaud) args.insert(args.end(), {"--baud", std::to_string(kPrinterBaud)});
     for (const std::string& a : {std::string("--map"), ExamplesDir() + "/rpdemo_101.map", std::string("--cfg"),
                                  ExamplesDir() + "/rpdemo.cfg", std::string("--state"), state})
         args.push_back(a);
@@ -147,6 +164,17 @@ private:
 
 const std::set<std::string> kRunFiles{"Varnel.log", "registry.reg", "registry.reg.lock", "stderr.txt"};
 
+// The baud rate of the serial configuration in the settings store, 0 when there is none.
+uint32_t StoredBaud(const std::string& storePath) {
+    const RegistryParseResult store = ParseRegistryText(ReadFileBytes(storePath));
+    const RegValue* comm = store.document.FindValue(kStoreKey, "Comm data");
+    if (!comm || comm->data.size() < kStoredBaudOffset + 4) return 0;
+    uint32_t baud = 0;
+    for (size_t i = 0; i < 4; ++i)
+        baud |= static_cast<uint32_t>(static_cast<uint8_t>(comm->data[kStoredBaudOffset + i])) << (8 * i);
+    return baud;
+}
+
 bool LogHasError(const std::string& log) { return log.find("Configuration Error:") != std::string::npos; }
 
 std::vector<std::string> Script(Operation op, const std::string& port) {
@@ -157,6 +185,9 @@ std::vector<std::string> Script(Operation op, const std::string& port) {
     case Operation::Read: return {"sa", p, "readcfg", "writefile:out.cfg", "exit"};
     case Operation::VerifyDiffers: return {"sa", p, "readfile:changed.cfg", "verify"};
     case Operation::Write: return {"sa", p, "readfile:changed.cfg", "writecfg", "verify"};
+    case Operation::Description: return {"sa", p, std::string("desc:") + kDescription, "exit"};
+    case Operation::Reset: return {"sa", p, "reset", "exit"};
+    case Operation::AutoBaud: return {"sa", p, "autobaud", "exit"};
     }
     return {};
 }
@@ -166,7 +197,8 @@ std::vector<std::string> Script(Operation op, const std::string& port) {
 void RunCell(Cell& cell, const Reference& reference) {
     CellFolder folder;
     const Fault& fault = Faults()[cell.fault];
-    SimulatorProcess printer(SimulatorExe(), SimulatorArguments(cell.tcp, folder.State(), fault.switches),
+    SimulatorProcess printer(SimulatorExe(),
+                             SimulatorArguments(cell.tcp, folder.State(), fault.switches, cell.op == Operation::AutoBaud),
                              folder.WorkDir());
     if (printer.Port().empty()) {
         cell.problem = "simulator did not start";
@@ -229,6 +261,31 @@ void RunCell(Cell& cell, const Reference& reference) {
         else if (none && status.code != 1) cell.problem = "a clean printer failed";
         break;
     }
+    case Operation::Description: {
+        // The printer's memory after the run: the text is there only when it was really kept.
+        const bool kept = ReadFileBytes(folder.State()).find(kDescription) != std::string::npos;
+        const bool claimed = log.find(kDescriptionDone) != std::string::npos;
+        cell.outcome = claimed ? "ok" : (error ? "failed (reported)" : "?");
+        if (status.code != 0) cell.problem = "exit code " + std::to_string(status.code);
+        else if (claimed && !kept) cell.problem = "reported as verified, but the printer lost it";
+        else if (!claimed && !error) cell.problem = "neither success nor an error";
+        else if (none && !claimed) cell.problem = "a clean printer failed";
+        break;
+    }
+    case Operation::Reset:
+        cell.outcome = error ? "failed (reported)" : "ok";
+        if (status.code != 0) cell.problem = "exit code " + std::to_string(status.code);
+        else if (none && error) cell.problem = "a clean printer failed";
+        break;
+    case Operation::AutoBaud: {
+        // Detection keeps the rate it found as the stored serial configuration.
+        const uint32_t stored = StoredBaud(folder.Work("registry.reg"));
+        cell.outcome = error ? "failed (reported)" : "found " + std::to_string(stored);
+        if (status.code != 0) cell.problem = "exit code " + std::to_string(status.code);
+        else if (!error && stored != kPrinterBaud) cell.problem = "kept a rate the printer does not use";
+        else if (none && error) cell.problem = "a clean printer was not found";
+        break;
+    }
     }
     const std::vector<std::string> stray = folder.StrayFiles(allowed);
     if (!stray.empty()) cell.problem += (cell.problem.empty() ? "" : "; ") + std::string("left ") + stray.front();
@@ -257,8 +314,11 @@ std::vector<Cell> BuildCells() {
     std::vector<Cell> cells;
     for (bool tcp : {true, false})
         for (Operation op : {Operation::Read, Operation::VerifyDiffers, Operation::Write, Operation::FirmwareMatches,
-                             Operation::FirmwareDiffers})
+                             Operation::FirmwareDiffers, Operation::Description, Operation::Reset})
             for (size_t fault = 0; fault < Faults().size(); ++fault) cells.push_back({op, fault, tcp, "", "", 0});
+    // Baud detection is for serial lines only.
+    for (size_t fault = 0; fault < Faults().size(); ++fault)
+        cells.push_back({Operation::AutoBaud, fault, false, "", "", 0});
     return cells;
 }
 
