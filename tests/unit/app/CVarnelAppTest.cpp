@@ -137,6 +137,10 @@ struct StoredPortCase {
     std::string portName;
 };
 
+// Named by the expected port: without this, GoogleTest prints the case's raw bytes, unused
+// buffers included, which memory checkers rightly flag as uninitialised reads.
+void PrintTo(const StoredPortCase& c, std::ostream* out) { *out << "port \"" << c.portName << "\""; }
+
 class StoredPort : public AppTest, public testing::WithParamInterface<StoredPortCase> {};
 
 TEST_P(StoredPort, StartupTakesOnlyANameThatFits) {
@@ -169,6 +173,10 @@ struct SilentCase {
     bool boxed;
     int result;
 };
+
+void PrintTo(const SilentCase& c, std::ostream* out) {
+    *out << "silent " << c.silentMode << (c.error ? " error" : " message");
+}
 
 class SilentModes : public AppTest, public testing::WithParamInterface<SilentCase> {};
 
