@@ -287,6 +287,10 @@ void RunCell(Cell& cell, const Reference& reference) {
         break;
     }
     }
+    // In a sanitizer build a report ends the run with exit code 1, which reads as success here.
+    const std::string err = ReadFileBytes(folder.Work("stderr.txt"));
+    if (err.find("Sanitizer") != std::string::npos || err.find("runtime error:") != std::string::npos)
+        cell.problem += (cell.problem.empty() ? "" : "; ") + std::string("sanitizer report");
     const std::vector<std::string> stray = folder.StrayFiles(allowed);
     if (!stray.empty()) cell.problem += (cell.problem.empty() ? "" : "; ") + std::string("left ") + stray.front();
 }
