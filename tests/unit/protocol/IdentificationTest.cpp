@@ -148,6 +148,20 @@ TEST_F(IdentificationTest, WrongHeadIsRetriedOnceAfterAPause) {
     EXPECT_NE(std::find(clock.sleeps.begin(), clock.sleeps.end(), 3000), clock.sleeps.end());
 }
 
+TEST_F(IdentificationTest, ReplyStartingWithAZeroByteIsAWrongHead) {
+    // Reads as an empty text; once ended the program with an uncaught out-of-range exception.
+    int queries = 0;
+    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+        if (written != cmd::kFirmwareQuery) return;
+        ++queries;
+        port.QueueReply(std::string("\0~r\x05REV:1.23", 12));
+    };
+    EXPECT_EQ(IdentifyPrinter(context), 0);
+    EXPECT_EQ(queries, 2) << "the wrong head earns the one retry";
+    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Unable to read Firmware field/number from printer \"REV:\""});
+    EXPECT_FALSE(backend.IsOpen());
+}
+
 TEST_F(IdentificationTest, ReplyWithoutIdentifierIsAFirmwareReadError) {
     printer.firmwareReply = std::string("~r\x05") + "REV:";
     EXPECT_EQ(IdentifyPrinter(context), 0);
