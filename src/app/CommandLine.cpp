@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/CommandActions.h"
+#include "base/AsciiText.h"
 #include "base/ExitRequest.h"
 #include "base/TextNumbers.h"
 
@@ -117,16 +118,9 @@ constexpr std::array kKeywordRows{
 
 constexpr size_t kUsageColumn = 26;
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 bool Matches(const KeywordRow& row, std::string_view parameter) {
-    if (row.match == Match::Exact) return SameLetters(parameter, row.keyword);
-    return parameter.size() >= row.keyword.size() && SameLetters(parameter.substr(0, row.keyword.size()), row.keyword);
+    if (row.match == Match::Exact) return EqualsIgnoreCase(parameter, row.keyword);
+    return StartsWithIgnoreCase(parameter, row.keyword);
 }
 
 std::string ArgumentOf(const KeywordRow& row, std::string_view parameter) {

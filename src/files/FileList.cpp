@@ -2,17 +2,9 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
+
 namespace varnel {
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 std::vector<std::string> ParseFileList(std::string_view reply) {
     std::vector<std::string> entries;
@@ -23,7 +15,7 @@ std::vector<std::string> ParseFileList(std::string_view reply) {
         std::string_view text = reply.substr(start, end - start);
         if (text.empty()) break;
         bool listed = std::any_of(entries.begin(), entries.end(),
-                                  [text](const std::string& entry) { return EqualNoCase(entry, text); });
+                                  [text](const std::string& entry) { return EqualsIgnoreCase(entry, text); });
         if (!listed) entries.emplace_back(text);
         start = end + 1;
     }

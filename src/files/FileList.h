@@ -13,7 +13,4 @@ std::vector<std::string> ParseFileList(std::string_view reply);
 // The file name of a list entry: the entry up to its first tab.
 std::string EntryFileName(std::string_view entry);
 
-// Equal texts without regard to (ASCII) case.
-bool EqualNoCase(std::string_view a, std::string_view b);
-
 }  // namespace varnel

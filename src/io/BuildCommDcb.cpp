@@ -5,16 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiText.h"
+
 namespace varnel {
 namespace {
 
 constexpr uint32_t kBaudNeedingTwoStopBits = 110;
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -235,7 +231,7 @@ bool ParseKeyForm(std::string_view text, Dcb& d) {
 }  // namespace
 
 bool BuildCommDcb(std::string_view text, Dcb& dcb) {
-    std::string lower = Lower(Trim(text));
+    std::string lower = ToLowerAscii(Trim(text));
     std::string_view rest = SkipDeviceName(lower);
     if (rest.empty()) return false;
     Dcb parsed = dcb;

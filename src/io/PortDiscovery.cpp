@@ -1,10 +1,10 @@
 #include "io/PortDiscovery.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "io/PortSettings.h"
 #include "io/SettingsStore.h"
 #include "io/UdevDeviceSource.h"
@@ -17,15 +17,8 @@ constexpr std::string_view kSkippedFilePrefix = "FILE";  // any case
 constexpr std::string_view kTcpListValue = "TCP";
 constexpr std::string_view kComPrefix = "COM";
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-    });
-}
-
 bool IsSkippedPrinterPort(std::string_view name) {
-    return name.starts_with(kSkippedUsbPrefix) || StartsWithNoCase(name, kSkippedFilePrefix);
+    return name.starts_with(kSkippedUsbPrefix) || StartsWithIgnoreCase(name, kSkippedFilePrefix);
 }
 
 // A COM name is listed with the ':' the spooler writes; a native path would not open with one.

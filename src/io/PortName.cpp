@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "base/AsciiText.h"
 #include "base/TextNumbers.h"
 #include "io/SettingsStore.h"
 
@@ -10,14 +11,6 @@ namespace {
 
 constexpr size_t kParallelNameLimit = 5;
 constexpr size_t kNetworkNameMinimum = 11;  // longer than 10 characters
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -31,7 +24,7 @@ PortKind ClassifyNativePath(std::string_view name) {
 
 // "COM12" with prefix "COM" -> 12; no digits after the prefix, or anything after them -> -1.
 int NumberAfter(std::string_view name, std::string_view prefix) {
-    if (!StartsWithNoCase(name, prefix) || name.size() == prefix.size()) return -1;
+    if (!StartsWithIgnoreCase(name, prefix) || name.size() == prefix.size()) return -1;
     std::string_view digits = name.substr(prefix.size());
     for (char c : digits)
         if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
@@ -45,9 +38,9 @@ bool IsNativePath(std::string_view name) { return !name.empty() && name.front() 
 PortKind ClassifyPortName(std::string_view name) {
     if (IsNativePath(name)) return ClassifyNativePath(name);
     PortKind kind = PortKind::Device;
-    if (StartsWithNoCase(name, "COM")) kind = PortKind::Serial;
-    if (StartsWithNoCase(name, "\\\\.\\C")) kind = PortKind::Serial;
-    if (StartsWithNoCase(name, "LPT") && name.size() <= kParallelNameLimit) kind = PortKind::Parallel;
+    if (StartsWithIgnoreCase(name, "COM")) kind = PortKind::Serial;
+    if (StartsWithIgnoreCase(name, "\\\\.\\C")) kind = PortKind::Serial;
+    if (StartsWithIgnoreCase(name, "LPT") && name.size() <= kParallelNameLimit) kind = PortKind::Parallel;
     if (name.find('.') != std::string_view::npos && name.size() >= kNetworkNameMinimum) kind = PortKind::Network;
     if (name.find(':') != std::string_view::npos && name.size() >= kNetworkNameMinimum) kind = PortKind::Network;
     return kind;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/AsciiText.h"
+
 namespace varnel {
 
 namespace {
@@ -23,15 +25,9 @@ constexpr std::string_view kHexContinuation = "\\\n";
 constexpr std::string_view kHexIndent = "  ";
 constexpr char kDigits[] = "0123456789abcdef";
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameRegistryName(text.substr(0, prefix.size()), prefix);
-}
-
 // `name` lies below `key` in the key tree.
 bool IsBelow(std::string_view name, std::string_view key) {
-    return name.size() > key.size() + 1 && name[key.size()] == '\\' && StartsWithNoCase(name, key);
+    return name.size() > key.size() + 1 && name[key.size()] == '\\' && StartsWithIgnoreCase(name, key);
 }
 
 std::string_view Trim(std::string_view text) {
@@ -43,7 +39,7 @@ std::string_view Trim(std::string_view text) {
 
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = LowerAscii(c);
+    c = ToLowerAscii(c);
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
@@ -241,7 +237,7 @@ private:
         if (!afterName.starts_with('=')) return Problem("value without '='");
         const std::string_view data = Trim(afterName.substr(1));
         if (!currentKey_) {
-            if (StartsWithNoCase(data, kHexPrefix)) JoinContinuationLines(data);
+            if (StartsWithIgnoreCase(data, kHexPrefix)) JoinContinuationLines(data);
             // Values under "[-key]" go with the deleted key; anywhere else they have no key.
             if (!inDeletedKey_) Problem("value outside a key");
             return;
@@ -258,12 +254,12 @@ private:
             if (!text || !Trim(data.substr(pos)).empty()) return Fail("string value not understood");
             return RegValue::String(std::move(*text));
         }
-        if (StartsWithNoCase(data, kDwordPrefix)) {
+        if (StartsWithIgnoreCase(data, kDwordPrefix)) {
             const std::optional<uint32_t> number = ParseHexNumber(data.substr(kDwordPrefix.size()), kMaxDwordDigits);
             if (!number) return Fail("dword value not understood");
             return RegValue::Dword(*number);
         }
-        if (StartsWithNoCase(data, kHexPrefix)) return ParseHexData(data.substr(kHexPrefix.size()));
+        if (StartsWithIgnoreCase(data, kHexPrefix)) return ParseHexData(data.substr(kHexPrefix.size()));
         return Fail("value of unknown type");
     }
 
@@ -355,14 +351,9 @@ bool IsUsableKeyName(std::string_view key) {
            key.find("\\\\") == std::string_view::npos;
 }
 
-bool SameRegistryName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 const RegistryDocument::Key* RegistryDocument::FindKey(std::string_view key) const {
     for (const Key& k : keys_)
-        if (SameRegistryName(k.name, key)) return &k;
+        if (EqualsIgnoreCase(k.name, key)) return &k;
     return nullptr;
 }
 
@@ -370,14 +361,14 @@ const RegValue* RegistryDocument::FindValue(std::string_view key, std::string_vi
     const Key* k = FindKey(key);
     if (!k) return nullptr;
     for (const Entry& entry : k->values)
-        if (SameRegistryName(entry.name, name)) return &entry.value;
+        if (EqualsIgnoreCase(entry.name, name)) return &entry.value;
     return nullptr;
 }
 
 bool RegistryDocument::KeyExists(std::string_view key) const {
     if (key.empty()) return false;
     return std::any_of(keys_.begin(), keys_.end(),
-                       [&](const Key& k) { return SameRegistryName(k.name, key) || IsBelow(k.name, key); });
+                       [&](const Key& k) { return EqualsIgnoreCase(k.name, key) || IsBelow(k.name, key); });
 }
 
 std::vector<std::string> RegistryDocument::SubKeys(std::string_view key) const {
@@ -386,7 +377,7 @@ std::vector<std::string> RegistryDocument::SubKeys(std::string_view key) const {
         if (!IsBelow(k.name, key)) continue;
         const std::string_view rest = std::string_view(k.name).substr(key.size() + 1);
         const std::string_view child = rest.substr(0, rest.find('\\'));
-        const bool known = std::any_of(out.begin(), out.end(), [&](const std::string& c) { return SameRegistryName(c, child); });
+        const bool known = std::any_of(out.begin(), out.end(), [&](const std::string& c) { return EqualsIgnoreCase(c, child); });
         if (!known) out.emplace_back(child);
     }
     return out;
@@ -405,7 +396,7 @@ std::string RegistryDocument::CaseOfExistingParents(std::string_view key) const 
         const std::size_t length = end == std::string_view::npos ? key.size() : end;
         const std::string_view prefix = key.substr(0, length);
         const auto holder = std::find_if(keys_.begin(), keys_.end(), [&](const Key& k) {
-            return SameRegistryName(k.name, prefix) || IsBelow(k.name, prefix);
+            return EqualsIgnoreCase(k.name, prefix) || IsBelow(k.name, prefix);
         });
         if (holder == keys_.end()) break;
         cased.replace(0, length, holder->name, 0, length);
@@ -416,7 +407,7 @@ std::string RegistryDocument::CaseOfExistingParents(std::string_view key) const 
 
 RegistryDocument::Key& RegistryDocument::AddKey(std::string_view key) {
     for (Key& k : keys_)
-        if (SameRegistryName(k.name, key)) return k;
+        if (EqualsIgnoreCase(k.name, key)) return k;
     keys_.push_back(Key{CaseOfExistingParents(key), {}});
     return keys_.back();
 }
@@ -424,7 +415,7 @@ RegistryDocument::Key& RegistryDocument::AddKey(std::string_view key) {
 bool RegistryDocument::SetValue(std::string_view key, std::string_view name, const RegValue& value) {
     Key& k = AddKey(key);
     for (Entry& entry : k.values) {
-        if (!SameRegistryName(entry.name, name)) continue;
+        if (!EqualsIgnoreCase(entry.name, name)) continue;
         if (entry.value.type == value.type && entry.value.data == value.data) return false;
         entry.value = value;
         return true;
@@ -434,13 +425,13 @@ bool RegistryDocument::SetValue(std::string_view key, std::string_view name, con
 }
 
 void RegistryDocument::DeleteKey(std::string_view key) {
-    std::erase_if(keys_, [&](const Key& k) { return SameRegistryName(k.name, key) || IsBelow(k.name, key); });
+    std::erase_if(keys_, [&](const Key& k) { return EqualsIgnoreCase(k.name, key) || IsBelow(k.name, key); });
 }
 
 void RegistryDocument::DeleteValue(std::string_view key, std::string_view name) {
     for (Key& k : keys_)
-        if (SameRegistryName(k.name, key))
-            std::erase_if(k.values, [&](const Entry& entry) { return SameRegistryName(entry.name, name); });
+        if (EqualsIgnoreCase(k.name, key))
+            std::erase_if(k.values, [&](const Entry& entry) { return EqualsIgnoreCase(entry.name, name); });
 }
 
 RegistryParseResult ParseRegistryText(std::string_view text) { return Parser(text).Run(); }

@@ -8,16 +8,13 @@
 
 namespace varnel {
 
-// Key and value names of the registry compare without regard to (ASCII) case, whatever the
-// locale.
-bool SameRegistryName(std::string_view a, std::string_view b);
-
 // A key name that a registry file can hold and read back as the same key: not empty, no empty
 // path step, no line break, and not taken for a deletion ("[-key]").
 bool IsUsableKeyName(std::string_view key);
 
 // The keys and values of a registry-export file, in the order they were first written. The
-// default value of a key ("@" in the file) has the empty name.
+// default value of a key ("@" in the file) has the empty name. Key and value names compare
+// without regard to ASCII case, as the registry's do.
 class RegistryDocument {
 public:
     struct Entry {

@@ -3,9 +3,10 @@
 #include <libudev.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string_view>
+
+#include "base/AsciiText.h"
 
 namespace varnel {
 namespace {
@@ -26,12 +27,6 @@ using EnumeratePtr = std::unique_ptr<udev_enumerate, UdevDeleter>;
 using DevicePtr = std::unique_ptr<udev_device, UdevDeleter>;
 
 std::string_view Text(const char* text) { return text ? std::string_view(text) : std::string_view(); }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // Calls `visit` with every device of `subsystem` that has a device node.
 template <typename Visit>
@@ -62,8 +57,8 @@ bool IsMakerSerialInterface(udev_device* tty) {
     if (Text(udev_device_get_sysattr_value(interface, "bInterfaceNumber")) != kSerialInterface) return false;
     udev_device* usbDevice = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device");
     if (!usbDevice) return false;
-    return EqualNoCase(Text(udev_device_get_sysattr_value(usbDevice, "idVendor")), kMakerVendorId) &&
-           EqualNoCase(Text(udev_device_get_sysattr_value(usbDevice, "idProduct")), kPrinterProductId);
+    return EqualsIgnoreCase(Text(udev_device_get_sysattr_value(usbDevice, "idVendor")), kMakerVendorId) &&
+           EqualsIgnoreCase(Text(udev_device_get_sysattr_value(usbDevice, "idProduct")), kPrinterProductId);
 }
 
 void SortAndDrop(std::vector<std::string>& paths) {

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/AsciiText.h"
+
 namespace varnel {
-namespace {
-
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
     // Greedy match with backtracking to the last "*": linear in practice, no recursion.
@@ -18,7 +15,7 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
         if (p < pattern.size() && pattern[p] == '*') {
             starAt = p++;
             resumeAt = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || ToLowerAscii(pattern[p]) == ToLowerAscii(name[n]))) {
             ++p;
             ++n;
         } else if (starAt != std::string_view::npos) {
@@ -33,13 +30,8 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
 }
 
 bool NameLessIgnoringCase(std::string_view a, std::string_view b) {
-    size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        unsigned char x = static_cast<unsigned char>(FoldCase(a[i]));
-        unsigned char y = static_cast<unsigned char>(FoldCase(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
+    if (LessIgnoreCase(a, b)) return true;
+    if (LessIgnoreCase(b, a)) return false;
     return a < b;
 }
 

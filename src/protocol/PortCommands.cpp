@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/AsciiText.h"
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "io/ClosePortOnFailure.h"
@@ -155,10 +156,7 @@ int SetupHandshake(ProtocolContext& context, const std::string& text) {
 }
 
 std::optional<int> HandshakeKindFromText(std::string_view text) {
-    std::string lower(text);
-    // ASCII only, whatever the locale: the words are plain English.
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string lower = ToLowerAscii(text);
     // Tested in this order, a later match overriding an earlier one; "xon" selects no flow
     // control, since XON/XOFF would eat bytes of the printer's binary replies.
     struct Word {

@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cctype>
 
 #include "app/CVarnelApp.h"
+#include "base/AsciiText.h"
 #include "base/Reporter.h"
 #include "base/TextNumbers.h"
 #include "model/OptionsFile.h"
@@ -55,24 +55,9 @@ std::string Replace(std::string_view text, char from, char to) {
     return out;
 }
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Lower(x) < Lower(y); });
-}
-
 int FirstEntryStartingWith(const std::vector<std::string>& entries, std::string_view prefix) {
     for (size_t i = 0; i < entries.size(); ++i)
-        if (StartsWithNoCase(entries[i], prefix)) return static_cast<int>(i);
+        if (StartsWithIgnoreCase(entries[i], prefix)) return static_cast<int>(i);
     return -1;
 }
 
@@ -148,10 +133,10 @@ std::vector<std::string> ListEditGroups(const OptionsTable& options) {
     for (const OptionEntry& option : options) {
         if (option.name == kModelRow || option.name == kSetupRow || option.group.empty()) continue;
         std::string shown = Replace(option.group, '_', ' ');
-        bool held = std::any_of(groups.begin(), groups.end(), [&](const std::string& g) { return EqualNoCase(g, shown); });
+        bool held = std::any_of(groups.begin(), groups.end(), [&](const std::string& g) { return EqualsIgnoreCase(g, shown); });
         if (!held) groups.push_back(shown);
     }
-    std::stable_sort(groups.begin(), groups.end(), LessNoCase);
+    std::stable_sort(groups.begin(), groups.end(), LessIgnoreCase);
     return groups;
 }
 

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cctype>
 
 #include "app/CVarnelApp.h"
+#include "base/AsciiText.h"
 #include "io/PortDiscovery.h"
 #include "io/PortName.h"
 #include "ui/UiText.h"
@@ -21,17 +21,6 @@ constexpr int kDetectButtonId = 1054;
 constexpr int kSetupButtonId = 1055;
 constexpr std::string_view kComName = "COM";  // case-sensitive, as the port names write it
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Lower(x) < Lower(y); });
-}
-
 }  // namespace
 
 std::vector<std::string> CollectPortList(const std::function<std::string(int)>& entryAt) {
@@ -39,17 +28,17 @@ std::vector<std::string> CollectPortList(const std::function<std::string(int)>& 
     for (int position = 0; position < kMaxPortListNames; ++position) {
         std::string name = entryAt(position);
         if (name.empty()) break;
-        bool held = std::any_of(ports.begin(), ports.end(), [&](const std::string& p) { return EqualNoCase(p, name); });
+        bool held = std::any_of(ports.begin(), ports.end(), [&](const std::string& p) { return EqualsIgnoreCase(p, name); });
         if (!held) ports.push_back(std::move(name));
     }
-    std::stable_sort(ports.begin(), ports.end(), LessNoCase);
+    std::stable_sort(ports.begin(), ports.end(), LessIgnoreCase);
     return ports;
 }
 
 int InitialPortIndex(const std::vector<std::string>& ports, std::string_view portName) {
     if (ports.empty()) return -1;
     for (size_t i = 0; i < ports.size(); ++i)
-        if (ports[i].size() >= portName.size() && EqualNoCase(std::string_view(ports[i]).substr(0, portName.size()), portName))
+        if (StartsWithIgnoreCase(ports[i], portName))
             return static_cast<int>(i);
     return 0;
 }

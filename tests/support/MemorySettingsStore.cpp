@@ -1,22 +1,14 @@
 #include "support/MemorySettingsStore.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/AsciiText.h"
 
 namespace varnel::test {
-namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
 
 const MemorySettingsStore::Key* MemorySettingsStore::Find(std::string_view key) const {
     for (const Key& k : keys_)
-        if (SameName(k.name, key)) return &k;
+        if (EqualsIgnoreCase(k.name, key)) return &k;
     return nullptr;
 }
 
@@ -24,7 +16,7 @@ std::optional<RegValue> MemorySettingsStore::GetValue(std::string_view key, std:
     const Key* k = Find(key);
     if (!k) return std::nullopt;
     for (const auto& [valueName, value] : k->values)
-        if (SameName(valueName, name)) return value;
+        if (EqualsIgnoreCase(valueName, name)) return value;
     return std::nullopt;
 }
 
@@ -37,7 +29,7 @@ bool MemorySettingsStore::SetValue(std::string_view key, std::string_view name, 
         k = &keys_.back();
     }
     for (auto& [valueName, stored] : k->values) {
-        if (SameName(valueName, name)) {
+        if (EqualsIgnoreCase(valueName, name)) {
             stored = value;
             return true;
         }
@@ -52,7 +44,7 @@ std::vector<std::string> MemorySettingsStore::SubKeys(std::string_view key) cons
     std::vector<std::string> out;
     for (const Key& k : keys_) {
         if (k.name.size() <= key.size() + 1 || k.name[key.size()] != '\\') continue;
-        if (!SameName(std::string_view(k.name).substr(0, key.size()), key)) continue;
+        if (!StartsWithIgnoreCase(k.name, key)) continue;
         std::string rest = k.name.substr(key.size() + 1);
         if (rest.find('\\') != std::string::npos) continue;
         out.push_back(rest);
