@@ -1,6 +1,6 @@
 #include "app/HeadlessUserInterface.h"
 
-#include <cerrno>
+#include "base/WriteAll.h"
 
 namespace varnel {
 namespace {
@@ -24,14 +24,8 @@ HeadlessUserInterface::HeadlessUserInterface(int fd) : fd_(fd), terminal_(::isat
 HeadlessUserInterface::~HeadlessUserInterface() { EndStatusLine(); }
 
 void HeadlessUserInterface::Write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return;  // a closed standard error loses the text, as a missing console would
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
+    // A closed standard error loses the text, as a missing console would.
+    WriteAll(fd_, bytes);
 }
 
 void HeadlessUserInterface::EndStatusLine() {

@@ -4,41 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
+
+#include "base/UniqueFd.h"
+#include "base/WriteAll.h"
 
 namespace varnel {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr mode_t kLogFileMode = 0666;  // narrowed by the umask, as any created file
-
-// Closes the descriptor on every way out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -57,14 +32,14 @@ std::string LogEntryBytes(std::string_view text) {
 }
 
 bool AppendLogEntry(const std::string& path, std::string_view text) {
-    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kLogFileMode));
-    if (file.get() < 0) return false;
-    if (!WriteAll(file.get(), LogEntryBytes(text))) return false;
+    UniqueFd file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kLogFileMode));
+    if (!file.Valid()) return false;
+    if (!WriteAll(file.Get(), LogEntryBytes(text))) return false;
 
     struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && info.st_size > kLogSizeLimit) {
+    if (::fstat(file.Get(), &info) == 0 && info.st_size > kLogSizeLimit) {
         // The log starts afresh; the entry that crossed the limit goes with the rest.
-        if (::ftruncate(file.get(), 0) != 0) return false;
+        if (::ftruncate(file.Get(), 0) != 0) return false;
     }
     return true;
 }

@@ -5,21 +5,18 @@
 #include <optional>
 #include <string>
 
+#include "base/UniqueFd.h"
+
 namespace varnel {
 
 // A boot file opened for reading, closed when the reader goes away. Reads tell a clean end of
 // the file apart from an I/O error, so a file that breaks part way is never sent as if whole.
 class BootFileReader {
 public:
-    BootFileReader() = default;
-    ~BootFileReader();
-    BootFileReader(const BootFileReader&) = delete;
-    BootFileReader& operator=(const BootFileReader&) = delete;
-
     // False when the file does not exist or cannot be read.
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_.Valid(); }
     // The file's size when opened, for progress texts.
     int64_t Size() const { return size_; }
     // The next block of up to `maxBytes` bytes; empty at the end of the file; nullopt on an
@@ -27,7 +24,7 @@ public:
     std::optional<std::string> ReadBlock(size_t maxBytes);
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     int64_t size_ = 0;
 };
 

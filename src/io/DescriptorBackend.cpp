@@ -20,13 +20,6 @@ constexpr int64_t kNotReallyReadyPauseMs = 10;
 
 }  // namespace
 
-bool UniqueFd::Reset() {
-    if (fd_ < 0) return true;
-    int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0 || errno == EINTR;
-}
-
 int64_t MonotonicMs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);

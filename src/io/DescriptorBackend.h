@@ -2,40 +2,10 @@
 
 #include <string>
 
+#include "base/UniqueFd.h"
 #include "io/PortBackend.h"
 
 namespace varnel {
-
-// A descriptor closed when its owner goes.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = other.Release();
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    int Release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    // Closes the descriptor; false (errno set) when close reported an error.
-    bool Reset();
-
-private:
-    int fd_ = -1;
-};
 
 // What the device-node backends share: a non-blocking descriptor driven by poll, with reads and
 // writes bounded as the line's time-outs or an explicit wait say. Operations a kind of node does

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "Channel.h"
-#include "UniqueFd.h"
+#include "base/UniqueFd.h"
 
 namespace varnel::sim {
 

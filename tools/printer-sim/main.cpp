@@ -13,7 +13,7 @@
 #include "StopSignal.h"
 #include "TcpChannel.h"
 #include "TraceLog.h"
-#include "UniqueFd.h"
+#include "base/UniqueFd.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     TraceLog trace;
     if (!options.tracePath.empty() && !trace.Open(options.tracePath, MonotonicNow(), error)) return BadArguments(error);
 
-    UniqueFd stopFd(InstallStopSignals());
+    varnel::UniqueFd stopFd(InstallStopSignals());
     if (!stopFd.Valid()) return Failure("cannot set up signal handling");
 
     std::unique_ptr<Channel> channel;
