@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <fstream>
 
+#include "base/AtomicFile.h"
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "files/FileList.h"
 #include "files/LocalFileName.h"
-#include "files/LocalFileWriter.h"
 #include "files/PrinterFilesView.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
@@ -241,7 +241,7 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
     IOComm& port = context_.port;
     if (!port.OutputString(std::string(cmd::kFileOpenForReadingHead) + name) || !port.Output(cmd::kFileNameEnd))
         return SaveResult::StopAtOnce;
-    LocalFileWriter local(name);
+    FileReplacement local(name);
     if (!local.IsOpen()) {
         context_.reporter.ReportError("Cannot create the file \"" + name + "\" in the current directory.",
                                       event::kGeneral, kSeverityError);

@@ -13,6 +13,9 @@
 #include <iostream>
 #include <utility>
 
+#include "base/AtomicFile.h"
+#include "base/UniqueFd.h"
+
 namespace varnel {
 
 namespace fs = std::filesystem;
@@ -22,37 +25,8 @@ namespace {
 constexpr std::string_view kStoreFolder = "pellam";
 constexpr std::string_view kStoreFileName = "registry.reg";
 constexpr std::string_view kLockSuffix = ".lock";
-// Temporary files are named after the store so that a stray one left by a crash is known.
-constexpr std::string_view kTempInfix = ".tmp-";
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
 constexpr std::size_t kReadChunk = 64 * 1024;
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now and tells whether the kernel took everything (close can report a lost write).
-    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
-private:
-    void Reset() {
-        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-    }
-    int fd_;
-};
 
 std::string ErrorText(int error) { return std::strerror(error); }
 
@@ -70,14 +44,14 @@ struct FileRead {
 FileRead ReadWholeFile(const std::string& path) {
     FileRead result;
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) {
+    if (!fd.Valid()) {
         result.error = errno;
         result.status = result.error == ENOENT ? FileRead::Status::Missing : FileRead::Status::Failed;
         return result;
     }
     char chunk[kReadChunk];
     while (true) {
-        const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
+        const ssize_t got = ::read(fd.Get(), chunk, sizeof chunk);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             result.error = errno;
@@ -88,16 +62,6 @@ FileRead ReadWholeFile(const std::string& path) {
     }
     result.status = FileRead::Status::Read;
     return result;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
 }
 
 // The file as the store sees it: its document, or why it must not be written.
@@ -122,14 +86,6 @@ Snapshot ReadSnapshot(const std::string& path) {
     return snapshot;
 }
 
-// A store reached through a symbolic link is replaced where it really lives, keeping the link.
-std::string WriteTarget(const std::string& path) {
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
-    const fs::path real = fs::canonical(path, error);
-    return error ? path : real.string();
-}
-
 fs::path FolderOf(const std::string& path) {
     const fs::path folder = fs::path(path).parent_path();
     return folder.empty() ? fs::path(".") : folder;
@@ -141,11 +97,11 @@ class StoreLock {
 public:
     explicit StoreLock(const std::string& storePath)
         : fd_(::open((storePath + std::string(kLockSuffix)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode)) {
-        if (!fd_.valid()) {
+        if (!fd_.Valid()) {
             error_ = errno;
             return;
         }
-        while (::flock(fd_.get(), LOCK_EX) != 0) {
+        while (::flock(fd_.Get(), LOCK_EX) != 0) {
             if (errno == EINTR) continue;
             error_ = errno;
             return;
@@ -164,7 +120,7 @@ private:
 // Only called under the lock: no other writer is between its temporary file and its rename,
 // so every temporary file of this store is left over from a crash.
 void RemoveStrayTempFiles(const std::string& storePath) {
-    const std::string prefix = fs::path(storePath).filename().string() + std::string(kTempInfix);
+    const std::string prefix = fs::path(storePath).filename().string() + std::string(kReplacementInfix);
     std::error_code error;
     for (fs::directory_iterator it(FolderOf(storePath), error), end; !error && it != end; it.increment(error)) {
         if (it->path().filename().string().starts_with(prefix)) {
@@ -172,30 +128,6 @@ void RemoveStrayTempFiles(const std::string& storePath) {
             fs::remove(it->path(), ignored);
         }
     }
-}
-
-// Writes `bytes` to a temporary file in the store's folder, flushes it to the disk and renames it
-// over the store, so the store is always either the old file or the new one.
-bool ReplaceFile(const std::string& storePath, std::string_view bytes, std::string& why) {
-    const std::string tempPath = storePath + std::string(kTempInfix) + std::to_string(::getpid());
-    UniqueFd fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
-    if (!fd.valid()) {
-        why = "cannot be written (" + ErrorText(errno) + ")";
-        return false;
-    }
-    struct stat old {};
-    if (::stat(storePath.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
-    const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-    const int writeError = errno;
-    if (!fd.Close() || !written || ::rename(tempPath.c_str(), storePath.c_str()) != 0) {
-        why = "cannot be written (" + ErrorText(written ? errno : writeError) + ")";
-        ::unlink(tempPath.c_str());
-        return false;
-    }
-    // The rename itself is made durable by flushing the folder.
-    UniqueFd folder(::open(FolderOf(storePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.valid()) ::fsync(folder.get());
-    return true;
 }
 
 }  // namespace
@@ -245,7 +177,8 @@ std::vector<std::string> FileSettingsStore::ValueNames(std::string_view key) con
 
 bool FileSettingsStore::SetValue(std::string_view key, std::string_view name, const RegValue& value) {
     if (!IsUsableKeyName(key)) return false;
-    const std::string target = WriteTarget(path_);
+    // A store reached through a symbolic link is locked and replaced where it really lives.
+    const std::string target = ReplacementTarget(path_);
     std::error_code folderError;
     fs::create_directories(FolderOf(target), folderError);
     if (folderError) {
@@ -264,9 +197,10 @@ bool FileSettingsStore::SetValue(std::string_view key, std::string_view name, co
     }
     if (!snapshot.document.SetValue(key, name, value)) return true;
     RemoveStrayTempFiles(target);
-    std::string why;
-    if (ReplaceFile(target, SerialiseRegistry(snapshot.document), why)) return true;
-    WarnReadOnly(why);
+    // The store is always either the old file or the new one.
+    const std::error_code error = ReplaceFileAtomically(target, SerialiseRegistry(snapshot.document));
+    if (!error) return true;
+    WarnReadOnly("cannot be written (" + error.message() + ")");
     return false;
 }
 

@@ -1,19 +1,14 @@
 #include "model/ConfigFileWriter.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string_view>
-#include <utility>
 
+#include "base/AtomicFile.h"
 #include "base/Reporter.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
@@ -67,9 +62,6 @@ const std::string kLineTooLong = "Configuration line too long, not written: ";
 const std::string kLineNotReadable = "Configuration line would be ignored on reading, not written: ";
 // The reader skips every line holding this, as banners and the listing hold it.
 constexpr std::string_view kIgnoredMarker = "//";
-
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
-constexpr int kTempNameAttempts = 100;
 
 bool IsIdentityName(std::string_view name) {
     return name == kFirmwareIdSetting || name == kFileCommentSetting || name == kModelSetting;
@@ -235,116 +227,18 @@ ConfigFileText BuildConfigurationFile(ConfigModel& model, Reporter& reporter) {
     return out;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            Close();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    bool valid() const { return fd_ >= 0; }
-    int get() const { return fd_; }
-    // Reports whether the close succeeded: a delayed write error can show up only here.
-    bool Close() {
-        if (fd_ < 0) return true;
-        return ::close(std::exchange(fd_, -1)) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// The file a write replaces: a symbolic link is followed, so the link stays a link.
-std::string ReplacedFile(const std::string& path) {
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) return path;
-    return resolved;
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
-
-// A new file beside the target that takes the target's place only once it is written whole;
-// until then, and after any failure, the target stays as it was.
-class ReplacementFile {
-public:
-    explicit ReplacementFile(const std::string& path) : target_(ReplacedFile(path)) {
-        for (int attempt = 0; attempt < kTempNameAttempts && !fd_.valid(); ++attempt) {
-            tempPath_ = target_ + ".~" + std::to_string(::getpid()) + "." + std::to_string(attempt);
-            fd_ = FileDescriptor(::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
-            if (!fd_.valid() && errno != EEXIST) break;
-        }
-        if (!fd_.valid()) return;
-        struct stat old {};
-        if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd_.get(), old.st_mode & 07777);
-    }
-    ~ReplacementFile() {
-        if (!fd_.valid() && !pending_) return;
-        fd_.Close();
-        ::unlink(tempPath_.c_str());
-    }
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-    bool opened() const { return fd_.valid(); }
-
-    // Writes, flushes to the disk and renames over the target.
-    bool Commit(std::string_view bytes) {
-        pending_ = true;
-        bool written = WriteAll(fd_.get(), bytes) && FlushToDisk(fd_.get());
-        if (!fd_.Close() || !written) return false;
-        if (::rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
-        pending_ = false;
-        // Make the rename itself durable; the data is safe either way.
-        FileDescriptor folder(::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.valid()) ::fsync(folder.get());
-        return true;
-    }
-
-private:
-    // File systems that cannot flush (EINVAL) have nothing more to flush.
-    static bool FlushToDisk(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
-
-    std::string target_;
-    std::string tempPath_;
-    FileDescriptor fd_;
-    bool pending_ = false;  // the temporary file exists but has not replaced the target
-};
-
 }  // namespace
 
 bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter) {
-    ReplacementFile file(path);
-    if (!file.opened()) {
+    // The replacement is opened first: a folder that cannot be written is reported before the
+    // comment step changes anything.
+    FileReplacement file(path);
+    if (!file.IsOpen()) {
         reporter.ReportError(kUnableToWrite + path, event::kGeneral);
         return false;
     }
     ConfigFileText text = BuildConfigurationFile(model, reporter);
-    if (!file.Commit(text.bytes())) {
+    if (!file.Write(text.bytes()) || !file.Commit()) {
         reporter.ReportError(kUnableToWrite + path, event::kGeneral);
         return false;
     }

@@ -10,8 +10,8 @@
 #include <iostream>
 #include <vector>
 
-#include "AtomicFile.h"
 #include "StateFile.h"
+#include "base/AtomicFile.h"
 
 namespace varnel::sim {
 namespace {
@@ -20,6 +20,13 @@ constexpr std::size_t kReadChunk = 4096;
 // A host that never reads its replies must not make the printer hoard them without end.
 constexpr std::size_t kMaxUnsentBytes = 1 << 20;
 constexpr int kMaxPollMillis = 1000;
+
+// The printer keeps running when a file cannot be written; the operator is told why.
+bool ReplaceFileOrComplain(const std::string& path, std::string_view bytes) {
+    const std::error_code error = ReplaceFileAtomically(path, bytes);
+    if (error) std::cerr << "varnel-printer-sim: cannot write " << path << ": " << error.message() << "\n";
+    return !error;
+}
 
 }  // namespace
 
@@ -69,10 +76,7 @@ int SimServer::Run(int stopFd) {
 
 bool SimServer::SaveState() {
     if (settings_.statePath.empty()) return true;
-    std::string error;
-    if (WriteFileAtomically(settings_.statePath, StateToJson(state_), error)) return true;
-    std::cerr << "varnel-printer-sim: " << error << "\n";
-    return false;
+    return ReplaceFileOrComplain(settings_.statePath, StateToJson(state_));
 }
 
 void SimServer::Pump(Micros now) {
@@ -84,9 +88,7 @@ void SimServer::Pump(Micros now) {
     }
     if (auto image = engine_.TakeFlashedImage()) {
         trace_.Event("boot file of " + std::to_string(image->size()) + " bytes received; printer restarts", now);
-        std::string error;
-        if (!settings_.bootImagePath.empty() && !WriteFileAtomically(settings_.bootImagePath, *image, error))
-            std::cerr << "varnel-printer-sim: " << error << "\n";
+        if (!settings_.bootImagePath.empty()) ReplaceFileOrComplain(settings_.bootImagePath, *image);
     }
     if (engine_.TakeStateChanged()) SaveState();
     UpdatePacing();

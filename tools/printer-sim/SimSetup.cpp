@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "AtomicFile.h"
 #include "DemoModel.h"
 #include "StateFile.h"
+#include "WholeFile.h"
 
 namespace varnel::sim {
 namespace {

@@ -1,9 +1,6 @@
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -258,66 +255,6 @@ TEST_F(ConfigFileWriterTest, UnwritableFolderIsReportedAndNothingChanges) {
     EXPECT_FALSE(Write());
     EXPECT_EQ(reporter.Errors().back(), "Unable to Write Configuration to Disk: " + path);
     EXPECT_EQ(FilesInDir(), std::vector<std::string>{"folder.cfg"});
-}
-
-TEST_F(ConfigFileWriterTest, ReadOnlyFolderKeepsTheOldFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-    WriteFileBytes(path, "OLD");
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    FillSampleTable();
-    EXPECT_FALSE(Write());
-    fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Unable to Write Configuration to Disk: " + path});
-    EXPECT_EQ(Written(), "OLD");
-}
-
-// Lets the process write only small files, as a full disk would, for the length of a scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
-
-TEST_F(ConfigFileWriterTest, WriteFailingPartWayKeepsTheOldFile) {
-    const std::string old = "Font 0\r\n";
-    WriteFileBytes(path, old);
-    FillSampleTable();
-    bool written = true;
-    {
-        FileSizeLimit limit(512);
-        written = Write();
-    }
-    EXPECT_FALSE(written);
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Unable to Write Configuration to Disk: " + path});
-    EXPECT_EQ(Written(), old);
-    EXPECT_EQ(FilesInDir(), std::vector<std::string>{"out.cfg"});
-}
-
-TEST_F(ConfigFileWriterTest, ReplacingKeepsPermissionsAndLinks) {
-    const std::string target = dir.File("real.cfg");
-    WriteFileBytes(target, "OLD");
-    ::chmod(target.c_str(), 0640);
-    fs::create_symlink(target, path);
-    FillSampleTable();
-    ASSERT_TRUE(Write());
-    EXPECT_TRUE(fs::is_symlink(path));
-    EXPECT_EQ(ReadFileBytes(target).substr(0, kHead.size()), kHead);
-    struct stat status {};
-    ASSERT_EQ(::stat(target.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0640u);
 }
 
 TEST_F(ConfigFileWriterTest, WriteReadWriteIsByteIdentical) {
