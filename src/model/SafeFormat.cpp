@@ -32,26 +32,26 @@ int ReadNumber(std::string_view format, size_t& i) {
     return number;
 }
 
-void ReadFlags(std::string_view format, size_t& i, Conversion& spec) {
+void ReadFlags(std::string_view format, size_t& i, Conversion& conversion) {
     for (; i < format.size(); ++i) {
         switch (format[i]) {
-            case '-': spec.leftAlign = true; break;
-            case '+': spec.plusSign = true; break;
-            case ' ': spec.spaceSign = true; break;
-            case '#': spec.alternate = true; break;
-            case '0': spec.zeroPad = true; break;
+            case '-': conversion.leftAlign = true; break;
+            case '+': conversion.plusSign = true; break;
+            case ' ': conversion.spaceSign = true; break;
+            case '#': conversion.alternate = true; break;
+            case '0': conversion.zeroPad = true; break;
             default: return;
         }
     }
 }
 
-void ReadLength(std::string_view format, size_t& i, Conversion& spec) {
+void ReadLength(std::string_view format, size_t& i, Conversion& conversion) {
     if (i < format.size() && format[i] == 'h') {
         ++i;
-        spec.length = Length::Short;
+        conversion.length = Length::Short;
         if (i < format.size() && format[i] == 'h') {
             ++i;
-            spec.length = Length::Char;
+            conversion.length = Length::Char;
         }
     } else if (i < format.size() && format[i] == 'l') {
         ++i;  // a 32-bit long
@@ -61,24 +61,24 @@ void ReadLength(std::string_view format, size_t& i, Conversion& spec) {
 // Parses the conversion that starts with the "%" at `start`; nothing when it is not an integer
 // conversion this formatter honours ("*" widths, other types, longer lengths).
 std::optional<Conversion> ParseConversion(std::string_view format, size_t start) {
-    Conversion spec;
+    Conversion conversion;
     size_t i = start + 1;
-    ReadFlags(format, i, spec);
-    spec.width = ReadNumber(format, i);
+    ReadFlags(format, i, conversion);
+    conversion.width = ReadNumber(format, i);
     if (i < format.size() && format[i] == '.') {
         ++i;
-        spec.precision = ReadNumber(format, i);
+        conversion.precision = ReadNumber(format, i);
     }
-    ReadLength(format, i, spec);
+    ReadLength(format, i, conversion);
     if (i >= format.size()) return std::nullopt;
     char type = format[i];
     if (type != 'd' && type != 'i' && type != 'u' && type != 'x' && type != 'X' && type != 'o') return std::nullopt;
-    spec.type = type;
-    spec.end = i + 1;
-    return spec;
+    conversion.type = type;
+    conversion.end = i + 1;
+    return conversion;
 }
 
-bool IsSigned(const Conversion& spec) { return spec.type == 'd' || spec.type == 'i'; }
+bool IsSigned(const Conversion& conversion) { return conversion.type == 'd' || conversion.type == 'i'; }
 
 int64_t NarrowSigned(int32_t value, Length length) {
     switch (length) {
@@ -108,37 +108,39 @@ std::string Digits(uint64_t magnitude, char type) {
     return digits;
 }
 
-std::string Render(const Conversion& spec, int32_t value) {
+std::string Render(const Conversion& conversion, int32_t value) {
     std::string sign;
     uint64_t magnitude = 0;
-    if (IsSigned(spec)) {
-        int64_t narrowed = NarrowSigned(value, spec.length);
+    if (IsSigned(conversion)) {
+        int64_t narrowed = NarrowSigned(value, conversion.length);
         magnitude = narrowed < 0 ? static_cast<uint64_t>(-narrowed) : static_cast<uint64_t>(narrowed);
         if (narrowed < 0) sign = "-";
-        else if (spec.plusSign) sign = "+";
-        else if (spec.spaceSign) sign = " ";
+        else if (conversion.plusSign) sign = "+";
+        else if (conversion.spaceSign) sign = " ";
     } else {
-        magnitude = NarrowUnsigned(value, spec.length);
+        magnitude = NarrowUnsigned(value, conversion.length);
     }
 
     // A precision of 0 prints nothing for the value 0.
-    std::string digits = (spec.precision && *spec.precision == 0 && magnitude == 0) ? "" : Digits(magnitude, spec.type);
-    if (spec.precision && digits.size() < static_cast<size_t>(*spec.precision))
-        digits.insert(0, static_cast<size_t>(*spec.precision) - digits.size(), '0');
+    const bool noDigits = conversion.precision && *conversion.precision == 0 && magnitude == 0;
+    std::string digits = noDigits ? "" : Digits(magnitude, conversion.type);
+    if (conversion.precision && digits.size() < static_cast<size_t>(*conversion.precision))
+        digits.insert(0, static_cast<size_t>(*conversion.precision) - digits.size(), '0');
 
     std::string prefix;
-    if (spec.alternate && spec.type == 'o' && (digits.empty() || digits.front() != '0')) digits.insert(0, "0");
-    if (spec.alternate && magnitude != 0 && spec.type == 'x') prefix = "0x";
-    if (spec.alternate && magnitude != 0 && spec.type == 'X') prefix = "0X";
+    if (conversion.alternate && conversion.type == 'o' && (digits.empty() || digits.front() != '0'))
+        digits.insert(0, "0");
+    if (conversion.alternate && magnitude != 0 && conversion.type == 'x') prefix = "0x";
+    if (conversion.alternate && magnitude != 0 && conversion.type == 'X') prefix = "0X";
 
     std::string head = sign + prefix;
     size_t used = head.size() + digits.size();
-    size_t width = static_cast<size_t>(spec.width);
+    size_t width = static_cast<size_t>(conversion.width);
     if (used >= width) return head + digits;
     size_t padding = width - used;
-    if (spec.leftAlign) return head + digits + std::string(padding, ' ');
+    if (conversion.leftAlign) return head + digits + std::string(padding, ' ');
     // The 0 flag is ignored with a precision or with "-".
-    if (spec.zeroPad && !spec.precision) return head + std::string(padding, '0') + digits;
+    if (conversion.zeroPad && !conversion.precision) return head + std::string(padding, '0') + digits;
     return std::string(padding, ' ') + head + digits;
 }
 
@@ -162,9 +164,9 @@ std::string SafeFormat(std::string_view format, int32_t value) {
             continue;
         }
         if (!converted) {
-            if (std::optional<Conversion> spec = ParseConversion(format, i)) {
-                out += Render(*spec, value);
-                i = spec->end;
+            if (std::optional<Conversion> conversion = ParseConversion(format, i)) {
+                out += Render(*conversion, value);
+                i = conversion->end;
                 converted = true;
                 continue;
             }

@@ -60,15 +60,15 @@ bool FaultPlan::TakeSilence(ReplyKind kind) {
 
 bool FaultPlan::TakeWrongHead() { return TakeOne(wrongHeads); }
 
-bool AddSilence(FaultPlan& plan, std::string_view spec) {
-    const std::size_t colon = spec.find(':');
-    const auto kind = ReplyKindFromName(spec.substr(0, colon));
+bool AddSilence(FaultPlan& plan, std::string_view faultText) {
+    const std::size_t colon = faultText.find(':');
+    const auto kind = ReplyKindFromName(faultText.substr(0, colon));
     if (!kind) return false;
     if (colon == std::string_view::npos) {
         plan.silent[*kind] = FaultPlan::kAlways;
         return true;
     }
-    const auto count = StrictInt(spec.substr(colon + 1), 1, kMaxFaultCount);
+    const auto count = StrictInt(faultText.substr(colon + 1), 1, kMaxFaultCount);
     if (!count) return false;
     plan.silent[*kind] = static_cast<int>(*count);
     return true;

@@ -38,6 +38,6 @@ struct FaultPlan {
 };
 
 // "byte-read" or "byte-read:3" into the plan. False for an unknown name or a bad count.
-bool AddSilence(FaultPlan& plan, std::string_view spec);
+bool AddSilence(FaultPlan& plan, std::string_view faultText);
 
 }  // namespace varnel::sim

@@ -165,9 +165,9 @@ const std::map<std::string, Handler>& Handlers() {
              std::size_t start = 0;
              while (start <= v.size()) {
                  const std::size_t comma = std::min(v.find(',', start), v.size());
-                 const std::string spec = v.substr(start, comma - start);
-                 if (!AddSilence(o.faults, spec))
-                     return e = "--fault-silent: \"" + spec + "\" is not REPLY or REPLY:COUNT; replies: " +
+                 const std::string faultText = v.substr(start, comma - start);
+                 if (!AddSilence(o.faults, faultText))
+                     return e = "--fault-silent: \"" + faultText + "\" is not REPLY or REPLY:COUNT; replies: " +
                                 ReplyKindNames(),
                             false;
                  start = comma + 1;
