@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "ShownDialog.h"
 #include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
@@ -16,8 +17,8 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
 #include "support/TestPaths.h"
-#include "ShownDialog.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
 
@@ -67,7 +68,7 @@ TEST_F(EditCommentCommand, AnUntouchedCommentKeepsItsBytes) {
 }
 
 TEST_F(EditCommentCommand, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     test::RecordingReporter reporter;
     NullModelObserver observer;
     ConfigModel& model = app.model();

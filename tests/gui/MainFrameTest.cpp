@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "app/CVarnelApp.h"
+#include "support/DemoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
+#include "support/TestPaths.h"
 #include "ui/CVarnelView.h"
 #include "ui/QtUserInterface.h"
 
@@ -50,7 +52,7 @@ protected:
         Trigger(kCmdFileOpen);
     }
 
-    test::DemoDirectory dir_;
+    test::ScratchDir dir_ = test::ExamplesWorkingFolder();
     test::MemorySettingsStore store_;
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;
@@ -307,7 +309,7 @@ namespace varnel {
 namespace {
 
 TEST(MainFrameStatusTest, StatusTextsGoToTheStatusBarWhileTheWindowExists) {
-    test::DemoDirectory dir;
+    test::ScratchDir dir = test::ExamplesWorkingFolder();
     test::MemorySettingsStore store;
     test::FakeClock clock;
     QtUserInterface ui;

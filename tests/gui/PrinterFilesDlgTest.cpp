@@ -13,18 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include "ShownDialog.h"
+#include "app/CVarnelApp.h"
 #include "files/PrinterFileManager.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
+#include "support/DemoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
-#include "GuiTestSupport.h"
-#include "ShownDialog.h"
-#include "app/CVarnelApp.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
 #include "ui/CMainFrame.h"
 #include "ui/CPrinterFilesDlg.h"
 
@@ -100,7 +100,7 @@ TEST_F(PrinterFilesDlgTest, OpensWithTheCaptionAndReadsTheListFromItsTimer) {
 }
 
 TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefresh) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     test::WriteFileBytes(dir.File("logo.bmp"), "BM\x01\x02"s);
     CPrinterFilesDlg dialog(context, {});
     dialog.show();
@@ -139,7 +139,7 @@ TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
 
 // Printer -> Printer Files ... in the main window of an application whose port is a fake printer.
 TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSelectedOne) {
-    test::DemoDirectory dir;
+    test::ScratchDir dir = test::ExamplesWorkingFolder();
     test::MemorySettingsStore settings;
     test::FakeClock clock;
     test::RecordingUserInterface ui;

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
 
 using test::ReadFileBytes;
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
 
 TEST(LogEntry, LineEndsBecomeCrLfAndAnEmptyLineFollows) {
@@ -20,7 +20,7 @@ TEST(LogEntry, LineEndsBecomeCrLfAndAnEmptyLineFollows) {
 }
 
 TEST(LogEntry, AppendsToTheFileAndCreatesIt) {
-    TempDir dir;
+    ScratchDir dir;
     std::string log = dir.File("Varnel.log");
     ASSERT_TRUE(AppendLogEntry(log, "one"));
     ASSERT_TRUE(AppendLogEntry(log, "two\nlines"));
@@ -28,12 +28,12 @@ TEST(LogEntry, AppendsToTheFileAndCreatesIt) {
 }
 
 TEST(LogEntry, FolderThatCannotHoldTheLogLosesTheEntryQuietly) {
-    TempDir dir;
+    ScratchDir dir;
     EXPECT_FALSE(AppendLogEntry(dir.File("missing/Varnel.log"), "lost"));
 }
 
 TEST(LogEntry, EntryThatTakesTheLogPastTheLimitEmptiesItAndTheNextStartsAfresh) {
-    TempDir dir;
+    ScratchDir dir;
     std::string log = dir.File("Varnel.log");
     // 249994 + "abc\r\n\r\n" (7) = 250001: one byte past the limit.
     WriteFileBytes(log, std::string(249994, 'x'));
@@ -44,7 +44,7 @@ TEST(LogEntry, EntryThatTakesTheLogPastTheLimitEmptiesItAndTheNextStartsAfresh) 
 }
 
 TEST(LogEntry, EntryThatEndsExactlyAtTheLimitStays) {
-    TempDir dir;
+    ScratchDir dir;
     std::string log = dir.File("Varnel.log");
     WriteFileBytes(log, std::string(249993, 'x'));
     ASSERT_TRUE(AppendLogEntry(log, "abc"));

@@ -9,13 +9,13 @@
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
 
 using test::RecordingReporter;
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
 
 struct WindowObserver : ModelObserver {
@@ -43,7 +43,7 @@ protected:
         return used;
     }
 
-    TempDir dir;
+    ScratchDir dir;
     std::string path;
     ConfigModel model;
     RecordingReporter reporter;
