@@ -25,6 +25,7 @@
 #include "io/IOComm.h"
 #include "io/SettingsStore.h"
 #include "model/ConfigModel.h"
+#include "support/MemorySettingsStore.h"
 #include "support/ScratchDir.h"
 #include "support/SimulatorProcess.h"
 
@@ -43,16 +44,6 @@ double Seconds(clockid_t id) {
     clock_gettime(id, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
-
-// Settings held in memory; the benchmark must not touch the user's store.
-class ScratchStore : public SettingsStore {
-public:
-    std::optional<RegValue> GetValue(std::string_view, std::string_view) const override { return std::nullopt; }
-    bool SetValue(std::string_view, std::string_view, const RegValue&) override { return true; }
-    bool KeyExists(std::string_view) const override { return true; }
-    std::vector<std::string> SubKeys(std::string_view) const override { return {}; }
-    std::vector<std::string> ValueNames(std::string_view) const override { return {}; }
-};
 
 class NoUserInterface : public UserInterface {
 public:
@@ -116,7 +107,7 @@ struct StreamFigures {
 
 StreamFigures Flash(const std::string& portName, const std::string& prefix, const std::string& image,
                     const std::string& receivedPath) {
-    ScratchStore store;
+    test::MemorySettingsStore store;  // the benchmark must not touch the user's store
     SystemClock clock;
     TimingReporter reporter;
     NoUserInterface ui;

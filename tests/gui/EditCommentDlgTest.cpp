@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 #include <memory>
 
 #include "ShownDialog.h"
@@ -28,11 +27,9 @@ namespace {
 class EditCommentCommand : public ::testing::Test {
 protected:
     bool Run(const std::function<void(CEditCommentDlg&)>& act) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = test::ShownDialog<CEditCommentDlg>();
-            ASSERT_NE(dialog, nullptr);
-            shown = dialog->CommentEdit()->text().toStdString();
-            act(*dialog);
+        test::WhenShown<CEditCommentDlg>([&](CEditCommentDlg& dialog) {
+            shown = dialog.CommentEdit()->text().toStdString();
+            act(dialog);
         });
         return RunEditComment(app, nullptr);
     }

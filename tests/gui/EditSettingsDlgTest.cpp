@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <QTimer>
 #include <memory>
 
 #include "ShownDialog.h"
@@ -309,11 +308,7 @@ protected:
     }
 
     bool Run(const std::function<void(CEditSettingsDlg&)>& act) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = test::ShownDialog<CEditSettingsDlg>();
-            ASSERT_NE(dialog, nullptr);
-            act(*dialog);
-        });
+        test::WhenShown<CEditSettingsDlg>(act);
         return RunEditConfiguration(app_, nullptr);
     }
     void LoadDemo() {

@@ -8,14 +8,13 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "ShownDialog.h"
+#include "PrinterFilesCommand.h"
 #include "app/CVarnelApp.h"
 #include "base/Clock.h"
 #include "support/DemoModel.h"
@@ -23,7 +22,6 @@
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 #include "support/SimulatorProcess.h"
-#include "ui/CMainFrame.h"
 #include "ui/CPrinterFilesDlg.h"
 
 namespace varnel {
@@ -55,35 +53,26 @@ TEST(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) {
     CVarnelApp app(settings, clock, ui, nullptr);
     app.Startup();
     app.model().portName = printer.Port();
-    QtPrinterFilesDialog opener;
-    opener.AttachTo(app);
-    CMainFrame frame(app);
-    frame.show();
 
-    bool hidden = false;
     std::vector<std::string> first, afterDrop;
-    QTimer::singleShot(0, [&] {
-        CPrinterFilesDlg* dialog = test::ShownDialog<CPrinterFilesDlg>();
-        if (!dialog) return;
-        hidden = !frame.isVisible();
-        first = WaitForEntries(*dialog, 1);
+    const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        first = WaitForEntries(dialog, 1);
 
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dialog->List()->viewport(), &enter);
+        QApplication::sendEvent(dialog.List()->viewport(), &enter);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dialog->List()->viewport(), &drop);
-        afterDrop = WaitForEntries(*dialog, 2);
+        QApplication::sendEvent(dialog.List()->viewport(), &drop);
+        afterDrop = WaitForEntries(dialog, 2);
 
-        for (int row = 0; row < dialog->List()->count(); ++row) dialog->List()->item(row)->setSelected(true);
-        dialog->Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
-        dialog->Button(CPrinterFilesDlg::kIdDone)->click();
+        for (int row = 0; row < dialog.List()->count(); ++row) dialog.List()->item(row)->setSelected(true);
+        dialog.Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
+        dialog.Button(CPrinterFilesDlg::kIdDone)->click();
     });
-    frame.Command(kCmdPrinterFiles)->trigger();
 
-    EXPECT_TRUE(hidden);
-    EXPECT_TRUE(frame.isVisible());
+    EXPECT_TRUE(run.hiddenWhileShown);
+    EXPECT_TRUE(run.visibleAfter);
     EXPECT_EQ(first, std::vector<std::string>{"logo.bmp\t6"});
     EXPECT_EQ(afterDrop, (std::vector<std::string>{"coupon.txt\t1500", "logo.bmp\t6"}));
     EXPECT_EQ(test::ReadFileBytes(dir.File("logo.bmp")), "BM\x00\xFF\r\n"s);

@@ -56,20 +56,12 @@ void WriteAll(int fd, const std::string& bytes) {
     ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
 }
 
-class TcpClient {
+// The host's end of a line to the simulator: bytes go out, the reply comes back.
+class HostLine {
 public:
-    explicit TcpClient(const std::string& port) {
-        const std::size_t colon = port.rfind(':');
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port.substr(colon + 1))));
-        inet_pton(AF_INET, port.substr(0, colon).c_str(), &address.sin_addr);
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) throw std::runtime_error("connect");
-    }
-    ~TcpClient() { close(fd_); }
-    TcpClient(const TcpClient&) = delete;
-    TcpClient& operator=(const TcpClient&) = delete;
+    ~HostLine() { close(fd_); }
+    HostLine(const HostLine&) = delete;
+    HostLine& operator=(const HostLine&) = delete;
 
     std::string Exchange(const std::string& bytes, std::size_t want = 4096) {
         WriteAll(fd_, bytes);
@@ -78,34 +70,50 @@ public:
     void Send(const std::string& bytes) { WriteAll(fd_, bytes); }
     int Fd() const { return fd_; }
 
+protected:
+    explicit HostLine(int fd) : fd_(fd) {}
+
 private:
-    int fd_ = -1;
+    int fd_;
+};
+
+class TcpClient : public HostLine {
+public:
+    explicit TcpClient(const std::string& port) : HostLine(Connect(port)) {}
+
+private:
+    static int Connect(const std::string& port) {
+        const std::size_t colon = port.rfind(':');
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port.substr(colon + 1))));
+        inet_pton(AF_INET, port.substr(0, colon).c_str(), &address.sin_addr);
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            throw std::runtime_error("connect");
+        }
+        return fd;
+    }
 };
 
 // A host's serial port on the simulator's pseudo-terminal, raw, at a given rate.
-class PtyClient {
+class PtyClient : public HostLine {
 public:
-    PtyClient(const std::string& path, speed_t rate) {
-        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY);
-        if (fd_ < 0) throw std::runtime_error("open " + path);
-        termios settings{};
-        tcgetattr(fd_, &settings);
-        cfmakeraw(&settings);
-        cfsetspeed(&settings, rate);
-        tcsetattr(fd_, TCSANOW, &settings);
-        tcflush(fd_, TCIOFLUSH);
-    }
-    ~PtyClient() { close(fd_); }
-    PtyClient(const PtyClient&) = delete;
-    PtyClient& operator=(const PtyClient&) = delete;
-
-    std::string Exchange(const std::string& bytes, std::size_t want = 4096) {
-        WriteAll(fd_, bytes);
-        return ReadReply(fd_, want);
-    }
+    PtyClient(const std::string& path, speed_t rate) : HostLine(OpenRaw(path, rate)) {}
 
 private:
-    int fd_ = -1;
+    static int OpenRaw(const std::string& path, speed_t rate) {
+        const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0) throw std::runtime_error("open " + path);
+        termios settings{};
+        tcgetattr(fd, &settings);
+        cfmakeraw(&settings);
+        cfsetspeed(&settings, rate);
+        tcsetattr(fd, TCSANOW, &settings);
+        tcflush(fd, TCIOFLUSH);
+        return fd;
+    }
 };
 
 const std::string kPreamble = "\x1By\x02\x1By\x08\x1B~~\x01"s;
