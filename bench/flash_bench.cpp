@@ -5,18 +5,14 @@
 //
 // Usage: flash_bench [path of varnel-printer-sim]
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -29,10 +25,15 @@
 #include "io/IOComm.h"
 #include "io/SettingsStore.h"
 #include "model/ConfigModel.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
 
 namespace {
 
 using namespace varnel;
+using test::SimulatorLine;
+using test::SimulatorProcess;
 
 constexpr size_t kImageSize = 256 * 1024;
 // 115200 baud, one start bit, 8 data bits, 2 stop bits.
@@ -43,16 +44,6 @@ double Seconds(clockid_t id) {
     clock_gettime(id, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
-
-// Settings held in memory; the benchmark must not touch the user's store.
-class ScratchStore : public SettingsStore {
-public:
-    std::optional<RegValue> GetValue(std::string_view, std::string_view) const override { return std::nullopt; }
-    bool SetValue(std::string_view, std::string_view, const RegValue&) override { return true; }
-    bool KeyExists(std::string_view) const override { return true; }
-    std::vector<std::string> SubKeys(std::string_view) const override { return {}; }
-    std::vector<std::string> ValueNames(std::string_view) const override { return {}; }
-};
 
 class NoUserInterface : public UserInterface {
 public:
@@ -101,44 +92,6 @@ public:
     long long lastSent = 0;
 };
 
-// The simulator, started with the given arguments and stopped when this goes away.
-class Simulator {
-public:
-    Simulator(const std::string& exe, std::vector<std::string> args) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(exe.c_str(), argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        std::string line;
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n') line.push_back(c);
-        close(out[0]);
-        if (line.rfind("PORT ", 0) == 0) port_ = line.substr(5);
-    }
-    ~Simulator() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    Simulator(const Simulator&) = delete;
-    Simulator& operator=(const Simulator&) = delete;
-    const std::string& Port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string port_;
-};
-
 std::string SimulatorPath(int argc, char** argv) {
     if (argc > 1) return argv[1];
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
@@ -154,7 +107,7 @@ struct StreamFigures {
 
 StreamFigures Flash(const std::string& portName, const std::string& prefix, const std::string& image,
                     const std::string& receivedPath) {
-    ScratchStore store;
+    test::MemorySettingsStore store;  // the benchmark must not touch the user's store
     SystemClock clock;
     TimingReporter reporter;
     NoUserInterface ui;
@@ -172,9 +125,7 @@ StreamFigures Flash(const std::string& portName, const std::string& prefix, cons
         figures.bytesPerSecond = static_cast<double>(reporter.lastSent - *reporter.firstSent) / wall;
         figures.cpuShare = (reporter.last->cpu - reporter.first->cpu) / wall;
     }
-    std::ifstream in(receivedPath, std::ios::binary);
-    std::string received((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    figures.identical = received == image;
+    figures.identical = test::ReadFileBytes(receivedPath) == image;
     return figures;
 }
 
@@ -212,37 +163,36 @@ void Print(const char* what, const StreamFigures& f, const char* reference, doub
 
 int main(int argc, char** argv) {
     std::string sim = SimulatorPath(argc, argv);
-    std::string dir = std::filesystem::temp_directory_path() / ("flash-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const test::ScratchDir scratch;
+    const std::string& dir = scratch.path();
     std::mt19937 random(20240229);
     std::string image(kImageSize, '\0');
     for (char& c : image) c = static_cast<char>(random() & 0xFF);
-    std::ofstream(dir + "/PB15_101.BOT", std::ios::binary) << image;
+    scratch.Write("PB15_101.BOT", image);
     std::string prefix = dir + "/";
     std::vector<std::string> bootLoader{"--boot", "--boot-loader", "PB15-BL", "--firmware", "PB15-1.00"};
 
     std::printf("flash_bench: %zu-byte boot file\n", image.size());
     {
-        std::vector<std::string> args{"--pty", "--baud", "19200", "--line-rate", "--boot-image", dir + "/serial.img"};
+        std::vector<std::string> args{"--baud", "19200", "--line-rate", "--boot-image", dir + "/serial.img"};
         args.insert(args.end(), bootLoader.begin(), bootLoader.end());
-        Simulator printer(sim, args);
+        SimulatorProcess printer(sim, SimulatorLine::Pty, args);
         StreamFigures f = Flash(printer.Port(), prefix, image, dir + "/serial.img");
         Print("serial line at 115200", f, "line rate", kLineBytesPerSecond);
     }
     double copyRate = 0;
     {
-        std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--boot-image", dir + "/copy.img"};
+        std::vector<std::string> args{"--boot-image", dir + "/copy.img"};
         args.insert(args.end(), bootLoader.begin(), bootLoader.end());
-        Simulator printer(sim, args);
+        SimulatorProcess printer(sim, SimulatorLine::Tcp, args);
         copyRate = PlainCopy(printer.Port(), image);
     }
     {
-        std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--boot-image", dir + "/tcp.img"};
+        std::vector<std::string> args{"--boot-image", dir + "/tcp.img"};
         args.insert(args.end(), bootLoader.begin(), bootLoader.end());
-        Simulator printer(sim, args);
+        SimulatorProcess printer(sim, SimulatorLine::Tcp, args);
         StreamFigures f = Flash(printer.Port(), prefix, image, dir + "/tcp.img");
         Print("loopback TCP", f, "plain copy", copyRate);
     }
-    std::filesystem::remove_all(dir);
     return 0;
 }

@@ -14,23 +14,11 @@
 #include "base/Reporter.h"
 #include "io/IOComm.h"
 #include "io/SettingsStore.h"
+#include "support/MemorySettingsStore.h"
 
 namespace {
 
 using namespace varnel;
-
-// Settings held in memory; the benchmark must not touch the user's store.
-class ScratchStore : public SettingsStore {
-public:
-    std::optional<RegValue> GetValue(std::string_view, std::string_view name) const override {
-        if (name == "Comm Data") return RegValue::Binary(std::string(CommConfig::kSize, '\0'));
-        return std::nullopt;
-    }
-    bool SetValue(std::string_view, std::string_view, const RegValue&) override { return true; }
-    bool KeyExists(std::string_view) const override { return true; }
-    std::vector<std::string> SubKeys(std::string_view) const override { return {}; }
-    std::vector<std::string> ValueNames(std::string_view) const override { return {}; }
-};
 
 class SilentReporter : public Reporter {
 public:
@@ -74,7 +62,10 @@ int main() {
     char slave[64] = {};
     ptsname_r(master, slave, sizeof slave);
 
-    ScratchStore store;
+    // Settings held in memory, with a serial configuration: the benchmark must not touch the
+    // user's store, nor ask for a configuration.
+    test::MemorySettingsStore store;
+    store.SetValue(kPortSettingsKey, "Comm Data", RegValue::Binary(std::string(CommConfig::kSize, '\0')));
     SystemClock clock;
     SilentReporter reporter;
     IOComm port(store, clock, reporter);

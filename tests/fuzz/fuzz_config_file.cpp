@@ -1,19 +1,17 @@
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "FuzzReporter.h"
+#include "InMemoryScratchDir.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
+#include "support/ScratchDir.h"
 
 using namespace varnel;
 
@@ -33,24 +31,6 @@ struct Written {
     std::string name;
     int32_t value;
     std::string text;
-};
-
-// A folder for the written files, in memory where the system has one: the writer flushes to disk.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-        path_ = base + "/varnel-fuzz-XXXXXX";
-        if (!::mkdtemp(path_.data())) __builtin_trap();
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
 };
 
 bool IsSettingRow(const SettingRow& row) { return !row.name.empty(); }
@@ -115,8 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Whatever was read is written and reads back to the same settings, in the same order.
     MakeAllWritable(*model);
-    static const ScratchFolder folder;
-    const std::string path = folder.path() + "/out.cfg";
+    static const test::ScratchDir folder = fuzz::InMemoryScratchDir();
+    const std::string path = folder.File("out.cfg");
     WriteConfigurationFile(*model, path, reporter);
     std::vector<Written> expected;
     for (const SettingRow& row : model->settings)

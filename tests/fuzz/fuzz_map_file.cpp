@@ -2,23 +2,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "DescriptionInput.h"
 #include "FuzzReporter.h"
 #include "model/ConfigModel.h"
 #include "model/MapFile.h"
 
 using namespace varnel;
 
-// The bytes are a map file; the low bits of the first byte choose lockOverride and printLock.
+// The bytes are a map file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto model = std::make_unique<ConfigModel>();
     fuzz::NullReporter reporter;
-    uint8_t flags = size > 0 ? data[0] : 0;
-    model->lockOverride = flags & 1;
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-    bool ok = ReadMapStream(*model, model->mapEntries, in, "fuzz.map", flags & 2, reporter);
+    fuzz::DescriptionInput input(data, size, *model);
+    bool ok = ReadMapStream(*model, model->mapEntries, input.file, "fuzz.map", input.printLock, reporter);
 
     fuzz::Require(!std::isfinite(model->mapLockValue) || model->mapLockValue <= 100.0);
     if (ok) fuzz::Require(FindMapRow(model->mapEntries, kLockRowName) >= 0);

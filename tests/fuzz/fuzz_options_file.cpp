@@ -1,9 +1,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "DescriptionInput.h"
 #include "FuzzReporter.h"
 #include "base/ExitRequest.h"
 #include "model/ConfigModel.h"
@@ -12,15 +12,13 @@
 
 using namespace varnel;
 
-// The bytes are an options file; the low bits of the first byte choose lockOverride and printLock.
+// The bytes are an options file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto model = std::make_unique<ConfigModel>();
     fuzz::NullReporter reporter;
-    uint8_t flags = size > 0 ? data[0] : 0;
-    model->lockOverride = flags & 1;
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    fuzz::DescriptionInput input(data, size, *model);
     try {
-        bool ok = ReadOptionsStream(*model, model->options, in, "fuzz.opt", flags & 2, reporter);
+        bool ok = ReadOptionsStream(*model, model->options, input.file, "fuzz.opt", input.printLock, reporter);
         if (ok) fuzz::Require(FindOption(model->options, kLockRowName, -1) >= 0);
     } catch (const ExitRequest& exit) {
         // A wrong lock without override ends the process, leaving the table cleared.

@@ -3,20 +3,14 @@
 // detection and the file list. Time runs on a fake clock. Every operation must end with 0 or 1,
 // leave the port closed and take a bounded time, whatever the printer says.
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FuzzReporter.h"
+#include "InMemoryScratchDir.h"
 #include "base/UserInterface.h"
 #include "files/FileList.h"
 #include "files/FilesContext.h"
@@ -24,18 +18,18 @@
 #include "files/PrinterFilesView.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
-#include "model/MapFile.h"
 #include "model/ModelObserver.h"
-#include "model/OptionsFile.h"
 #include "protocol/ConfigurationReader.h"
-#include "protocol/IdentityStrings.h"
 #include "protocol/Identification.h"
+#include "protocol/IdentityStrings.h"
 #include "protocol/PortCommands.h"
 #include "protocol/ProtocolContext.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
+#include "support/LockedDescription.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
 
 using namespace varnel;
 
@@ -60,29 +54,6 @@ const char* const kOptionsBody =
     "Big_Number General Y CanBeWritten\n"
     "Header_Text General S Header line\n"
     "Header_Text General Y CanBeWritten\n";
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-// The map and options files with their right lock values, in a scratch working folder.
-void PrepareWorkingFolder() {
-    std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string path = base + "/varnel-fuzz-replies-XXXXXX";
-    if (!::mkdtemp(path.data()) || ::chdir(path.c_str()) != 0) __builtin_trap();
-    fuzz::NullReporter quiet;
-    auto scratch = std::make_unique<ConfigModel>();
-    std::istringstream map(kMapBody);
-    ReadMapStream(*scratch, scratch->mapEntries, map, "scratch.map", false, quiet);
-    char setup[64];
-    std::snprintf(setup, sizeof setup, "Setup %.2f 0 0\n", ComputeMapLockValue(scratch->mapEntries));
-    WriteText("rptest.map", std::string(kMapBody) + setup);
-    std::istringstream options(kOptionsBody);
-    ReadOptionsStream(*scratch, scratch->options, options, "scratch.opt", false, quiet);
-    WriteText("rptest.opt", std::string(kOptionsBody) + "Setup Lock " +
-                                std::to_string(static_cast<int>(ComputeOptionsLockValue(scratch->options))) + "\n");
-}
 
 // The input after its first byte: chunks of one length byte and that many bytes.
 std::vector<std::string> Chunks(const uint8_t* data, size_t size) {
@@ -121,8 +92,12 @@ enum Operation : uint8_t { kIsFwr, kIsFw, kRead, kVerify, kIdentity, kBaud, kFil
 
 }  // namespace
 
+// The map and options files with their right lock values, in a scratch working folder.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    PrepareWorkingFolder();
+    static test::ScratchDir folder = fuzz::InMemoryScratchDir();
+    folder.Enter();
+    folder.Write("rptest.map", test::WithMapLock(kMapBody));
+    folder.Write("rptest.opt", test::WithOptionsLock(kOptionsBody));
     return 0;
 }
 

@@ -3,11 +3,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QTimer>
 
+#include "ShownDialog.h"
 #include "io/CommConfig.h"
 #include "ui/CommConfigDialog.h"
-#include "ShownDialog.h"
 
 namespace varnel {
 namespace {
@@ -25,11 +24,7 @@ CommConfig Line9600N81() {
 
 // Runs the dialog on `record`; `act` works it while it is shown.
 bool RunDialog(std::string& record, const std::function<void(QDialog&)>& act) {
-    QTimer::singleShot(0, [&] {
-        auto* dialog = test::ShownDialog<QDialog>("CommConfigDialog");
-        ASSERT_NE(dialog, nullptr);
-        act(*dialog);
-    });
+    test::WhenShown<QDialog>(act, "CommConfigDialog");
     return EditCommConfigDialog(nullptr, "/dev/ttyS0", record);
 }
 

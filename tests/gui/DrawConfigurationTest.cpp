@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
+#include "support/DemoModel.h"
 #include "support/RecordingReporter.h"
+#include "support/ScratchDir.h"
 #include "ui/ViewPainter.h"
 
 namespace varnel {
@@ -89,7 +90,7 @@ TEST_F(ListingTest, WithoutAnyModelOnlyTheNoFileNoticeIsDrawn) {
 }
 
 TEST_F(ListingTest, AModelWithoutItsOptionsFileDrawsTheOptionsNotice) {
-    test::DemoDirectory dir;  // holds only the RP-DEMO options file
+    test::ScratchDir dir = test::ExamplesWorkingFolder();  // holds only the RP-DEMO options file
     Setting("Model", 0, "RP-OTHER");
     EXPECT_EQ(Draw(), 0);
     EXPECT_EQ(model_.optionsModel, "RP-OTHER");
@@ -100,7 +101,7 @@ TEST_F(ListingTest, AModelWithoutItsOptionsFileDrawsTheOptionsNotice) {
 }
 
 TEST_F(ListingTest, TheMapsModelFindsTheOptionsFileBeforeTheConfigurationsModel) {
-    test::DemoDirectory dir;
+    test::ScratchDir dir = test::ExamplesWorkingFolder();
     model_.mapEntries[0].name = "Model";
     model_.mapEntries[0].text = "RP-DEMO";
     Setting("Model", 0, "RP-OTHER");
@@ -237,7 +238,7 @@ TEST_F(ListingTest, AGroupThatWouldStartBelow580MovesToTheSecondColumn) {
 }
 
 TEST(DemoListingTest, TheDemoConfigurationFillsTwoColumns) {
-    test::DemoDirectory dir;
+    test::ScratchDir dir = test::ExamplesWorkingFolder();
     ConfigModel model;
     test::RecordingReporter reporter;
     NullModelObserver observer;

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 #include <memory>
 
+#include "ShownDialog.h"
 #include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
@@ -16,8 +16,8 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
 #include "support/TestPaths.h"
-#include "ShownDialog.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
 
@@ -27,11 +27,9 @@ namespace {
 class EditCommentCommand : public ::testing::Test {
 protected:
     bool Run(const std::function<void(CEditCommentDlg&)>& act) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = test::ShownDialog<CEditCommentDlg>();
-            ASSERT_NE(dialog, nullptr);
-            shown = dialog->CommentEdit()->text().toStdString();
-            act(*dialog);
+        test::WhenShown<CEditCommentDlg>([&](CEditCommentDlg& dialog) {
+            shown = dialog.CommentEdit()->text().toStdString();
+            act(dialog);
         });
         return RunEditComment(app, nullptr);
     }
@@ -67,7 +65,7 @@ TEST_F(EditCommentCommand, AnUntouchedCommentKeepsItsBytes) {
 }
 
 TEST_F(EditCommentCommand, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     test::RecordingReporter reporter;
     NullModelObserver observer;
     ConfigModel& model = app.model();

@@ -6,8 +6,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <QTimer>
-#include <filesystem>
 #include <memory>
 
 #include "ShownDialog.h"
@@ -16,11 +14,13 @@
 #include "model/MapFile.h"
 #include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
+#include "support/DemoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
 #include "support/TestPaths.h"
 #include "ui/CEditSettingsDlg.h"
 
@@ -302,20 +302,13 @@ namespace {
 class EditConfigurationCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        for (const char* name : {"rpdemo.cfg", "rpdemo.opt", "rpdemo_100.map", "rpdemo_101.map"})
-            std::filesystem::copy_file(test::ExamplesDir() + "/" + name, dir_.File(name));
-        std::filesystem::current_path(dir_.path());
+        test::CopyDemoModel(dir_.path());
+        dir_.Enter();
         app_.model().startDirectory = dir_.path();
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
 
     bool Run(const std::function<void(CEditSettingsDlg&)>& act) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = test::ShownDialog<CEditSettingsDlg>();
-            ASSERT_NE(dialog, nullptr);
-            act(*dialog);
-        });
+        test::WhenShown<CEditSettingsDlg>(act);
         return RunEditConfiguration(app_, nullptr);
     }
     void LoadDemo() {
@@ -328,8 +321,7 @@ protected:
         return settings[static_cast<size_t>(FindSetting(settings, name))].value;
     }
 
-    test::TempDir dir_;
-    std::filesystem::path previous_;
+    test::ScratchDir dir_;
     test::MemorySettingsStore store_;
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;

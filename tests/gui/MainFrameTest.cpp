@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "app/CVarnelApp.h"
+#include "support/DemoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
+#include "support/TestPaths.h"
 #include "ui/CVarnelView.h"
 #include "ui/QtUserInterface.h"
 
@@ -49,8 +51,14 @@ protected:
         ui_.fileAnswers.push_back(path);
         Trigger(kCmdFileOpen);
     }
+    // The demo configuration open and changed; the question whether to save it gets `saveIt`.
+    void OpenChangedDemo(bool saveIt) {
+        OpenFile("rpdemo.cfg");
+        app_.model().modified = true;
+        ui_.yesNoAnswers = {saveIt};
+    }
 
-    test::DemoDirectory dir_;
+    test::ScratchDir dir_ = test::ExamplesWorkingFolder();
     test::MemorySettingsStore store_;
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;
@@ -211,9 +219,7 @@ TEST_F(MainFrameTest, CancelledDialogsChangeNothing) {
 }
 
 TEST_F(MainFrameTest, NewAsksAboutChangesAndSavesOnYes) {
-    OpenFile("rpdemo.cfg");
-    app_.model().modified = true;
-    ui_.yesNoAnswers = {true};
+    OpenChangedDemo(true);
     ui_.fileAnswers.push_back(dir_.File("kept"));
     Trigger(kCmdFileNew);
 
@@ -228,9 +234,7 @@ TEST_F(MainFrameTest, NewAsksAboutChangesAndSavesOnYes) {
 }
 
 TEST_F(MainFrameTest, NewAnsweredNoClearsWithoutSaving) {
-    OpenFile("rpdemo.cfg");
-    app_.model().modified = true;
-    ui_.yesNoAnswers = {false};
+    OpenChangedDemo(false);
     Trigger(kCmdFileNew);
     EXPECT_EQ(ui_.questions.size(), 1u);
     EXPECT_TRUE(ui_.fileAnswers.empty());
@@ -240,9 +244,7 @@ TEST_F(MainFrameTest, NewAnsweredNoClearsWithoutSaving) {
 }
 
 TEST_F(MainFrameTest, OpenAnsweredNoKeepsChangesUnsavedAndGoesOnToTheFileDialog) {
-    OpenFile("rpdemo.cfg");
-    app_.model().modified = true;
-    ui_.yesNoAnswers = {false};
+    OpenChangedDemo(false);
     OpenFile("master.cfg");
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0], std::string(": File: rpdemo.cfg") + kSaveQuestionEnd);
@@ -250,9 +252,7 @@ TEST_F(MainFrameTest, OpenAnsweredNoKeepsChangesUnsavedAndGoesOnToTheFileDialog)
 }
 
 TEST_F(MainFrameTest, OpenAnsweredYesSavesFirst) {
-    OpenFile("rpdemo.cfg");
-    app_.model().modified = true;
-    ui_.yesNoAnswers = {true};
+    OpenChangedDemo(true);
     ui_.fileAnswers.push_back(dir_.File("before"));
     OpenFile("master.cfg");
     EXPECT_TRUE(std::filesystem::exists(dir_.File("before.cfg")));
@@ -307,7 +307,7 @@ namespace varnel {
 namespace {
 
 TEST(MainFrameStatusTest, StatusTextsGoToTheStatusBarWhileTheWindowExists) {
-    test::DemoDirectory dir;
+    test::ScratchDir dir = test::ExamplesWorkingFolder();
     test::MemorySettingsStore store;
     test::FakeClock clock;
     QtUserInterface ui;

@@ -13,19 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include "PrinterFilesCommand.h"
+#include "app/CVarnelApp.h"
 #include "files/PrinterFileManager.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
+#include "support/DemoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
-#include "GuiTestSupport.h"
-#include "ShownDialog.h"
-#include "app/CVarnelApp.h"
 #include "support/RecordingUserInterface.h"
-#include "ui/CMainFrame.h"
+#include "support/ScratchDir.h"
 #include "ui/CPrinterFilesDlg.h"
 
 namespace varnel {
@@ -100,7 +99,7 @@ TEST_F(PrinterFilesDlgTest, OpensWithTheCaptionAndReadsTheListFromItsTimer) {
 }
 
 TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefresh) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     test::WriteFileBytes(dir.File("logo.bmp"), "BM\x01\x02"s);
     CPrinterFilesDlg dialog(context, {});
     dialog.show();
@@ -139,7 +138,7 @@ TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
 
 // Printer -> Printer Files ... in the main window of an application whose port is a fake printer.
 TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSelectedOne) {
-    test::DemoDirectory dir;
+    test::ScratchDir dir = test::ExamplesWorkingFolder();
     test::MemorySettingsStore settings;
     test::FakeClock clock;
     test::RecordingUserInterface ui;
@@ -154,31 +153,22 @@ TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSel
     CVarnelApp app(settings, clock, ui, nullptr, std::move(backend));
     app.Startup();
     app.model().portName = "127.0.0.1:9100";
-    QtPrinterFilesDialog opener;
-    opener.AttachTo(app);
-    CMainFrame frame(app);
-    frame.show();
 
-    bool hidden = false;
     std::vector<std::string> listed;
-    QTimer::singleShot(0, [&] {
-        CPrinterFilesDlg* dialog = test::ShownDialog<CPrinterFilesDlg>();
-        ASSERT_NE(dialog, nullptr);
-        hidden = !frame.isVisible();
-        EXPECT_TRUE(dialog->Button(CPrinterFilesDlg::kIdCommPort)->isEnabled());
+    const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        EXPECT_TRUE(dialog.Button(CPrinterFilesDlg::kIdCommPort)->isEnabled());
         // No QTRY here: a failed check must still close the dialog.
-        for (int wait = 0; wait < 200 && dialog->List()->count() == 0; ++wait) QTest::qWait(10);
-        EXPECT_EQ(dialog->List()->count(), 1);
-        if (dialog->List()->count() > 0)
-        listed = dialog->Entries();
-        dialog->List()->item(0)->setSelected(true);
-        dialog->Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
-        dialog->Button(CPrinterFilesDlg::kIdDone)->click();
+        for (int wait = 0; wait < 200 && dialog.List()->count() == 0; ++wait) QTest::qWait(10);
+        EXPECT_EQ(dialog.List()->count(), 1);
+        if (dialog.List()->count() > 0)
+        listed = dialog.Entries();
+        dialog.List()->item(0)->setSelected(true);
+        dialog.Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
+        dialog.Button(CPrinterFilesDlg::kIdDone)->click();
     });
-    frame.Command(kCmdPrinterFiles)->trigger();
 
-    EXPECT_TRUE(hidden);
-    EXPECT_TRUE(frame.isVisible());
+    EXPECT_TRUE(run.hiddenWhileShown);
+    EXPECT_TRUE(run.visibleAfter);
     EXPECT_EQ(listed, std::vector<std::string>{"receipt.txt\t8"});
     EXPECT_EQ(test::ReadFileBytes(dir.File("receipt.txt")), "thanks\x00\xFF"s);
     EXPECT_TRUE(ui.boxes.empty());

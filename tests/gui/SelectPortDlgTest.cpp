@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTimer>
 #include <memory>
 
+#include "ShownDialog.h"
 #include "app/CVarnelApp.h"
 #include "io/PortSettings.h"
 #include "io/UdevDeviceSource.h"
@@ -14,7 +14,6 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
 #include "ui/CSelectPortDlg.h"
-#include "ShownDialog.h"
 
 namespace varnel {
 namespace {
@@ -111,12 +110,10 @@ class SelectPortCommand : public ::testing::Test {
 protected:
     // Runs the Select Port command; `act` works the dialog while it is shown.
     void Run(const std::function<void(CSelectPortDlg&)>& act) {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = test::ShownDialog<CSelectPortDlg>();
-            ASSERT_NE(dialog, nullptr);
+        test::WhenShown<CSelectPortDlg>([&](CSelectPortDlg& dialog) {
             seen.clear();
-            for (int i = 0; i < dialog->PortBox()->count(); ++i) seen.push_back(dialog->PortBox()->itemText(i).toStdString());
-            act(*dialog);
+            for (int i = 0; i < dialog.PortBox()->count(); ++i) seen.push_back(dialog.PortBox()->itemText(i).toStdString());
+            act(dialog);
         });
         RunSelectPort(app, devices, nullptr, [] {}, [this] { ++setups; });
     }

@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
 
 namespace varnel::test {
 
@@ -17,6 +22,17 @@ T* ShownDialog(const char* objectName = nullptr) {
         return dialog;
     }
     return nullptr;
+}
+
+// Works the dialog of type T with `act` as soon as the event loop runs: call it, then start the
+// command, whose modal dialog `act` must close. A command that shows no such dialog fails the test.
+template <typename T>
+void WhenShown(const std::function<void(T&)>& act, const char* objectName = nullptr) {
+    QTimer::singleShot(0, [act, objectName] {
+        T* dialog = ShownDialog<T>(objectName);
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
 }
 
 }  // namespace varnel::test

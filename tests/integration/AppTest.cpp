@@ -1,5 +1,4 @@
 // The varnel program run headless, as a production script runs it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,53 +10,17 @@
 
 #include "io/FileSettingsStore.h"
 #include "io/SettingsStore.h"
+#include "support/ScratchDir.h"
 #include "support/TestPaths.h"
+#include "support/VarnelRun.h"
 
 namespace varnel {
 namespace {
 
 using test::ReadFileBytes;
-using test::TempDir;
-
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs varnel in `dir` with no display and the settings store in that folder.
-RunResult RunVarnel(const TempDir& dir, const std::vector<std::string>& parameters) {
-    std::string outPath = dir.File("stdout.txt");
-    std::string errPath = dir.File("stderr.txt");
-    std::string exe = test::VarnelExe();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
-        ::unsetenv("QT_QPA_PLATFORM");
-        ::setenv("VARNEL_SETTINGS", dir.File("registry.reg").c_str(), 1);
-        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0) ::_exit(127);
-        ::dup2(out, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        std::vector<char*> argv;
-        argv.push_back(exe.data());
-        std::vector<std::string> copies = parameters;
-        for (std::string& parameter : copies) argv.push_back(parameter.data());
-        argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
-        ::_exit(127);
-    }
-    RunResult result;
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFileBytes(outPath);
-    result.err = ReadFileBytes(errPath);
-    return result;
-}
+using test::RunVarnel;
+using test::ScratchDir;
+using test::VarnelRun;
 
 // Time stamps differ from run to run; everything else of the log is fixed.
 std::string MaskTimeStamps(const std::string& log) {
@@ -74,7 +37,7 @@ const std::string kStartBlock =
 const std::string kExitEntry = "Configuration Message: \r\nExiting Printer Configuration.\r\n\r\n";
 const std::string kEndEntry = "Configuration Application Terminated:    <time>\r\n\r\n";
 
-std::optional<std::string> StoredPortName(const TempDir& dir) {
+std::optional<std::string> StoredPortName(const ScratchDir& dir) {
     FileSettingsStore store(dir.File("registry.reg"));
     auto value = store.GetValue(kPortSettingsKey, "PortName");
     if (!value) return std::nullopt;
@@ -82,31 +45,31 @@ std::optional<std::string> StoredPortName(const TempDir& dir) {
 }
 
 TEST(AppProgram, ExitEndsTheRunWithTheMessageAndABracketedLog) {
-    TempDir dir;
-    RunResult run = RunVarnel(dir, {"exit"});
-    EXPECT_EQ(run.exitCode, 0);
+    ScratchDir dir;
+    VarnelRun run = RunVarnel(dir.path(), {"exit"});
+    EXPECT_EQ(run.ExitCode(), 0);
     EXPECT_EQ(run.err, "Configuration Message: Exiting Printer Configuration.\n");
     EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), kStartBlock + kExitEntry + kEndEntry);
 }
 
 TEST(AppProgram, PortChosenInOneRunIsTheDefaultOfTheNext) {
-    TempDir dir;
-    RunResult first = RunVarnel(dir, {"sa", "port:COM7", "exit"});
-    EXPECT_EQ(first.exitCode, 0);
+    ScratchDir dir;
+    VarnelRun first = RunVarnel(dir.path(), {"sa", "port:COM7", "exit"});
+    EXPECT_EQ(first.ExitCode(), 0);
     EXPECT_EQ(first.err, "");  // "sa" boxes nothing
     EXPECT_EQ(StoredPortName(dir), "COM7");
 
-    RunResult second = RunVarnel(dir, {"sa", "exit"});
-    EXPECT_EQ(second.exitCode, 0);
+    VarnelRun second = RunVarnel(dir.path(), {"sa", "exit"});
+    EXPECT_EQ(second.ExitCode(), 0);
     EXPECT_EQ(StoredPortName(dir), "COM7");
     std::string run = kStartBlock + kExitEntry + kEndEntry;
     EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), run + run);
 }
 
 TEST(AppProgram, WithoutParametersAndWithoutDisplayItSaysWhyAndEndsWithThree) {
-    TempDir dir;
-    RunResult run = RunVarnel(dir, {});
-    EXPECT_EQ(run.exitCode, 3);
+    ScratchDir dir;
+    VarnelRun run = RunVarnel(dir.path(), {});
+    EXPECT_EQ(run.ExitCode(), 3);
     ASSERT_FALSE(run.err.empty());
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     EXPECT_EQ(run.err.rfind("varnel: no display available; the main window cannot open (use \"exit\"", 0), 0u)
@@ -116,10 +79,10 @@ TEST(AppProgram, WithoutParametersAndWithoutDisplayItSaysWhyAndEndsWithThree) {
 }
 
 TEST(AppProgram, VerifyEndsTheProcessAndLooksAtNothingAfterIt) {
-    TempDir dir;
+    ScratchDir dir;
     // No port and no configuration: the verification fails, so the exit code is 0.
-    RunResult run = RunVarnel(dir, {"sa", "verify", "exit"});
-    EXPECT_EQ(run.exitCode, 0);
+    VarnelRun run = RunVarnel(dir.path(), {"sa", "verify", "exit"});
+    EXPECT_EQ(run.ExitCode(), 0);
     std::string log = MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log")));
     EXPECT_EQ(log.find("Exiting Printer Configuration."), std::string::npos);
     EXPECT_NE(log.find("Configuration Error: \r\n"), std::string::npos);
@@ -130,7 +93,7 @@ TEST(AppProgram, ReportsReachTheStatusMonitorOnTheSessionBus) {
     std::string monitor = test::BinaryDir() + "/tools/monitor/varnel-monitor";
     if (::access(monitor.c_str(), X_OK) != 0) GTEST_SKIP() << "built without the status monitor";
     if (std::system("command -v dbus-run-session >/dev/null 2>&1") != 0) GTEST_SKIP() << "no dbus-run-session";
-    TempDir dir;
+    ScratchDir dir;
     const std::string script =
         "cd '" + dir.path() + "' || exit 2\n"
         "unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM\n"
@@ -150,13 +113,13 @@ TEST(AppProgram, ReportsReachTheStatusMonitorOnTheSessionBus) {
 }
 
 TEST(AppProgram, HelpAndVersionAnswerWithoutARun) {
-    TempDir dir;
-    RunResult version = RunVarnel(dir, {"--version"});
-    EXPECT_EQ(version.exitCode, 0);
+    ScratchDir dir;
+    VarnelRun version = RunVarnel(dir.path(), {"--version"});
+    EXPECT_EQ(version.ExitCode(), 0);
     EXPECT_EQ(version.out, "varnel 2.26.0\n");
 
-    RunResult help = RunVarnel(dir, {"--help"});
-    EXPECT_EQ(help.exitCode, 0);
+    VarnelRun help = RunVarnel(dir.path(), {"--help"});
+    EXPECT_EQ(help.ExitCode(), 0);
     EXPECT_NE(help.out.find("Usage: varnel"), std::string::npos);
     EXPECT_NE(help.out.find("\n  flashbaud:<baud>"), std::string::npos);
     EXPECT_NE(help.out.find("\n  exit "), std::string::npos);

@@ -21,8 +21,10 @@
 #include <vector>
 
 #include "io/RegistryFile.h"
-#include "support/ChildProcess.h"
-#include "support/TestPaths.h"
+#include "support/DemoModel.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
+#include "support/VarnelRun.h"
 
 namespace varnel::test {
 namespace {
@@ -36,8 +38,6 @@ constexpr unsigned kParallelCells = 12;
 
 const char* const kMatchingFirmware = "RPD1-1.01";
 const char* const kOtherFirmware = "RPD1-1.00";
-const char* const kChangedSpeedLine = "Print_Speed           3";
-const char* const kDemoSpeedLine = "Print_Speed           5";
 
 enum class Operation { FirmwareMatches, FirmwareDiffers, Read, VerifyDiffers, Write, Description, Reset, AutoBaud };
 
@@ -105,30 +105,27 @@ struct Reference {
     std::string writtenState;   // simulator state after writecfg of the changed configuration
 };
 
-std::vector<std::string> SimulatorArguments(bool tcp, const std::string& state, const std::vector<std::string>& fault,
-                                           bool fixedBaud = false) {
+// The demo printer keeping its memory in `state`, playing `fault`.
+std::vector<std::string> PrinterSwitches(const std::string& state, const std::vector<std::string>& fault,
+                                         bool fixedBaud = false) {
     std::vector<std::string> args;
-    if (tcp) args = {"--tcp", "127.0.0.1:0"};
-    else args = {"--pty"};
-    if (fixedBaud) args.insert(args.end(), {"--baud", std::to_string(kPrinterBaud)});
-    for (const std::string& a : {std::string("--map"), ExamplesDir() + "/rpdemo_101.map", std::string("--cfg"),
-                                 ExamplesDir() + "/rpdemo.cfg", std::string("--state"), state})
-        args.push_back(a);
+    if (fixedBaud) args = {"--baud", std::to_string(kPrinterBaud)};
+    const std::vector<std::string> demo = DemoPrinterSwitches();
+    args.insert(args.end(), demo.begin(), demo.end());
+    args.insert(args.end(), {"--state", state});
     args.insert(args.end(), fault.begin(), fault.end());
     return args;
 }
+
+SimulatorLine Line(bool tcp) { return tcp ? SimulatorLine::Tcp : SimulatorLine::Pty; }
 
 // One cell's world: a printer folder for the simulator's state, a working folder for varnel.
 class CellFolder {
 public:
     CellFolder() {
         std::filesystem::create_directory(WorkDir());
-        for (const char* name : {"rpdemo.opt", "rpdemo_100.map", "rpdemo_101.map", "rpdemo.cfg"})
-            std::filesystem::copy_file(ExamplesDir() + "/" + name, Work(name));
-        std::string changed = ReadFileBytes(Work("rpdemo.cfg"));
-        const size_t at = changed.find(kDemoSpeedLine);
-        if (at != std::string::npos) changed.replace(at, std::string(kDemoSpeedLine).size(), kChangedSpeedLine);
-        WriteFileBytes(Work("changed.cfg"), changed);
+        CopyDemoModel(WorkDir());
+        WriteChangedDemoConfiguration(WorkDir());
         expected_ = Listing();
     }
     std::string WorkDir() const { return dir_.File("work"); }
@@ -136,11 +133,7 @@ public:
     std::string State() const { return dir_.File("printer.json"); }
 
     ExitStatus Run(const std::vector<std::string>& parameters) const {
-        const int err = open(Work("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        ChildProcess varnel(VarnelExe(), parameters, HeadlessEnvironment(Work("registry.reg")), WorkDir(), -1, err);
-        ExitStatus status = varnel.Wait(kHangGuard);
-        if (err >= 0) close(err);
-        return status;
+        return RunVarnel(WorkDir(), parameters, kHangGuard).status;
     }
 
     // Files in the working folder that no run should leave: temporaries, half-written targets.
@@ -158,11 +151,12 @@ private:
             names.insert(entry.path().filename().string());
         return names;
     }
-    TempDir dir_;
+    ScratchDir dir_;
     std::set<std::string> expected_;
 };
 
-const std::set<std::string> kRunFiles{"Varnel.log", "registry.reg", "registry.reg.lock", "stderr.txt"};
+// What every run leaves: its log and settings store, and the output the test keeps.
+const std::set<std::string> kRunFiles{"Varnel.log", "registry.reg", "registry.reg.lock", "stderr.txt", "stdout.txt"};
 
 // The baud rate of the serial configuration in the settings store, 0 when there is none.
 uint32_t StoredBaud(const std::string& storePath) {
@@ -197,8 +191,8 @@ std::vector<std::string> Script(Operation op, const std::string& port) {
 void RunCell(Cell& cell, const Reference& reference) {
     CellFolder folder;
     const Fault& fault = Faults()[cell.fault];
-    SimulatorProcess printer(SimulatorExe(),
-                             SimulatorArguments(cell.tcp, folder.State(), fault.switches, cell.op == Operation::AutoBaud),
+    SimulatorProcess printer(Line(cell.tcp),
+                             PrinterSwitches(folder.State(), fault.switches, cell.op == Operation::AutoBaud),
                              folder.WorkDir());
     if (printer.Port().empty()) {
         cell.problem = "simulator did not start";
@@ -300,13 +294,13 @@ Reference TakeReference() {
     Reference reference;
     {
         CellFolder folder;
-        SimulatorProcess printer(SimulatorExe(), SimulatorArguments(true, folder.State(), {}), folder.WorkDir());
+        SimulatorProcess printer(SimulatorLine::Tcp, PrinterSwitches(folder.State(), {}), folder.WorkDir());
         folder.Run(Script(Operation::Read, printer.Port()));
         reference.readBack = ReadFileBytes(folder.Work("out.cfg"));
     }
     {
         CellFolder folder;
-        SimulatorProcess printer(SimulatorExe(), SimulatorArguments(true, folder.State(), {}), folder.WorkDir());
+        SimulatorProcess printer(SimulatorLine::Tcp, PrinterSwitches(folder.State(), {}), folder.WorkDir());
         folder.Run({"sa", "port:" + printer.Port(), "readfile:changed.cfg", "writecfg", "exit"});
         printer.Stop();
         reference.writtenState = ReadFileBytes(folder.State());

@@ -3,83 +3,33 @@
 // 8 s more on TCP), so the cases are few.
 
 #include <fcntl.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "support/DemoModel.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
 #include "support/TestPaths.h"
+#include "support/VarnelRun.h"
 
 namespace varnel::test {
 namespace {
-
-// A running varnel-printer-sim; stopped with SIGTERM when it goes away.
-class BootLoaderSimulator {
-public:
-    explicit BootLoaderSimulator(std::vector<std::string> arguments) {
-        int out[2];
-        if (pipe(out) != 0) throw std::runtime_error("pipe");
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            const std::string exe = SimulatorExe();
-            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-            for (std::string& argument : arguments) argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            execv(exe.c_str(), argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        out_ = out[0];
-        std::string line;
-        char c = 0;
-        while (read(out_, &c, 1) == 1 && c != '\n') line += c;
-        if (line.rfind("PORT ", 0) == 0) port_ = line.substr(5);
-    }
-    ~BootLoaderSimulator() { Stop(); }
-    BootLoaderSimulator(const BootLoaderSimulator&) = delete;
-    BootLoaderSimulator& operator=(const BootLoaderSimulator&) = delete;
-
-    const std::string& Port() const { return port_; }
-    void Stop() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        close(out_);
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string port_;
-};
 
 constexpr size_t kLargeImageSize = 32768;
 
 class FlashTest : public ::testing::Test {
 protected:
-    // `transport` is "--pty" or "--tcp" with its address.
-    std::vector<std::string> SimulatorArguments(std::vector<std::string> transport,
-                                                std::vector<std::string> more = {}) {
-        std::vector<std::string> args = transport;
-        std::vector<std::string> bootLoader{"--boot",
-                                      "--map",
-                                      ExamplesDir() + "/rpdemo_100.map",
-                                      "--cfg",
-                                      ExamplesDir() + "/rpdemo.cfg",
-                                      "--boot-image",
-                                      ReceivedPath()};
-        args.insert(args.end(), bootLoader.begin(), bootLoader.end());
+    // A boot loader of the demo model, keeping what it is sent in ReceivedPath().
+    std::vector<std::string> BootLoaderSwitches(std::vector<std::string> more = {}) const {
+        std::vector<std::string> args = DemoPrinterSwitches("rpdemo_100.map");
+        args.insert(args.begin(), "--boot");
+        args.insert(args.end(), {"--boot-image", ReceivedPath()});
         args.insert(args.end(), more.begin(), more.end());
         return args;
     }
@@ -95,35 +45,11 @@ protected:
         return script;
     }
 
-    // Runs varnel headless in the test's folder with its standard error on `errFd`.
-    int Run(const std::vector<std::string>& parameters, int errFd) const {
-        const std::string exe = VarnelExe();
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(dir.path().c_str()) != 0) _exit(127);
-            unsetenv("DISPLAY");
-            unsetenv("WAYLAND_DISPLAY");
-            unsetenv("QT_QPA_PLATFORM");
-            setenv("VARNEL_SETTINGS", dir.File("registry.reg").c_str(), 1);
-            dup2(errFd, STDERR_FILENO);
-            std::vector<std::string> copies = parameters;
-            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-            for (std::string& parameter : copies) argv.push_back(parameter.data());
-            argv.push_back(nullptr);
-            execv(exe.c_str(), argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Runs varnel headless in the test's folder; returns its exit code.
+    int Run(const std::vector<std::string>& parameters, int errFd = -1) const {
+        return RunVarnel(dir.path(), parameters, kVarnelRunLimit, errFd).ExitCode();
     }
-    int RunToFile(const std::vector<std::string>& parameters) const {
-        int err = open(dir.File("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        int code = Run(parameters, err);
-        close(err);
-        return code;
-    }
-    std::string Log() const { return ReadFileBytes(dir.File("Varnel.log")); }
+    std::string Log() const { return dir.Read("Varnel.log"); }
     // Byte for byte, without printing kilobytes of binary on a mismatch.
     void ExpectReceived(const std::string& image) const {
         std::string received = ReadFileBytes(ReceivedPath());
@@ -131,27 +57,27 @@ protected:
         EXPECT_TRUE(received == image) << "the received image differs from the boot file";
     }
 
-    TempDir dir;
+    ScratchDir dir;
 };
 
 TEST_F(FlashTest, FlashesTheDemoBootFileOverAPseudoTerminal) {
     // The boot loader listens at 19200 baud; the update switches the line to 57600 for the stream.
-    BootLoaderSimulator printer(SimulatorArguments({"--pty"}, {"--baud", "19200"}));
+    SimulatorProcess printer(SimulatorLine::Pty, BootLoaderSwitches({"--baud", "19200"}));
     ASSERT_FALSE(printer.Port().empty());
 
-    EXPECT_EQ(RunToFile(FlashScript(printer.Port(), true)), 0);
+    EXPECT_EQ(Run(FlashScript(printer.Port(), true)), 0);
     printer.Stop();
 
     ExpectReceived(BootFile());
     EXPECT_EQ(Log().find("Configuration Error"), std::string::npos) << Log();
-    EXPECT_EQ(ReadFileBytes(dir.File("stderr.txt")), "");
+    EXPECT_EQ(dir.Read("stderr.txt"), "");
 }
 
 TEST_F(FlashTest, FlashesTheDemoBootFileOverTcp) {
-    BootLoaderSimulator printer(SimulatorArguments({"--tcp", "127.0.0.1:0"}));
+    SimulatorProcess printer(SimulatorLine::Tcp, BootLoaderSwitches());
     ASSERT_FALSE(printer.Port().empty());
 
-    EXPECT_EQ(RunToFile(FlashScript(printer.Port(), true)), 0);
+    EXPECT_EQ(Run(FlashScript(printer.Port(), true)), 0);
     printer.Stop();
 
     ExpectReceived(BootFile());
@@ -159,10 +85,10 @@ TEST_F(FlashTest, FlashesTheDemoBootFileOverTcp) {
 }
 
 TEST_F(FlashTest, AnUpToDatePrinterOnlyLeavesBootMode) {
-    BootLoaderSimulator printer(SimulatorArguments({"--tcp", "127.0.0.1:0"}, {"--firmware", "RPD1-1.01"}));
+    SimulatorProcess printer(SimulatorLine::Tcp, BootLoaderSwitches({"--firmware", "RPD1-1.01"}));
     ASSERT_FALSE(printer.Port().empty());
 
-    EXPECT_EQ(RunToFile(FlashScript(printer.Port(), true)), 0);
+    EXPECT_EQ(Run(FlashScript(printer.Port(), true)), 0);
     printer.Stop();
 
     EXPECT_EQ(ReadFileBytes(ReceivedPath()), "");
@@ -178,7 +104,7 @@ TEST_F(FlashTest, ATerminalSeesTheProgressLineMove) {
     // starts with another byte.
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 131 + i / 977 + 1) & 0xFF);
     WriteFileBytes(dir.File("boot/RPD1_101.BOT"), image);
-    BootLoaderSimulator printer(SimulatorArguments({"--pty"}, {"--baud", "19200", "--line-rate"}));
+    SimulatorProcess printer(SimulatorLine::Pty, BootLoaderSwitches({"--baud", "19200", "--line-rate"}));
     ASSERT_FALSE(printer.Port().empty());
     int terminal = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(terminal, 0);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchDir.h"
 #include "support/TestPaths.h"
 
 namespace varnel {
@@ -63,7 +64,7 @@ protected:
         return times;
     }
 
-    test::TempDir dir;
+    test::ScratchDir dir;
 };
 
 TEST_F(MonitorTest, TheMonitorPrintsEachReportWithBothCodes) {

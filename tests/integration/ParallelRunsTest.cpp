@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -15,6 +14,9 @@
 
 #include "io/RegistryFile.h"
 #include "support/ChildProcess.h"
+#include "support/DemoModel.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
 #include "support/TestPaths.h"
 
 namespace varnel::test {
@@ -23,8 +25,6 @@ namespace {
 constexpr int kRuns = 20;
 constexpr auto kHangGuard = std::chrono::seconds(180);
 const char* const kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Pellam\\IOCommCFG";
-const char* const kDemoSpeedLine = "Print_Speed           5";
-const char* const kChangedSpeedLine = "Print_Speed           3";
 const char* const kInvoked = "Configuration Application Invoked:     ";
 const char* const kTerminated = "Configuration Application Terminated:    ";
 
@@ -86,26 +86,19 @@ size_t Count(const std::string& text, const std::string& what) {
 }
 
 TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
-    TempDir dir;
-    for (const char* name : {"rpdemo.opt", "rpdemo_100.map", "rpdemo_101.map", "rpdemo.cfg"})
-        std::filesystem::copy_file(ExamplesDir() + "/" + name, dir.File(name));
-    std::string changed = ReadFileBytes(dir.File("rpdemo.cfg"));
-    const size_t at = changed.find(kDemoSpeedLine);
-    ASSERT_NE(at, std::string::npos);
-    changed.replace(at, std::string(kDemoSpeedLine).size(), kChangedSpeedLine);
-    WriteFileBytes(dir.File("changed.cfg"), changed);
-    TempDir printers;
+    ScratchDir dir;
+    CopyDemoModel(dir.path());
+    ASSERT_TRUE(WriteChangedDemoConfiguration(dir.path()));
+    ScratchDir printers;
 
     std::vector<RunCase> runs;
     std::vector<std::unique_ptr<SimulatorProcess>> simulators;
     for (int i = 0; i < kRuns; ++i) {
         RunCase run{i % 2 == 0, i % 3 == 0, i % 4 >= 2, "", {}};
-        std::vector<std::string> args = run.tcp ? std::vector<std::string>{"--tcp", "127.0.0.1:0"}
-                                                : std::vector<std::string>{"--pty"};
         const std::string cfg = run.changedPrinter ? dir.File("changed.cfg") : dir.File("rpdemo.cfg");
-        for (const std::string& a : {std::string("--map"), dir.File("rpdemo_101.map"), std::string("--cfg"), cfg})
-            args.push_back(a);
-        simulators.push_back(std::make_unique<SimulatorProcess>(SimulatorExe(), args, printers.path()));
+        simulators.push_back(std::make_unique<SimulatorProcess>(run.tcp ? SimulatorLine::Tcp : SimulatorLine::Pty,
+                                                                DemoPrinterSwitches(dir.File("rpdemo_101.map"), cfg),
+                                                                printers.path()));
         run.port = simulators.back()->Port();
         ASSERT_FALSE(run.port.empty()) << "simulator " << i << " did not start";
         runs.push_back(run);

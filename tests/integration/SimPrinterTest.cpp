@@ -13,12 +13,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/HexBytes.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
 #include "support/TestPaths.h"
 
 namespace varnel::test {
@@ -26,55 +29,6 @@ namespace {
 
 using namespace std::string_literals;
 using namespace std::chrono_literals;
-
-// A running varnel-printer-sim; stopped with SIGTERM when it goes out of scope.
-class SimProcess {
-public:
-    explicit SimProcess(std::vector<std::string> arguments) {
-        int out[2];
-        if (pipe(out) != 0) throw std::runtime_error("pipe");
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char*> argv;
-            const std::string exe = SimulatorExe();
-            argv.push_back(const_cast<char*>(exe.c_str()));
-            for (std::string& argument : arguments) argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            execv(exe.c_str(), argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        out_ = out[0];
-        std::string line;
-        char c = 0;
-        while (read(out_, &c, 1) == 1 && c != '\n') line += c;
-        if (line.rfind("PORT ", 0) == 0) port_ = line.substr(5);
-    }
-    ~SimProcess() { Stop(); }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    const std::string& Port() const { return port_; }
-    int Stop(int signal = SIGTERM) {
-        if (pid_ <= 0) return exitCode_;
-        kill(pid_, signal);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        close(out_);
-        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return exitCode_;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string port_;
-    int exitCode_ = -1;
-};
 
 // Runs the simulator to its end (for --help and bad arguments) and returns its exit code.
 int RunToEnd(std::vector<std::string> arguments) {
@@ -102,20 +56,12 @@ void WriteAll(int fd, const std::string& bytes) {
     ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
 }
 
-class TcpClient {
+// The host's end of a line to the simulator: bytes go out, the reply comes back.
+class HostLine {
 public:
-    explicit TcpClient(const std::string& port) {
-        const std::size_t colon = port.rfind(':');
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port.substr(colon + 1))));
-        inet_pton(AF_INET, port.substr(0, colon).c_str(), &address.sin_addr);
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) throw std::runtime_error("connect");
-    }
-    ~TcpClient() { close(fd_); }
-    TcpClient(const TcpClient&) = delete;
-    TcpClient& operator=(const TcpClient&) = delete;
+    ~HostLine() { close(fd_); }
+    HostLine(const HostLine&) = delete;
+    HostLine& operator=(const HostLine&) = delete;
 
     std::string Exchange(const std::string& bytes, std::size_t want = 4096) {
         WriteAll(fd_, bytes);
@@ -124,45 +70,51 @@ public:
     void Send(const std::string& bytes) { WriteAll(fd_, bytes); }
     int Fd() const { return fd_; }
 
+protected:
+    explicit HostLine(int fd) : fd_(fd) {}
+
 private:
-    int fd_ = -1;
+    int fd_;
+};
+
+class TcpClient : public HostLine {
+public:
+    explicit TcpClient(const std::string& port) : HostLine(Connect(port)) {}
+
+private:
+    static int Connect(const std::string& port) {
+        const std::size_t colon = port.rfind(':');
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port.substr(colon + 1))));
+        inet_pton(AF_INET, port.substr(0, colon).c_str(), &address.sin_addr);
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            throw std::runtime_error("connect");
+        }
+        return fd;
+    }
 };
 
 // A host's serial port on the simulator's pseudo-terminal, raw, at a given rate.
-class PtyClient {
+class PtyClient : public HostLine {
 public:
-    PtyClient(const std::string& path, speed_t rate) {
-        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY);
-        if (fd_ < 0) throw std::runtime_error("open " + path);
-        termios settings{};
-        tcgetattr(fd_, &settings);
-        cfmakeraw(&settings);
-        cfsetspeed(&settings, rate);
-        tcsetattr(fd_, TCSANOW, &settings);
-        tcflush(fd_, TCIOFLUSH);
-    }
-    ~PtyClient() { close(fd_); }
-    PtyClient(const PtyClient&) = delete;
-    PtyClient& operator=(const PtyClient&) = delete;
-
-    std::string Exchange(const std::string& bytes, std::size_t want = 4096) {
-        WriteAll(fd_, bytes);
-        return ReadReply(fd_, want);
-    }
+    PtyClient(const std::string& path, speed_t rate) : HostLine(OpenRaw(path, rate)) {}
 
 private:
-    int fd_ = -1;
-};
-
-std::string Hex(const std::string& bytes) {
-    std::string out;
-    char digits[4];
-    for (unsigned char byte : bytes) {
-        std::snprintf(digits, sizeof digits, out.empty() ? "%02X" : " %02X", byte);
-        out += digits;
+    static int OpenRaw(const std::string& path, speed_t rate) {
+        const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0) throw std::runtime_error("open " + path);
+        termios settings{};
+        tcgetattr(fd, &settings);
+        cfmakeraw(&settings);
+        cfsetspeed(&settings, rate);
+        tcsetattr(fd, TCSANOW, &settings);
+        tcflush(fd, TCIOFLUSH);
+        return fd;
     }
-    return out;
-}
+};
 
 const std::string kPreamble = "\x1By\x02\x1By\x08\x1B~~\x01"s;
 const std::string kProbe = "\x1B~r\x06"s;
@@ -174,7 +126,7 @@ bool WaitFor(Condition condition) {
 }
 
 TEST(SimPrinterTest, TcpAnswersEveryConfigurationCommand) {
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--firmware", "DEMO-1.00"});
+    SimulatorProcess sim(SimulatorLine::Tcp, {"--firmware", "DEMO-1.00"});
     ASSERT_FALSE(sim.Port().empty());
     {
         TcpClient client(sim.Port());
@@ -191,26 +143,26 @@ TEST(SimPrinterTest, TcpAnswersEveryConfigurationCommand) {
 }
 
 TEST(SimPrinterTest, StateFileFeedsByteReadsAndKeepsWritesAcrossARestart) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string state = dir.File("s.json");
     WriteFileBytes(state, R"({"format": "varnel-printer-sim state", "version": 1, "firmware": "DEMO-1.00",
                               "tables": {"1": {"12": 216}}})");
     {
-        SimProcess sim({"--tcp", "127.0.0.1:0", "--state", state});
+        SimulatorProcess sim(SimulatorLine::Tcp, {"--state", state});
         TcpClient client(sim.Port());
         EXPECT_EQ(Hex(client.Exchange("\x1B~g\x01\x0C\x01"s, 4)), "7E 67 01 D8");
         client.Send("\x1B~b\x01\x0C\x18\x00"s);  // clear bits 3 and 4 only
         EXPECT_EQ(Hex(client.Exchange("\x1B~g\x01\x0C\x01"s, 4)), "7E 67 01 C0");
-        EXPECT_EQ(sim.Stop(), 0);
+        EXPECT_EQ(sim.Stop().code, 0);
     }
-    SimProcess again({"--tcp", "127.0.0.1:0", "--state", state});
+    SimulatorProcess again(SimulatorLine::Tcp, {"--state", state});
     TcpClient client(again.Port());
     EXPECT_EQ(Hex(client.Exchange("\x1B~g\x01\x0C\x01"s, 4)), "7E 67 01 C0");
     EXPECT_EQ(client.Exchange("\x1B~r\x05"s, 16), "~r\x05REV:DEMO-1.00\0"s);
 }
 
 TEST(SimPrinterTest, FilesSurviveFromOneConnectionToTheNext) {
-    SimProcess sim({"--tcp", "127.0.0.1:0"});
+    SimulatorProcess sim(SimulatorLine::Tcp);
     const std::string body(250, 'z');
     {
         TcpClient upload(sim.Port());
@@ -230,9 +182,9 @@ TEST(SimPrinterTest, FilesSurviveFromOneConnectionToTheNext) {
 }
 
 TEST(SimPrinterTest, BootLoaderTakesABootFileAndWritesIt) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string image = dir.File("received.bot");
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--boot", "--boot-image", image, "--firmware", "PB15-1.00",
+    SimulatorProcess sim(SimulatorLine::Tcp, {"--boot", "--boot-image", image, "--firmware", "PB15-1.00",
                     "--flashed-firmware", "PB15-1.01", "--boot-loader", "PB15-BL2"});
     const std::string bootFile = ":020000040000FA\r\n\x02:00000001FF\r\n"s;
     {
@@ -249,7 +201,7 @@ TEST(SimPrinterTest, BootLoaderTakesABootFileAndWritesIt) {
 }
 
 TEST(SimPrinterTest, PtyAnswersOnlyAtItsBaudRateAndSurvivesReopening) {
-    SimProcess sim({"--pty", "--baud", "38400"});
+    SimulatorProcess sim(SimulatorLine::Pty, {"--baud", "38400"});
     ASSERT_EQ(sim.Port().rfind("/dev/pts/", 0), 0u) << sim.Port();
     for (int round = 0; round < 2; ++round) {
         {
@@ -266,7 +218,7 @@ TEST(SimPrinterTest, PtyAnswersOnlyAtItsBaudRateAndSurvivesReopening) {
 }
 
 TEST(SimPrinterTest, PtyBootBaudSwitchMovesTheLine) {
-    SimProcess sim({"--pty", "--baud", "19200", "--boot", "--firmware", "PB15-1.00"});
+    SimulatorProcess sim(SimulatorLine::Pty, {"--baud", "19200", "--boot", "--firmware", "PB15-1.00"});
     {
         PtyClient line(sim.Port(), B19200);
         EXPECT_EQ(line.Exchange("\x00\x02" "B"s, 10), "VSBL-1.05\r");
@@ -281,7 +233,7 @@ TEST(SimPrinterTest, PtyBootBaudSwitchMovesTheLine) {
 }
 
 TEST(SimPrinterTest, ProbeGarbageAnswersEveryRateWithoutTheProbeReply) {
-    SimProcess sim({"--pty", "--baud", "38400", "--fault-probe-garbage"});
+    SimulatorProcess sim(SimulatorLine::Pty, {"--baud", "38400", "--fault-probe-garbage"});
     for (speed_t rate : {B9600, B38400, B300}) {
         PtyClient line(sim.Port(), rate);
         const std::string reply = line.Exchange(kPreamble + kProbe);
@@ -291,7 +243,7 @@ TEST(SimPrinterTest, ProbeGarbageAnswersEveryRateWithoutTheProbeReply) {
 }
 
 TEST(SimPrinterTest, DropAfterClosesTheConnectionOnceThenServesAgain) {
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--fault-drop-after", "12"});
+    SimulatorProcess sim(SimulatorLine::Tcp, {"--fault-drop-after", "12"});
     {
         TcpClient client(sim.Port());
         // The preamble (10 bytes) and 2 bytes of the query get in; then the line drops.
@@ -306,7 +258,7 @@ TEST(SimPrinterTest, DropAfterClosesTheConnectionOnceThenServesAgain) {
 }
 
 TEST(SimPrinterTest, FaultSwitchesFromTheCommandLine) {
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--fault-stray-byte", "--fault-wrong-head", "1", "--fault-silent",
+    SimulatorProcess sim(SimulatorLine::Tcp, {"--fault-stray-byte", "--fault-wrong-head", "1", "--fault-silent",
                     "table-read:1", "--fault-stale-identity", "--text", "4=OLD-SERIAL1"});
     TcpClient client(sim.Port());
     EXPECT_EQ(Hex(client.Exchange("\x1B~g\x00\x00\x01"s, 5)), "11 7E 3F 00 00");  // stray byte, wrong head
@@ -317,10 +269,10 @@ TEST(SimPrinterTest, FaultSwitchesFromTheCommandLine) {
 }
 
 TEST(SimPrinterTest, TraceRecordsBothDirections) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string trace = dir.File("trace.txt");
     {
-        SimProcess sim({"--tcp", "127.0.0.1:0", "--trace", trace});
+        SimulatorProcess sim(SimulatorLine::Tcp, {"--trace", trace});
         TcpClient client(sim.Port());
         client.Exchange(kProbe, 6);
     }
@@ -338,7 +290,7 @@ TEST(SimPrinterTest, HelpAndBadArguments) {
 }
 
 TEST(SimPrinterTest, CorruptStateFileIsRefusedAndKept) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string state = dir.File("s.json");
     WriteFileBytes(state, "{ not json");
     EXPECT_EQ(RunToEnd({"--tcp", "127.0.0.1:0", "--state", state}), 2);

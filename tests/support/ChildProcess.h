@@ -4,15 +4,12 @@
 // threads: everything the child needs is built before fork, so the child only calls chdir,
 // dup2 and execve (a multi-threaded parent may hold the allocator's lock at fork time).
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -117,46 +114,6 @@ public:
 private:
     pid_t pid_ = -1;
     std::chrono::steady_clock::time_point start_;
-};
-
-// A varnel-printer-sim with its port read from the first line of its standard output.
-class SimulatorProcess {
-public:
-    SimulatorProcess(const std::string& exe, const std::vector<std::string>& args, const std::string& cwd) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-        child_.emplace(exe, args, HeadlessEnvironment(""), cwd, out[1], -1);
-        close(out[1]);
-        out_ = out[0];
-        std::string line;
-        char c = 0;
-        pollfd waiting{out_, POLLIN, 0};
-        while (poll(&waiting, 1, kStartLimitMs) == 1 && read(out_, &c, 1) == 1 && c != '\n') line += c;
-        if (line.rfind("PORT ", 0) == 0) port_ = line.substr(5);
-    }
-    ~SimulatorProcess() {
-        Stop();
-        if (out_ >= 0) close(out_);
-    }
-    SimulatorProcess(const SimulatorProcess&) = delete;
-    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
-
-    const std::string& Port() const { return port_; }
-    // SIGTERM; the simulator saves its state and exits.
-    ExitStatus Stop() {
-        if (!child_) return {};
-        child_->Signal(SIGTERM);
-        ExitStatus status = child_->Wait(std::chrono::seconds(kStopLimitSeconds));
-        child_.reset();
-        return status;
-    }
-
-private:
-    static constexpr int kStartLimitMs = 10000;
-    static constexpr int kStopLimitSeconds = 3600;  // Wait counts from the start
-    std::optional<ChildProcess> child_;
-    int out_ = -1;
-    std::string port_;
 };
 
 }  // namespace varnel::test

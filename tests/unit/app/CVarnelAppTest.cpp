@@ -14,7 +14,7 @@
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -51,12 +51,11 @@ public:
 // Runs each test in a fresh working directory, where the application keeps its log.
 class AppTest : public testing::Test {
 protected:
-    AppTest() : previousDirectory_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir_.path());
+    AppTest() {
+        dir_.Enter();
         app_.SetTimeStampSource([] { return std::string(kStamp); });
         ui_.hasStatusLine = false;  // no main window yet
     }
-    ~AppTest() override { std::filesystem::current_path(previousDirectory_); }
 
     std::string Log() const { return ReadFileBytes(dir_.File("Varnel.log")); }
     bool LogExists() const { return std::filesystem::exists(dir_.File("Varnel.log")); }
@@ -70,8 +69,7 @@ protected:
         return value->data;
     }
 
-    test::TempDir dir_;
-    std::filesystem::path previousDirectory_;
+    test::ScratchDir dir_;
     test::MemorySettingsStore store_;
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;

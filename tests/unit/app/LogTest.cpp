@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
 
 using test::ReadFileBytes;
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
 
 TEST(LogEntry, LineEndsBecomeCrLfAndAnEmptyLineFollows) {
@@ -20,7 +20,7 @@ TEST(LogEntry, LineEndsBecomeCrLfAndAnEmptyLineFollows) {
 }
 
 TEST(LogEntry, AppendsToTheFileAndCreatesIt) {
-    TempDir dir;
+    ScratchDir dir;
     std::string log = dir.File("Varnel.log");
     ASSERT_TRUE(AppendLogEntry(log, "one"));
     ASSERT_TRUE(AppendLogEntry(log, "two\nlines"));
@@ -28,12 +28,12 @@ TEST(LogEntry, AppendsToTheFileAndCreatesIt) {
 }
 
 TEST(LogEntry, FolderThatCannotHoldTheLogLosesTheEntryQuietly) {
-    TempDir dir;
+    ScratchDir dir;
     EXPECT_FALSE(AppendLogEntry(dir.File("missing/Varnel.log"), "lost"));
 }
 
 TEST(LogEntry, EntryThatTakesTheLogPastTheLimitEmptiesItAndTheNextStartsAfresh) {
-    TempDir dir;
+    ScratchDir dir;
     std::string log = dir.File("Varnel.log");
     // 249994 + "abc\r\n\r\n" (7) = 250001: one byte past the limit.
     WriteFileBytes(log, std::string(249994, 'x'));
@@ -44,7 +44,7 @@ TEST(LogEntry, EntryThatTakesTheLogPastTheLimitEmptiesItAndTheNextStartsAfresh) 
 }
 
 TEST(LogEntry, EntryThatEndsExactlyAtTheLimitStays) {
-    TempDir dir;
+    ScratchDir dir;
     std::string log = dir.File("Varnel.log");
     WriteFileBytes(log, std::string(249993, 'x'));
     ASSERT_TRUE(AppendLogEntry(log, "abc"));
@@ -54,21 +54,24 @@ TEST(LogEntry, EntryThatEndsExactlyAtTheLimitStays) {
 }
 
 TEST(TimeStamp, EnglishNamesWhateverTheLocale) {
-    std::tm time{};
-    time.tm_wday = 3;
-    time.tm_mon = 8;
-    time.tm_mday = 7;
-    time.tm_hour = 9;
-    time.tm_min = 5;
-    time.tm_sec = 3;
-    EXPECT_EQ(FormatTimeStamp(time), "Wednesday, September 07, 09:05:03");
-    time.tm_wday = 0;
-    time.tm_mon = 11;
-    time.tm_mday = 31;
-    time.tm_hour = 23;
-    time.tm_min = 59;
-    time.tm_sec = 59;
-    EXPECT_EQ(FormatTimeStamp(time), "Sunday, December 31, 23:59:59");
+    struct Case {
+        int weekDay, month, day, hour, minute, second;
+        const char* text;
+    };
+    const Case cases[] = {
+        {3, 8, 7, 9, 5, 3, "Wednesday, September 07, 09:05:03"},
+        {0, 11, 31, 23, 59, 59, "Sunday, December 31, 23:59:59"},
+    };
+    for (const Case& c : cases) {
+        std::tm time{};
+        time.tm_wday = c.weekDay;
+        time.tm_mon = c.month;
+        time.tm_mday = c.day;
+        time.tm_hour = c.hour;
+        time.tm_min = c.minute;
+        time.tm_sec = c.second;
+        EXPECT_EQ(FormatTimeStamp(time), c.text);
+    }
 }
 
 TEST(LogBlocks, StartBlockAndEndEntry) {

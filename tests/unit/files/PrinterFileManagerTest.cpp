@@ -11,10 +11,10 @@
 #include "model/ConfigModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
+#include "support/HexBytes.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
-#include "unit/protocol/HexBytes.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -24,21 +24,10 @@ using test::Hex;
 
 constexpr const char* kPort = "127.0.0.1:9100";
 
-// Runs a test inside a fresh working folder: Read / Save to Disk writes there.
-class WorkingFolder {
-public:
-    WorkingFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir_.path()); }
-    ~WorkingFolder() { std::filesystem::current_path(previous_); }
-    const test::TempDir& dir() const { return dir_; }
-
-private:
-    test::TempDir dir_;
-    std::filesystem::path previous_;
-};
-
 class PrinterFileManagerTest : public ::testing::Test {
 protected:
     PrinterFileManagerTest() {
+        folder.Enter();  // Read / Save to Disk writes there
         model.portName = kPort;
         backend.clock = &clock;
         view.onTimer = [this] { manager.Refresh(); };
@@ -55,7 +44,7 @@ protected:
         return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms));
     }
 
-    WorkingFolder folder;
+    test::ScratchDir folder;
     ConfigModel model;
     test::FakeClock clock;
     test::MemorySettingsStore store;
@@ -128,8 +117,8 @@ protected:
     std::string LocalFile(const std::string& name, size_t size) {
         std::string bytes;
         for (size_t i = 0; i < size; ++i) bytes.push_back(static_cast<char>('a' + i % 26));
-        test::WriteFileBytes(folder.dir().File(name), bytes);
-        return folder.dir().File(name);
+        test::WriteFileBytes(folder.File(name), bytes);
+        return folder.File(name);
     }
 };
 
@@ -159,7 +148,7 @@ TEST_F(UploadTest, FileOf2500BytesGoesInBlocksOf1000With_LowByteFirstLengths) {
 }
 
 TEST_F(UploadTest, PrinterNameIsThePartAfterTheLastSlash) {
-    test::TempDir other;
+    test::ScratchDir other;
     std::filesystem::create_directory(other.File("sub"));
     test::WriteFileBytes(other.File("sub/a.txt"), "hi");
     manager.Upload({other.File("sub/a.txt")});
@@ -174,7 +163,7 @@ TEST_F(UploadTest, EmptyFileSendsTheOpenCommandAndTheCloseCommandOnly) {
 
 TEST_F(UploadTest, FileThatCannotBeReadStopsTheWholeDrop) {
     const std::string good = LocalFile("good.txt", 10);
-    ASSERT_EQ(manager.Upload({folder.dir().File("missing.txt"), good}), 0);
+    ASSERT_EQ(manager.Upload({folder.File("missing.txt"), good}), 0);
     EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Cannot read file."});
     EXPECT_EQ(backend.allWritten, "") << "neither the unreadable file nor the next one is sent";
     EXPECT_EQ(view.captions.back(), "File(s) in printer.  [127.0.0.1:9100]");
@@ -270,7 +259,7 @@ TEST_F(SaveToDiskTest, UnsafePrinterFileNamesAreRefusedAndTheOthersSaved) {
     EXPECT_NE(reporter.Errors()[0].find("../evil"), std::string::npos) << "the report names the file";
     EXPECT_EQ(backend.allWritten.find("evil"), std::string::npos) << "refused names are not even opened";
     EXPECT_EQ(test::ReadFileBytes("ok.txt"), "fine");
-    EXPECT_FALSE(std::filesystem::exists(folder.dir().path() + "/../evil"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/../evil"));
 }
 
 // ---- Delete, Delete All, Reset Printer, Comm Port

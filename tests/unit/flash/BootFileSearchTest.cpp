@@ -4,12 +4,12 @@
 
 #include "flash/BootFileRevision.h"
 #include "flash/BootFileSearch.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
 
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
 
 class BootFileSearchTest : public ::testing::Test {
@@ -19,7 +19,7 @@ protected:
     }
     std::string Prefix() const { return dir.path() + "/"; }
 
-    TempDir dir;
+    ScratchDir dir;
 };
 
 TEST_F(BootFileSearchTest, PicksTheGreatestMatchingNameInUpperCase) {

@@ -14,7 +14,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -97,7 +97,7 @@ protected:
         return nullptr;
     }
 
-    test::TempDir dir;
+    test::ScratchDir dir;
     test::MemorySettingsStore store;
     test::FakeClock clock;
     RecordingReporter reporter;

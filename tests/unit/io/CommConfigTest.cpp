@@ -5,18 +5,12 @@
 
 #include <string>
 
+#include "support/HexBytes.h"
+
 namespace varnel {
 namespace {
 
-std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+using test::Hex;
 
 TEST(CommConfig, WindowsLayoutByteForByte) {
     CommConfig c;
@@ -40,11 +34,11 @@ TEST(CommConfig, WindowsLayoutByteForByte) {
     // flags: fBinary 0x1, fOutxCtsFlow 0x4, fOutxDsrFlow 0x8, DTR enable 0x10, RTS handshake 0x2000
     const std::string expected =
         "34000000" "0100" "0000"                      // dwSize, wVersion, wReserved
-        "1c000000" "004b0000" "1d200000"              // DCBlength, BaudRate 19200, flags
+        "1C000000" "004B0000" "1D200000"              // DCBlength, BaudRate 19200, flags
         "0000" "0001" "6400" "08" "02" "02"           // wReserved, XonLim, XoffLim, ByteSize, Parity, StopBits
         "11" "13" "00" "00" "00" "0000"               // XonChar, XoffChar, ErrorChar, EofChar, EvtChar, wReserved1
         "01000000" "00000000" "00000000" "00000000";  // provider subtype, offset, size, data
-    EXPECT_EQ(Hex(c.ToBytes()), expected);
+    EXPECT_EQ(Hex(c.ToBytes(), ""), expected);
     EXPECT_EQ(c.ToBytes().size(), 52u);
     EXPECT_EQ(CommConfig::FromBytes(c.ToBytes()), c);
 }

@@ -23,7 +23,7 @@
 #include "io/TcpBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel::test {
 namespace {
@@ -155,7 +155,7 @@ TEST_F(RealPortTest, AReadOfNothingEndsAfterTheTotalTimeout) {
 
 TEST_F(RealPortTest, APrinterNodeBehindAPathThatIsNoTtyName) {
     ASSERT_TRUE(pty.Ok());
-    TempDir dir;
+    ScratchDir dir;
     std::string link = dir.File("printer");
     ASSERT_EQ(::symlink(pty.SlavePath().c_str(), link.c_str()), 0);
     // Keep the line raw, so bytes pass unchanged both ways.
@@ -266,7 +266,7 @@ TEST_F(RealPortTest, AConnectToAnAddressThatDoesNotAnswerIsBounded) {
 }
 
 TEST(SettingsFile, ATimeOutFactorOf7d0GivesEveryTimeout2000Ms) {
-    TempDir dir;
+    ScratchDir dir;
     WriteFileBytes(dir.File("registry.reg"),
                    "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Pellam\\IOCommCFG]\r\n"
                    "\"IOTimeOutFactor\"=dword:000007d0\r\n");

@@ -14,7 +14,7 @@
 
 #include "io/FileSettingsStore.h"
 #include "io/RegistryFile.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -41,7 +41,7 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    test::TempDir dir;
+    test::ScratchDir dir;
     std::string path = dir.File("pellam/registry.reg");
     std::ostringstream warnings;
 };

@@ -8,24 +8,16 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
+#include "support/CountingModelObserver.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
 
 using test::RecordingReporter;
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
-
-struct WindowObserver : ModelObserver {
-    void UpdateTitle() override { ++titles; }
-    void SetFlashButtonVisible(bool visible) override { flashVisible = visible; }
-    void InvalidateView() override { ++invalidations; }
-    int titles = 0;
-    int invalidations = 0;
-    bool flashVisible = false;
-};
 
 class ConfigFileReaderTest : public ::testing::Test {
 protected:
@@ -43,11 +35,11 @@ protected:
         return used;
     }
 
-    TempDir dir;
+    ScratchDir dir;
     std::string path;
     ConfigModel model;
     RecordingReporter reporter;
-    WindowObserver observer;
+    test::CountingModelObserver observer;
 };
 
 std::string Settings(int count, const std::string& prefix = "S") {
@@ -146,7 +138,7 @@ TEST_F(ConfigFileReaderTest, IdentitySettingsFillTheModel) {
                      "Firmware_ID           \"PB15_1*\"\r\n"));
     EXPECT_EQ(model.comment, "Shop 12");
     EXPECT_EQ(model.model, "RP-DEMO");
-    EXPECT_TRUE(observer.flashVisible);
+    EXPECT_EQ(observer.flashVisible, true);
     EXPECT_TRUE(model.firmwareRevision.empty());
     EXPECT_FALSE(model.modified);
     EXPECT_EQ(model.configFilePath, path);
@@ -164,7 +156,7 @@ TEST_F(ConfigFileReaderTest, WithoutIdentityRowsModelAndCommentAreEmpty) {
     ASSERT_TRUE(Read("model \"RP-DEMO\"\r\nFont 1\r\n"));  // names are case-sensitive
     EXPECT_TRUE(model.model.empty());
     EXPECT_TRUE(model.comment.empty());
-    EXPECT_FALSE(observer.flashVisible);
+    EXPECT_EQ(observer.flashVisible, false);
 }
 
 TEST_F(ConfigFileReaderTest, MissingFileIsReportedAndClearsTheSettings) {

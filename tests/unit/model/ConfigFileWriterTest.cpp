@@ -13,7 +13,7 @@
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadFileBytes;
 using test::RecordingReporter;
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
 
 const std::string kHead =
@@ -111,7 +111,7 @@ protected:
         return names;
     }
 
-    TempDir dir;
+    ScratchDir dir;
     std::string path;
     ConfigModel model;
     RecordingReporter reporter;
@@ -309,7 +309,7 @@ TEST(FileTimeStampTest, LastWriteTimeInUtc) {
     std::time_t utc = ::timegm(&when);
     EXPECT_EQ(FormatFileTimeStamp(utc), "12-7-2026 09:05:03");
 
-    TempDir dir;
+    ScratchDir dir;
     ConfigModel model;
     model.configFilePath = dir.File("a.cfg");
     model.configFileTime = "stale";

@@ -4,6 +4,7 @@
 
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
+#include "support/CountingModelObserver.h"
 
 namespace varnel {
 namespace {
@@ -78,15 +79,6 @@ TEST(CharSumTest, CountsSignedCharactersOfTheFirstHundred) {
     EXPECT_EQ(CharSum("\xE9"), -23);
 }
 
-struct CountingObserver : ModelObserver {
-    void UpdateTitle() override { ++titles; }
-    void SetFlashButtonVisible(bool visible) override { flashVisible = visible; }
-    void InvalidateView() override { ++invalidations; }
-    int titles = 0;
-    int invalidations = 0;
-    bool flashVisible = true;
-};
-
 TEST(ModelTest, UnloadKeepsSettingsAndNewClearsThem) {
     ConfigModel model;
     model.settings[0].name = "Font";
@@ -97,7 +89,7 @@ TEST(ModelTest, UnloadKeepsSettingsAndNewClearsThem) {
     model.mapEntries[0].name = "Model";
     model.mapEntries[0].text = "RP-DEMO";
     model.options[0] = Choice("Font", 1, "Font B");
-    CountingObserver observer;
+    test::CountingModelObserver observer;
 
     UnloadDescriptions(model, observer);
     EXPECT_EQ(model.settings[0].name, "Font");
@@ -108,7 +100,7 @@ TEST(ModelTest, UnloadKeepsSettingsAndNewClearsThem) {
     EXPECT_EQ(model.mapEntries[0].text, "RP-DEMO");  // a cleared map row keeps its text
     EXPECT_TRUE(model.options[0].name.empty());
     EXPECT_EQ(model.options[0].valueText, "1");      // a cleared options row keeps its valueText
-    EXPECT_FALSE(observer.flashVisible);
+    EXPECT_EQ(observer.flashVisible, false);
     EXPECT_EQ(observer.titles, 1);
     EXPECT_EQ(observer.invalidations, 1);
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "model/DirectorySearch.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -31,7 +31,7 @@ TEST(DirectorySearchTest, PatternsMatchWithoutRegardToCase) {
 }
 
 TEST(DirectorySearchTest, ListsRegularFilesInCaseInsensitiveOrderWithTheirOwnNames) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     for (const char* name : {"b.map", "C.MAP", "a.Map", "B.map", "notes.txt", "z.map.bak"})
         test::WriteFileBytes(dir.File(name), "x");
     std::filesystem::create_directory(dir.File("d.map"));
@@ -43,16 +43,13 @@ TEST(DirectorySearchTest, ListsRegularFilesInCaseInsensitiveOrderWithTheirOwnNam
 }
 
 TEST(DirectorySearchTest, PathPatternsNameTheirDirectory) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     for (const char* name : {"RPD1_100.BOT", "rpd1_101.bot", "RPD1_201.BOT"}) test::WriteFileBytes(dir.File(name), "x");
     std::vector<std::string> expected = {"RPD1_100.BOT", "rpd1_101.bot"};
     EXPECT_EQ(ListFilesMatchingPath(dir.path() + "/RPD1_1*.bot"), expected);
 
-    std::string previous = std::filesystem::current_path().string();
-    std::filesystem::current_path(dir.path());
-    std::vector<std::string> here = ListFilesMatchingPath("*_2*.BOT");
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(here, std::vector<std::string>{"RPD1_201.BOT"});
+    dir.Enter();
+    EXPECT_EQ(ListFilesMatchingPath("*_2*.BOT"), std::vector<std::string>{"RPD1_201.BOT"});
 }
 
 TEST(DirectorySearchTest, JoinPathLeavesWorkingDirectoryNamesBare) {

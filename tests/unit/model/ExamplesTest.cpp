@@ -16,6 +16,7 @@
 #include "model/MapFile.h"
 #include "model/OptionsFile.h"
 #include "support/RecordingReporter.h"
+#include "support/ScratchDir.h"
 #include "support/TestPaths.h"
 
 // The demo printer model in examples/ must stay loadable and self-consistent: the demo, the

@@ -9,7 +9,7 @@
 #include "model/LockValue.h"
 #include "model/MapFile.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -40,7 +40,7 @@ protected:
         return setup + lines;
     }
 
-    test::TempDir dir;
+    test::ScratchDir dir;
     std::string path = dir.File("demo.map");
     ConfigModel model;
     RecordingReporter reporter;

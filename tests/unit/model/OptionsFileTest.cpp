@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,7 +7,7 @@
 #include "model/ConfigModel.h"
 #include "model/OptionsFile.h"
 #include "support/RecordingReporter.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
@@ -36,7 +35,7 @@ protected:
         return ComputeOptionsLockValue(scratch.options);
     }
 
-    test::TempDir dir;
+    test::ScratchDir dir;
     std::string path = dir.File("demo.opt");
     ConfigModel model;
     RecordingReporter reporter;
@@ -214,7 +213,7 @@ protected:
         return row < 0 ? "" : model.options[row].text;
     }
 
-    test::TempDir dir;
+    test::ScratchDir dir;
     ConfigModel model;
     RecordingReporter reporter;
 };
@@ -260,12 +259,9 @@ TEST_F(LocateOptionsFileTest, UnreadableCandidateIsPassedAndOneWithoutModelEndsT
 
 TEST_F(LocateOptionsFileTest, WorkingDirectoryFilesAreNamedBare) {
     WriteOptions("x.opt", "RP-X", "x");
-    std::string previous = std::filesystem::current_path().string();
-    std::filesystem::current_path(dir.path());
+    dir.Enter();
     test::WriteFileBytes("y.opt", "Setup Lock 0\n");
-    bool found = LocateOptionsFile(model, "RP-DEMO", reporter);
-    std::filesystem::current_path(previous);
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(LocateOptionsFile(model, "RP-DEMO", reporter));
     EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Could not find Model field in file: y.opt"});
 }
 

@@ -5,14 +5,9 @@
 #include "ProtocolFixture.h"
 #include "protocol/ConfigurationReader.h"
 
-namespace varnel {
+namespace varnel::test {
 namespace {
 
-using test::Hex;
-using test::ProtocolFixture;
-using test::RecordingReporter;
-using test::WithMapLock;
-using test::WriteFileBytes;
 using Kind = RecordingReporter::Kind;
 
 class ConfigurationReaderTest : public ProtocolFixture {
@@ -187,9 +182,9 @@ TEST_F(ConfigurationReaderTest, MissingPortIsReported) {
 }
 
 TEST_F(ConfigurationReaderTest, LocationsOutsideTheTableAreRefusedNotWrapped) {
-    WriteFileBytes("rptest.map", WithMapLock(std::string(test::kTestMapBody) + "Far_Away 300.0 1 1\nBad_Table 1.0 1 16\n"));
+    WriteFileBytes("rptest.map", WithMapLock(std::string(kTestMapBody) + "Far_Away 300.0 1 1\nBad_Table 1.0 1 16\n"));
     WriteFileBytes("rptest.opt",
-                   test::WithOptionsLock(std::string(test::kTestOptionsBody) +
+                   WithOptionsLock(std::string(kTestOptionsBody) +
                                          "Far_Away General 0 Off\nBad_Table General 0 Off\n"));
     ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
     EXPECT_EQ(reporter.Errors(),
@@ -199,8 +194,8 @@ TEST_F(ConfigurationReaderTest, LocationsOutsideTheTableAreRefusedNotWrapped) {
 }
 
 TEST_F(ConfigurationReaderTest, WideTextIsReadNoFurtherThanTheBuffer) {
-    WriteFileBytes("rptest.map", WithMapLock(std::string(test::kTestMapBody) + "Long_Text 0 400 4\n"));
-    WriteFileBytes("rptest.opt", test::WithOptionsLock(std::string(test::kTestOptionsBody) + "Long_Text General S Long\n"));
+    WriteFileBytes("rptest.map", WithMapLock(std::string(kTestMapBody) + "Long_Text 0 400 4\n"));
+    WriteFileBytes("rptest.opt", WithOptionsLock(std::string(kTestOptionsBody) + "Long_Text General S Long\n"));
     printer.texts[4] = std::string(350, 'x');
     ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
     for (const auto& read : backend.reads) EXPECT_LT(read.size, 300u);
@@ -224,14 +219,14 @@ TEST_F(ConfigurationReaderTest, SilentPrinterEndsTheRun) {
     SetSetting(0, "Model", -1, "RP-TEST");
     int byteReads = 0;
     auto playPrinter = backend.responder;
-    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+    backend.responder = [&](FakePortBackend& port, const std::string& written) {
         if (written.size() == 6 && written[2] == 'g' && ++byteReads > 1) return;  // stops answering
         playPrinter(port, written);
     };
     EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), 0);
-    EXPECT_EQ(reporter.Errors().back(), test::kClosingPortError);
+    EXPECT_EQ(reporter.Errors().back(), kClosingPortError);
     EXPECT_FALSE(backend.IsOpen());
 }
 
 }  // namespace
-}  // namespace varnel
+}  // namespace varnel::test

@@ -5,15 +5,9 @@
 #include "ProtocolFixture.h"
 #include "protocol/ConfigurationWriter.h"
 
-namespace varnel {
+namespace varnel::test {
 namespace {
 
-using test::Hex;
-using test::ProtocolFixture;
-using test::RecordingReporter;
-using test::WithMapLock;
-using test::WithOptionsLock;
-using test::WriteFileBytes;
 using Kind = RecordingReporter::Kind;
 
 class ConfigurationWriterTest : public ProtocolFixture {
@@ -62,9 +56,9 @@ TEST_F(ConfigurationWriterTest, TextSettingsAreWrittenEvenWhenNotWritable) {
 }
 
 TEST_F(ConfigurationWriterTest, RefusedSettingsAreReportedAndTheRunGoesOn) {
-    WriteFileBytes("rptest.map", WithMapLock(std::string(test::kTestMapBody) +
+    WriteFileBytes("rptest.map", WithMapLock(std::string(kTestMapBody) +
                                               "Odd_Width 9.0 12 1\nFar_Away 300.0 1 1\nLast_Byte 255.0 16 1\n"));
-    WriteFileBytes("rptest.opt", WithOptionsLock(std::string(test::kTestOptionsBody) +
+    WriteFileBytes("rptest.opt", WithOptionsLock(std::string(kTestOptionsBody) +
                                                   "Odd_Width General 0-4095 %i\nOdd_Width General Y CanBeWritten\n"
                                                   "Far_Away General 0 Off\nFar_Away General Y CanBeWritten\n"
                                                   "Last_Byte General 0-65535 %i\nLast_Byte General Y CanBeWritten\n"));
@@ -119,15 +113,15 @@ TEST_F(ConfigurationWriterTest, PreparationFailures) {
 
 TEST_F(ConfigurationWriterTest, FailedWriteEndsTheRunWithoutTheClosingCommand) {
     auto playPrinter = backend.responder;
-    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+    backend.responder = [&](FakePortBackend& port, const std::string& written) {
         if (written.size() == 7 && written[2] == 'b') port.failWrite.Always();
         playPrinter(port, written);
     };
     EXPECT_EQ(WriteConfiguration(context), 0);
-    EXPECT_EQ(reporter.Errors().back(), test::kClosingPortError);
+    EXPECT_EQ(reporter.Errors().back(), kClosingPortError);
     EXPECT_EQ(backend.allWritten.find("\x1B~~\xFF"), std::string::npos);
     EXPECT_FALSE(backend.IsOpen());
 }
 
 }  // namespace
-}  // namespace varnel
+}  // namespace varnel::test

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "HexBytes.h"
 #include "protocol/FieldCodec.h"
+#include "support/HexBytes.h"
 
 namespace varnel {
 namespace {

@@ -4,15 +4,9 @@
 #include "protocol/Identification.h"
 #include "protocol/PrinterCommands.h"
 
-namespace varnel {
+namespace varnel::test {
 namespace {
 
-using test::Hex;
-using test::kClosingPortError;
-using test::ProtocolFixture;
-using test::RecordingReporter;
-using test::WithMapLock;
-using test::WriteFileBytes;
 using Kind = RecordingReporter::Kind;
 
 TEST(FirmwareReplyTest, IdentifierIsTheTextAfterTheFirstColon) {
@@ -139,7 +133,7 @@ TEST_F(IdentificationTest, StrayByteBeforeTheReplyIsDropped) {
 
 TEST_F(IdentificationTest, WrongHeadIsRetriedOnceAfterAPause) {
     int queries = 0;
-    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+    backend.responder = [&](FakePortBackend& port, const std::string& written) {
         if (written != cmd::kFirmwareQuery) return;
         port.QueueReply(++queries == 1 ? std::string("garbage") : std::string("~r\x05REV:1.23"));
     };
@@ -151,7 +145,7 @@ TEST_F(IdentificationTest, WrongHeadIsRetriedOnceAfterAPause) {
 TEST_F(IdentificationTest, ReplyStartingWithAZeroByteIsAWrongHead) {
     // Reads as an empty text; once ended the program with an uncaught out-of-range exception.
     int queries = 0;
-    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+    backend.responder = [&](FakePortBackend& port, const std::string& written) {
         if (written != cmd::kFirmwareQuery) return;
         ++queries;
         port.QueueReply(std::string("\0~r\x05REV:1.23", 12));
@@ -222,4 +216,4 @@ TEST_F(IdentificationTest, MatchMapToModelSearchesByModelWithoutPrinterTraffic) 
 }
 
 }  // namespace
-}  // namespace varnel
+}  // namespace varnel::test

@@ -6,13 +6,9 @@
 #include "ProtocolFixture.h"
 #include "protocol/IdentityStrings.h"
 
-namespace varnel {
+namespace varnel::test {
 namespace {
 
-using test::Hex;
-using test::kClosingPortError;
-using test::ProtocolFixture;
-using test::RecordingReporter;
 using Kind = RecordingReporter::Kind;
 
 // The fake printer of the fixture keeps every string write and answers table reads from it.
@@ -20,7 +16,7 @@ class IdentityStringsTest : public ProtocolFixture {
 protected:
     // A printer whose identity writes are lost: table reads show what it held before.
     void KeepOldText(uint8_t table, const std::string& old) {
-        backend.responder = [table, old](test::FakePortBackend& port, const std::string& written) {
+        backend.responder = [table, old](FakePortBackend& port, const std::string& written) {
             if (written == std::string{'\x1B', '~', 'r', static_cast<char>(table)})
                 port.QueueReply(std::string{'~', 'r', static_cast<char>(table)} + old + '\0');
         };
@@ -163,7 +159,7 @@ TEST_F(IdentityStringsTest, NoReadBackClosesThePortWithTheCommunicationsError) {
 TEST_F(IdentityStringsTest, BytesWaitingBeforeTheReadAreDrainedFirst) {
     // The printer chatters after the write, and its answer lacks the zero byte: the drained
     // chatter must not trail the answer in the buffer.
-    backend.responder = [this](test::FakePortBackend& port, const std::string& written) {
+    backend.responder = [this](FakePortBackend& port, const std::string& written) {
         if (written.starts_with("\x1B~w")) {
             printer.texts[3] = written.substr(4, written.size() - 5);
             port.QueueReply(std::string(40, '\x11'));
@@ -205,4 +201,4 @@ TEST_F(IdentityStringsTest, PortThatCannotBeOpenedEndsWithTheCommunicationsError
 }
 
 }  // namespace
-}  // namespace varnel
+}  // namespace varnel::test

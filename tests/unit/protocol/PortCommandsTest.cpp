@@ -10,13 +10,9 @@
 #include "io/SettingsStore.h"
 #include "protocol/PortCommands.h"
 
-namespace varnel {
+namespace varnel::test {
 namespace {
 
-using test::Hex;
-using test::kClosingPortError;
-using test::ProtocolFixture;
-using test::RecordingReporter;
 using Kind = RecordingReporter::Kind;
 
 const std::string kPreambleAndProbe = "1B 79 02 1B 79 08 1B 7E 7E 01 1B 7E 72 06";
@@ -28,7 +24,7 @@ class PortCommandsTest : public ProtocolFixture {
 protected:
     PortCommandsTest() {
         model->portName = "/dev/ttyS0";
-        backend.responder = [this](test::FakePortBackend& port, const std::string& written) {
+        backend.responder = [this](FakePortBackend& port, const std::string& written) {
             if (written.find("\x1B~r\x06") == std::string::npos) return;
             const uint32_t rate = port.lineConfig ? port.lineConfig->dcb.BaudRate : 0;
             probedRates.push_back(rate);
@@ -121,7 +117,7 @@ TEST_F(PortCommandsTest, DetectionFindsAPrinterAt38400AfterTrying9600And19200) {
 
 TEST_F(PortCommandsTest, DetectionStoresEveryRateTriedInTurn) {
     std::vector<uint32_t> stored;
-    backend.responder = [&](test::FakePortBackend&, const std::string&) {
+    backend.responder = [&](FakePortBackend&, const std::string&) {
         if (auto baud = StoredBaud()) stored.push_back(*baud);
     };
     EXPECT_EQ(DetectBaudRate(context), 0);
@@ -267,4 +263,4 @@ TEST_F(PortCommandsTest, MenuDetectionShowsProgressThenTheRate) {
 }
 
 }  // namespace
-}  // namespace varnel
+}  // namespace varnel::test

@@ -3,20 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "protocol/PrinterCommands.h"
+#include "support/HexBytes.h"
 
 namespace varnel {
 namespace {
 
-std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+using test::Hex;
 
 TEST(PrinterCommandsTest, BytesAreExact) {
     struct Case {

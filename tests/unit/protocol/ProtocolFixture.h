@@ -1,29 +1,23 @@
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "FakePrinter.h"
-#include "HexBytes.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
-#include "model/MapFile.h"
 #include "model/ModelObserver.h"
-#include "model/OptionsFile.h"
 #include "protocol/ProtocolContext.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
+#include "support/HexBytes.h"
+#include "support/LockedDescription.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel::test {
 
@@ -53,42 +47,12 @@ inline const char* kTestOptionsBody =
     "Locked General 1 On\n"
     "Locked General N CanBeWritten\n";
 
-// The body with the "Setup" line that makes its lock value right.
-inline std::string WithMapLock(const std::string& body) {
-    ConfigModel scratch;
-    RecordingReporter quiet;
-    std::istringstream in(body);
-    ReadMapStream(scratch, scratch.mapEntries, in, "scratch.map", false, quiet);
-    char setup[64];
-    std::snprintf(setup, sizeof setup, "Setup %.2f 0 0\n", ComputeMapLockValue(scratch.mapEntries));
-    return body + setup;
-}
-
-inline std::string WithOptionsLock(const std::string& body) {
-    ConfigModel scratch;
-    RecordingReporter quiet;
-    std::istringstream in(body);
-    ReadOptionsStream(scratch, scratch.options, in, "scratch.opt", false, quiet);
-    return body + "Setup Lock " + std::to_string(static_cast<int>(ComputeOptionsLockValue(scratch.options))) + "\n";
-}
-
-// Runs a test inside a fresh working folder, where the map search and options search look.
-class WorkingFolder {
-public:
-    WorkingFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir_.path()); }
-    ~WorkingFolder() { std::filesystem::current_path(previous_); }
-    const TempDir& dir() const { return dir_; }
-
-private:
-    TempDir dir_;
-    std::filesystem::path previous_;
-};
-
 // A printer operation's whole world: the fake port with a printer behind it, a fake clock, and
 // recording doubles for reports and questions.
 class ProtocolFixture : public ::testing::Test {
 protected:
     ProtocolFixture() {
+        folder.Enter();  // where the map search and options search look
         backend.clock = &clock;
         model->portName = "127.0.0.1:9100";
         WriteFileBytes("rptest.map", WithMapLock(kTestMapBody));
@@ -116,7 +80,7 @@ protected:
         return false;
     }
 
-    WorkingFolder folder;
+    ScratchDir folder;
     FakeClock clock;
     RecordingReporter reporter;
     RecordingUserInterface ui;

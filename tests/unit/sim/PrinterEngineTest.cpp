@@ -4,12 +4,13 @@
 
 #include <string>
 
-#include "HexText.h"
+#include "support/HexBytes.h"
 
 namespace varnel::sim {
 namespace {
 
 using namespace std::string_literals;
+using test::Hex;
 
 class PrinterEngineTest : public ::testing::Test {
 protected:
@@ -18,9 +19,8 @@ protected:
     // Feeds bytes at the given time and returns what is due by then, as hex for readable failures.
     std::string Send(const std::string& bytes, Micros now = 0) {
         engine.Receive(bytes, now);
-        return ToHex(engine.TakeReplies(now));
+        return Hex(engine.TakeReplies(now));
     }
-    static std::string Hex(const std::string& bytes) { return ToHex(bytes); }
 
     PrinterState state;
     FaultPlan faults;
@@ -199,7 +199,7 @@ TEST_F(BootLoaderTest, ExitLeavesBootModeWithoutAnImage) {
     BootSend("\x02X"s);
     EXPECT_FALSE(bootEngine.InBootMode());
     EXPECT_FALSE(bootEngine.TakeFlashedImage());
-    EXPECT_EQ(ToHex(BootSend("\x1B~r\x06"s)), "7E 72 06 4F 4B 00");
+    EXPECT_EQ(Hex(BootSend("\x1B~r\x06"s)), "7E 72 06 4F 4B 00");
 }
 
 // Fault switches.
@@ -235,7 +235,7 @@ TEST_F(PrinterEngineTest, SlowRepliesAreHeldBackInOrder) {
     engine.Receive("\x1B~r\x06\x1B~g\x00\x00\x01"s, Millis(1000));
     EXPECT_EQ(engine.TakeReplies(Millis(1249)), "");
     EXPECT_EQ(engine.NextWake(), Millis(1250));
-    EXPECT_EQ(ToHex(engine.TakeReplies(Millis(1250))), "7E 72 06 4F 4B 00 7E 67 00 00");
+    EXPECT_EQ(Hex(engine.TakeReplies(Millis(1250))), "7E 72 06 4F 4B 00 7E 67 00 00");
 }
 
 TEST_F(PrinterEngineTest, BusyPeriodHoldsCommandsAfterAResetAndAtConnect) {
@@ -244,12 +244,12 @@ TEST_F(PrinterEngineTest, BusyPeriodHoldsCommandsAfterAResetAndAtConnect) {
     EXPECT_TRUE(engine.Busy(Millis(499)));
     EXPECT_EQ(Send("\x1B~r\x06"s, Millis(100)), "");
     EXPECT_EQ(engine.NextWake(), Millis(500));
-    EXPECT_EQ(ToHex(engine.TakeReplies(Millis(500))), "7E 72 06 4F 4B 00");
+    EXPECT_EQ(Hex(engine.TakeReplies(Millis(500))), "7E 72 06 4F 4B 00");
 
     // The reset is taken; the query behind it waits for the restart.
     engine.Receive("\x1B~x\xFF\x1B~r\x06"s, Millis(1000));
     EXPECT_EQ(engine.TakeReplies(Millis(1499)), "");
-    EXPECT_EQ(ToHex(engine.TakeReplies(Millis(1500))), "7E 72 06 4F 4B 00");
+    EXPECT_EQ(Hex(engine.TakeReplies(Millis(1500))), "7E 72 06 4F 4B 00");
 }
 
 TEST_F(PrinterEngineTest, StaleIdentityKeepsTheOldTextOfIdentityTablesOnly) {
@@ -265,7 +265,7 @@ TEST_F(PrinterEngineTest, ProbeGarbageAnswersEveryRateWithSomethingElse) {
     faults.probeGarbage = true;
     EXPECT_EQ(Send("\x1B~r\x06"s), "15");
     engine.ReceiveGarbled("\xF0\x0F"s, 0);
-    EXPECT_EQ(ToHex(engine.TakeReplies(0)), "15");
+    EXPECT_EQ(Hex(engine.TakeReplies(0)), "15");
     faults.probeGarbage = false;
     engine.ReceiveGarbled("\xF0\x0F"s, 0);
     EXPECT_EQ(engine.TakeReplies(0), "");
