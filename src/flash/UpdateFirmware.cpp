@@ -21,13 +21,12 @@
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
+#include "model/SettingNames.h"
 #include "protocol/PrinterCommands.h"
 
 namespace varnel {
 
 namespace {
-
-constexpr std::string_view kFirmwareIdSetting = "Firmware_ID";
 
 constexpr int kSaveFlagOff = 0;
 constexpr int kSaveFlagOn = 1;
@@ -120,7 +119,7 @@ int FirmwareUpdate::CloseAndReport(std::string_view text, int eventCode) {
 
 int FirmwareUpdate::Run() {
     port_ = ctx_.makePort();
-    int row = FindSetting(ctx_.model.settings, kFirmwareIdSetting);
+    int row = FindSetting(ctx_.model.settings, kFirmwareIdName);
     if (row < 0) {
         ctx_.reporter.ReportError(std::string(kNoFirmwareIdText), event::kModelOrMap);
         return 0;

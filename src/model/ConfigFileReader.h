@@ -15,12 +15,6 @@ class Reporter;
 inline constexpr int kMaxConfigLines = 1000;
 inline constexpr int kMaxConfigLineLength = 299;
 
-// Settings that identify the configuration; a configuration file carries them whatever the
-// options file says.
-inline constexpr std::string_view kFileCommentSetting = "File_Comment";
-inline constexpr std::string_view kModelSetting = "Model";
-inline constexpr std::string_view kFirmwareIdSetting = "Firmware_ID";
-
 // The configuration comment that turns the next read into an overlay: the file's settings are
 // merged by name into the loaded master configuration.
 inline constexpr std::string_view kMasterComment = "MASTER";

@@ -18,6 +18,7 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
 #include "model/SafeFormat.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -72,7 +73,7 @@ constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 constexpr int kTempNameAttempts = 100;
 
 bool IsIdentityName(std::string_view name) {
-    return name == kFirmwareIdSetting || name == kFileCommentSetting || name == kModelSetting;
+    return name == kFirmwareIdName || name == kFileCommentName || name == kModelName;
 }
 
 // Its custom comment is not looked at: that goes to the first section on its own.
@@ -195,11 +196,11 @@ int RowForFileComment(const SettingsTable& settings) {
 
 // The configuration's comment goes into "File_Comment", or into the first row without a name.
 void StoreFileComment(ConfigModel& model) {
-    int row = FindSetting(model.settings, kFileCommentSetting);
+    int row = FindSetting(model.settings, kFileCommentName);
     if (row < 0) {
         row = RowForFileComment(model.settings);
         if (row < 0) return;
-        model.settings[row].name = kFileCommentSetting;
+        model.settings[row].name = kFileCommentName;
     }
     model.settings[row].text = model.comment;
 }

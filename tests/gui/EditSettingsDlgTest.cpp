@@ -159,6 +159,28 @@ TEST(EditPageTest, AGroupOfTwentyFiveSettingsShowsItsFirstEighteen) {
     EXPECT_EQ(ListEditGroups(model.options), std::vector<std::string>{"Print Setup"});
 }
 
+// The page decides text or choice by the same rule as the configuration read and the view.
+TEST(EditPageTest, AValueTokenStartingWithSGivesATextBox) {
+    ConfigModel model;
+    int option = 0;
+    int setting = 0;
+    for (const char* token : {"S", "s", "Str"}) {
+        std::string name = std::string("Text_") + token;
+        AddOption(model, option, name, "Identity", token, "");
+        AddSetting(model, setting, name, -1, name + " value");
+    }
+    AddOption(model, option, "Font", "Identity", "0", "Font A", 0);
+    AddSetting(model, setting, "Font", 0);
+    RecordingReporter reporter;
+    EditPage page = FillEditPage(model.options, model.mapEntries, model.settings, "Identity", reporter);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(page[i].kind, EditRow::Kind::Text) << page[i].name;
+        EXPECT_EQ(page[i].ValueText(), page[i].name + " value");
+    }
+    EXPECT_EQ(page[3].kind, EditRow::Kind::Choice);
+    EXPECT_EQ(page[3].ValueText(), "Font A");
+}
+
 // A range row with its format, a fixed choice, and a range giving bare numbers.
 class RangePage : public ::testing::Test {
 protected:
