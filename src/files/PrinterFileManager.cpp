@@ -17,7 +17,6 @@ namespace varnel {
 namespace {
 
 const std::vector<int> kListTabStops{90, 120, 130, 140, 150};
-constexpr int kSaveFlag = 1;
 constexpr int kProgressMax = 100;
 
 // Refresh
@@ -68,7 +67,7 @@ void PrinterFileManager::Initialise() {
     view_.ScheduleRefresh();
 }
 
-bool PrinterFileManager::OpenPort() { return context_.port.Open(context_.model.portName, "", kSaveFlag) != 0; }
+bool PrinterFileManager::OpenPort() { return context_.port.Open(context_.model.portName, "", SaveCommSetup::Yes) != 0; }
 
 // ---- Refresh
 

@@ -28,9 +28,6 @@ namespace varnel {
 
 namespace {
 
-constexpr int kSaveFlagOff = 0;
-constexpr int kSaveFlagOn = 1;
-
 constexpr size_t kMaxDrainBytes = 500;
 constexpr int64_t kDeviceDrainPauseMs = 500;
 constexpr int64_t kQueryOutputWaitMs = 2000;
@@ -127,7 +124,7 @@ int FirmwareUpdate::Run() {
     texts_.firmwareId = ctx_.model.settings[row].text;
 
     std::string lineSettings = IsSerialLine(PortName()) ? std::string(kBootLoaderLineSettings) : std::string();
-    if (!port_->Open(PortName(), lineSettings, kSaveFlagOff)) return PortFailure();
+    if (!port_->Open(PortName(), lineSettings, SaveCommSetup::No)) return PortFailure();
     port_->SetHandshake(kHandshakeHardware);
 
     Drain();
@@ -225,7 +222,7 @@ int FirmwareUpdate::SwitchBaudRate() {
     ctx_.clock.Sleep(kBaudSwitchPauseMs);
     port_->Close();
     ctx_.clock.Sleep(kBaudSwitchPauseMs);
-    if (!port_->Open(PortName(), line->settings, kSaveFlagOn)) return PortFailure();
+    if (!port_->Open(PortName(), line->settings, SaveCommSetup::Yes)) return PortFailure();
     return -1;
 }
 

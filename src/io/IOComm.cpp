@@ -99,9 +99,9 @@ void IOComm::FailWithError(const std::string& prefix) { Fail(prefix + std::to_st
 
 // ---- connections -----------------------------------------------------------------------------
 
-int IOComm::Open(const std::string& name, const std::string& commString, int saveFlag) {
+int IOComm::Open(const std::string& name, const std::string& commString, SaveCommSetup save) {
     if (IsOpen()) return 1;
-    settings_.SaveCommSetup = saveFlag != 0;
+    settings_.SaveCommSetup = save == SaveCommSetup::Yes;
     SetHandshake(settings_.Handshake);
     portName_ = name;
     commString_ = commString;

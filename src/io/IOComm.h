@@ -19,6 +19,10 @@ class SettingsStore;
 class UserInterface;
 struct RetryState;
 
+// Whether the serial setup the port takes while open (PortSetup, SetBaud) is written back to the
+// stored "Comm data", where the next open finds it.
+enum class SaveCommSetup : bool { No, Yes };
+
 // The operating system family and major version; they decide the parallel status rules. Linux
 // answers as the NT family; tests set other values.
 struct OsVersion {
@@ -42,7 +46,7 @@ public:
     IOComm& operator=(const IOComm&) = delete;
 
     // Connections. Open returns non-zero on success (1), 0 on failure.
-    int Open(const std::string& name, const std::string& commString, int saveFlag);
+    int Open(const std::string& name, const std::string& commString, SaveCommSetup save);
     int Open();
     int Close();
 

@@ -91,7 +91,7 @@ std::optional<std::string> QueryFirmware(ProtocolContext& context, bool setIdent
     };
 
     if (setIdentifyTimeouts && !port.SetTimeouts(kIdentifyTimeoutMs, kIdentifyTimeoutPerByteMs)) return portFailed();
-    if (!port.Open(context.model.portName, "", 1)) return portFailed();
+    if (!port.Open(context.model.portName, "", SaveCommSetup::Yes)) return portFailed();
     if (!SendPreInitSequence(port, clock, context.preInitSequence)) return portFailed();
     clock.Sleep(kExchangePauseMs);
     if (!port.OutputString(cmd::kPreamble)) return portFailed();
