@@ -403,8 +403,10 @@ int64_t IOComm::BlockWrite(std::string_view data) {
         case PortKind::Network:
             return backend_->Write(data.data(), data.size(), settings_.Timeouts.WriteTotalTimeoutConstant);
         case PortKind::Device: return backend_->Write(data.data(), data.size(), kDeviceWriteWaitMs);
-        default: return backend_->Write(data.data(), data.size(), kUseLineTimeouts);
+        case PortKind::Serial:
+        case PortKind::Parallel: return backend_->Write(data.data(), data.size(), kUseLineTimeouts);
     }
+    return -1;
 }
 
 int IOComm::Output(const char* data, size_t count) {
@@ -492,8 +494,10 @@ int64_t IOComm::BlockRead(char* buffer, size_t size) {
             return n > 0 ? n : -1;
         }
         case PortKind::Device: return DeviceRead(buffer, std::min(size, kMaxDeviceRead));
-        default: return backend_->Read(buffer, size, kUseLineTimeouts);
+        case PortKind::Serial:
+        case PortKind::Parallel: return backend_->Read(buffer, size, kUseLineTimeouts);
     }
+    return -1;
 }
 
 int IOComm::Input(char* buffer, size_t size) {
