@@ -376,14 +376,14 @@ int IOComm::SetParity(bool on) {
     return 1;
 }
 
-int IOComm::SetDtr(bool flag) {
+int IOComm::SetDtr(bool on) {
     if (!IsOpen()) return 0;
-    return backend_->SetDtr(!flag) ? 1 : 0;
+    return backend_->SetDtr(on) ? 1 : 0;
 }
 
-int IOComm::SetRts(bool flag) {
+int IOComm::SetRts(bool on) {
     if (!IsOpen()) return 0;
-    return backend_->SetRts(!flag) ? 1 : 0;
+    return backend_->SetRts(on) ? 1 : 0;
 }
 
 int IOComm::SetEventMask() {

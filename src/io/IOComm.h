@@ -72,8 +72,8 @@ public:
     // Smaller serial operations on the open handle.
     int ClearBreak();
     int SetParity(bool on);
-    int SetDtr(bool flag);  // flag set: DTR off
-    int SetRts(bool flag);  // flag set: RTS off
+    int SetDtr(bool on);
+    int SetRts(bool on);
     int SetEventMask();
 
     // Settings.
