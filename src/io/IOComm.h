@@ -90,18 +90,13 @@ public:
     const std::string& GetPortName() const { return portName_; }
     const std::string& GetCommString() const { return commString_; }
     bool IsOpen() const { return backend_->IsOpen(); }
-    const PortSettings& Settings() const { return settings_; }
     PortSettings& Settings() { return settings_; }
 
     void SetOsVersion(OsVersion version) { os_ = version; }
-    const OsVersion& GetOsVersion() const { return os_; }
-    void SetUserInterface(UserInterface* ui) { ui_ = ui; }
 
 private:
-    int OpenDevice();
     int OpenNetwork(const std::string& name);
     void RememberNetworkPort(const std::string& name);
-    std::string ResolveDevicePath() const;
     void NormaliseFlowControl(bool touchDsrOnXonXoff);
     void ApplyHandshakeBits(int kind);
     bool CloseHandleWithRetry();

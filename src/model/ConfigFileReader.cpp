@@ -249,16 +249,6 @@ ReadOutcome ParseFile(ConfigModel& model, const std::string& path, Reporter& rep
 
 }  // namespace
 
-bool ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
-                              Reporter& reporter, ModelObserver& observer) {
-    return ParseStream(model, in, path, reporter, observer) == ReadOutcome::kRead;
-}
-
-bool ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
-                            ModelObserver& observer) {
-    return ParseFile(model, path, reporter, observer) == ReadOutcome::kRead;
-}
-
 bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer) {
     UnloadDescriptions(model, observer);

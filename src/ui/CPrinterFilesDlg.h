@@ -90,7 +90,6 @@ class QtPrinterFilesDialog : public PrinterFilesDialogPort {
 public:
     // Registers with the application, and takes its Select Port command for "Comm Port".
     void AttachTo(CVarnelApp& app);
-    void SetPortSelection(CPrinterFilesDlg::PortSelection selectPort) { selectPort_ = std::move(selectPort); }
     void ShowPrinterFilesDialog(const FilesContext& context) override;
 
 private:

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +13,7 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
+#include "support/NullModelObserver.h"
 
 using namespace varnel;
 
@@ -53,6 +53,15 @@ private:
     std::string path_;
 };
 
+// Writes `bytes` as the file `name` of the folder and returns its path.
+std::string WriteScratchFile(const ScratchFolder& folder, const std::string& name, const std::string& bytes) {
+    const std::string path = folder.path() + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out.flush()) __builtin_trap();
+    return path;
+}
+
 bool IsSettingRow(const SettingRow& row) { return !row.name.empty(); }
 
 // The length of the machine-readable line the writer builds for a setting.
@@ -89,18 +98,18 @@ void CheckRows(const ConfigModel& model) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::NullReporter reporter;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     auto model = std::make_unique<ConfigModel>();
     bool overlay = size > 0 && (data[0] & 1);
     std::string file = size > 0 ? std::string(reinterpret_cast<const char*>(data) + 1, size - 1) : std::string();
 
+    static const ScratchFolder folder;
     if (overlay) {
-        std::istringstream master(kMaster);
-        fuzz::Require(ParseConfigurationStream(*model, master, "master.cfg", reporter, observer));
+        const std::string master = WriteScratchFile(folder, "master.cfg", kMaster);
+        fuzz::Require(ReadConfigurationFile(*model, master, reporter, observer));
         fuzz::Require(model->comment == kMasterComment && model->model == "RP-DEMO");
     }
-    std::istringstream in(file);
-    bool whole = ParseConfigurationStream(*model, in, "fuzz.cfg", reporter, observer);
+    bool whole = ReadConfigurationFile(*model, WriteScratchFile(folder, "fuzz.cfg", file), reporter, observer);
     CheckRows(*model);
 
     if (overlay) {
@@ -115,7 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Whatever was read is written and reads back to the same settings, in the same order.
     MakeAllWritable(*model);
-    static const ScratchFolder folder;
     const std::string path = folder.path() + "/out.cfg";
     WriteConfigurationFile(*model, path, reporter);
     std::vector<Written> expected;
@@ -124,8 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             expected.push_back({row.name, row.value, row.text});
 
     auto readBack = std::make_unique<ConfigModel>();
-    readBack->configFilePath = path;
-    bool reread = ParseConfigurationFile(*readBack, path, reporter, observer);
+    bool reread = ReadConfigurationFile(*readBack, path, reporter, observer);
     CheckRows(*readBack);
     if (!reread) return 0;  // the custom comments and banners took more rows than there are
 

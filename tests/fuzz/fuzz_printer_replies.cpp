@@ -25,7 +25,6 @@
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
 #include "model/MapFile.h"
-#include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
 #include "protocol/ConfigurationReader.h"
 #include "protocol/IdentityStrings.h"
@@ -35,6 +34,7 @@
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingUserInterface.h"
 
 using namespace varnel;
@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (written.empty() || next >= chunks.size()) return;
         port.QueueReply(chunks[next++]);
     };
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     auto model = std::make_unique<ConfigModel>();
     model->portName = "127.0.0.1:9100";
     std::string preInit;

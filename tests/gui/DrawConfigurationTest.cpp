@@ -10,7 +10,7 @@
 #include "GuiTestSupport.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "ui/ViewPainter.h"
 
@@ -240,7 +240,7 @@ TEST(DemoListingTest, TheDemoConfigurationFillsTwoColumns) {
     test::DemoDirectory dir;
     ConfigModel model;
     test::RecordingReporter reporter;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     ASSERT_TRUE(ReadConfigurationFile(model, "rpdemo.cfg", reporter, observer));
     RecordingPainter painter;
 

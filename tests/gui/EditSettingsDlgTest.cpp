@@ -14,11 +14,11 @@
 #include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/MapFile.h"
-#include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 #include "support/TestPaths.h"
@@ -46,7 +46,7 @@ void AddSetting(ConfigModel& model, int& row, std::string name, int32_t value, s
 class DemoModel : public ::testing::Test {
 protected:
     void SetUp() override {
-        NullModelObserver observer;
+        test::NullModelObserver observer;
         ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
         ASSERT_TRUE(LocateOptionsFile(model, "RP-DEMO", reporter, test::ExamplesDir()));
         ASSERT_TRUE(ReadMapFile(model, model.mapEntries, test::ExamplesDir() + "/rpdemo_101.map", false, reporter));
@@ -341,7 +341,7 @@ protected:
         return RunEditConfiguration(app_, nullptr);
     }
     void LoadDemo() {
-        NullModelObserver observer;
+        test::NullModelObserver observer;
         ASSERT_TRUE(ReadConfigurationFile(app_.model(), "rpdemo.cfg", reporter_, observer));
         app_.model().modified = false;
     }
