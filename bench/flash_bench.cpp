@@ -49,7 +49,6 @@ class ScratchStore : public SettingsStore {
 public:
     std::optional<RegValue> GetValue(std::string_view, std::string_view) const override { return std::nullopt; }
     bool SetValue(std::string_view, std::string_view, const RegValue&) override { return true; }
-    bool KeyExists(std::string_view) const override { return true; }
     std::vector<std::string> SubKeys(std::string_view) const override { return {}; }
     std::vector<std::string> ValueNames(std::string_view) const override { return {}; }
 };

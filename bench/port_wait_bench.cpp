@@ -27,7 +27,6 @@ public:
         return std::nullopt;
     }
     bool SetValue(std::string_view, std::string_view, const RegValue&) override { return true; }
-    bool KeyExists(std::string_view) const override { return true; }
     std::vector<std::string> SubKeys(std::string_view) const override { return {}; }
     std::vector<std::string> ValueNames(std::string_view) const override { return {}; }
 };

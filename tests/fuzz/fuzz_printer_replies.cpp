@@ -100,9 +100,8 @@ std::vector<std::string> Chunks(const uint8_t* data, size_t size) {
 class NullFilesView : public PrinterFilesView {
 public:
     void SetTabStops(const std::vector<int>&) override {}
-    void ClearList() override { entries_.clear(); }
-    void AddEntry(const std::string& entry) override { entries_.push_back(entry); }
-    std::vector<std::string> Entries() const override { return entries_; }
+    void ClearList() override {}
+    void AddEntry(const std::string&) override {}
     std::vector<std::string> SelectedEntries() const override { return {}; }
     void SetProgressRange(int, int) override {}
     void SetProgress(int) override {}
@@ -112,9 +111,6 @@ public:
     void PumpMessages() override {}
     void MessageBox(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-
-private:
-    std::vector<std::string> entries_;
 };
 
 enum Operation : uint8_t { kIsFwr, kIsFw, kRead, kVerify, kIdentity, kBaud, kFileList, kOperationCount };
