@@ -22,7 +22,6 @@ namespace {
 constexpr std::string_view kTitleMiddle = " - Varnel  Port: [";
 constexpr std::string_view kTitleEnd = "]";
 constexpr std::string_view kExitingText = "Exiting Printer Configuration.";
-constexpr std::string_view kNotAvailableText = "Not available in this build: ";
 constexpr int kQuietSilentMode = 1;
 
 std::string CurrentDirectory() {
@@ -198,11 +197,6 @@ void CVarnelApp::CmdFiles() {
 void CVarnelApp::CmdExit() {
     ReportMessage(std::string(kExitingText), event::kExiting, kSeverityMessage);
     state_.exitRequested = 1;
-}
-
-int CVarnelApp::ReportNotAvailable(std::string_view keyword) {
-    ReportError(std::string(kNotAvailableText) + std::string(keyword), event::kGeneral, kSeverityError);
-    return 0;
 }
 
 }  // namespace varnel

@@ -150,8 +150,6 @@ public:
     void CmdConfigFile(const std::string& path) override;
 
 private:
-    // An action whose operation this build does not have: says so as an error.
-    int ReportNotAvailable(std::string_view keyword);
     void ReadPortName();
     void SavePortName();
     int ShowBox(std::string_view caption, const std::string& text);

@@ -17,7 +17,6 @@ namespace varnel {
 namespace {
 
 const std::vector<int> kListTabStops{90, 120, 130, 140, 150};
-constexpr int kSaveFlag = 1;
 constexpr int kProgressMax = 100;
 
 // Refresh
@@ -68,7 +67,7 @@ void PrinterFileManager::Initialise() {
     view_.ScheduleRefresh();
 }
 
-bool PrinterFileManager::OpenPort() { return context_.port.Open(context_.model.portName, "", kSaveFlag) != 0; }
+bool PrinterFileManager::OpenPort() { return context_.port.Open(context_.model.portName, "", SaveCommSetup::Yes) != 0; }
 
 // ---- Refresh
 
@@ -146,11 +145,10 @@ int PrinterFileManager::SendBlock(const std::string& block, uint32_t blockNumber
     if (!port.OutputString(cmd::kFileWriteBlockCommand) || port.GetBytesWritten() != cmd::kFileWriteBlockCommand.size())
         return 0;
 
-    const auto length = static_cast<uint16_t>(block.size());
-    const char lengthBytes[2] = {static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
+    const std::string lengthBytes = cmd::FileBlockLength(static_cast<uint16_t>(block.size()));
     context_.clock.Sleep(kLengthPauseMs);
     WaitUntilReady(kUploadReadyPauses);
-    if (!port.Output(lengthBytes, sizeof lengthBytes) || port.GetBytesWritten() != sizeof lengthBytes) return 0;
+    if (!port.Output(lengthBytes) || port.GetBytesWritten() != lengthBytes.size()) return 0;
 
     if (!port.Output(block) || port.GetBytesWritten() != block.size()) return 0;
     view_.SetProgress(static_cast<int>(blockNumber * kUploadBlockSize * kProgressMax / fileLength + 1));

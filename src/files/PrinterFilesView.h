@@ -15,7 +15,6 @@ public:
     virtual void SetTabStops(const std::vector<int>& stops) = 0;
     virtual void ClearList() = 0;
     virtual void AddEntry(const std::string& entry) = 0;
-    virtual std::vector<std::string> Entries() const = 0;
     // The selected entries, in list order.
     virtual std::vector<std::string> SelectedEntries() const = 0;
 

@@ -21,9 +21,4 @@ std::optional<BootFileMatch> FindBootFileOnDisk(std::string_view prefix, std::st
     return best;
 }
 
-std::string FindBootFile(std::string_view prefix, std::string_view firmwareId) {
-    std::optional<BootFileMatch> match = FindBootFileOnDisk(prefix, firmwareId);
-    return match ? match->name : std::string();
-}
-
 }  // namespace varnel

@@ -18,7 +18,4 @@ struct BootFileMatch {
 // in upper case. The name is without the prefix.
 std::optional<BootFileMatch> FindBootFileOnDisk(std::string_view prefix, std::string_view firmwareId);
 
-// The same, as the upper-case name alone; empty when nothing matches.
-std::string FindBootFile(std::string_view prefix, std::string_view firmwareId);
-
 }  // namespace varnel

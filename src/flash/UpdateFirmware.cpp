@@ -21,16 +21,12 @@
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
+#include "model/SettingNames.h"
 #include "protocol/PrinterCommands.h"
 
 namespace varnel {
 
 namespace {
-
-constexpr std::string_view kFirmwareIdSetting = "Firmware_ID";
-
-constexpr int kSaveFlagOff = 0;
-constexpr int kSaveFlagOn = 1;
 
 constexpr size_t kMaxDrainBytes = 500;
 constexpr int64_t kDeviceDrainPauseMs = 500;
@@ -120,7 +116,7 @@ int FirmwareUpdate::CloseAndReport(std::string_view text, int eventCode) {
 
 int FirmwareUpdate::Run() {
     port_ = ctx_.makePort();
-    int row = FindSetting(ctx_.model.settings, kFirmwareIdSetting);
+    int row = FindSetting(ctx_.model.settings, kFirmwareIdName);
     if (row < 0) {
         ctx_.reporter.ReportError(std::string(kNoFirmwareIdText), event::kModelOrMap);
         return 0;
@@ -128,7 +124,7 @@ int FirmwareUpdate::Run() {
     texts_.firmwareId = ctx_.model.settings[row].text;
 
     std::string lineSettings = IsSerialLine(PortName()) ? std::string(kBootLoaderLineSettings) : std::string();
-    if (!port_->Open(PortName(), lineSettings, kSaveFlagOff)) return PortFailure();
+    if (!port_->Open(PortName(), lineSettings, SaveCommSetup::No)) return PortFailure();
     port_->SetHandshake(kHandshakeHardware);
 
     Drain();
@@ -226,7 +222,7 @@ int FirmwareUpdate::SwitchBaudRate() {
     ctx_.clock.Sleep(kBaudSwitchPauseMs);
     port_->Close();
     ctx_.clock.Sleep(kBaudSwitchPauseMs);
-    if (!port_->Open(PortName(), line->settings, kSaveFlagOn)) return PortFailure();
+    if (!port_->Open(PortName(), line->settings, SaveCommSetup::Yes)) return PortFailure();
     return -1;
 }
 

@@ -167,7 +167,6 @@ std::optional<RegValue> FileSettingsStore::GetValue(std::string_view key, std::s
     return *value;
 }
 
-bool FileSettingsStore::KeyExists(std::string_view key) const { return Current().KeyExists(key); }
 
 std::vector<std::string> FileSettingsStore::SubKeys(std::string_view key) const { return Current().SubKeys(key); }
 

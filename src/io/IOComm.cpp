@@ -99,9 +99,9 @@ void IOComm::FailWithError(const std::string& prefix) { Fail(prefix + std::to_st
 
 // ---- connections -----------------------------------------------------------------------------
 
-int IOComm::Open(const std::string& name, const std::string& commString, int saveFlag) {
+int IOComm::Open(const std::string& name, const std::string& commString, SaveCommSetup save) {
     if (IsOpen()) return 1;
-    settings_.SaveCommSetup = saveFlag != 0;
+    settings_.SaveCommSetup = save == SaveCommSetup::Yes;
     SetHandshake(settings_.Handshake);
     portName_ = name;
     commString_ = commString;
@@ -376,14 +376,14 @@ int IOComm::SetParity(bool on) {
     return 1;
 }
 
-int IOComm::SetDtr(bool flag) {
+int IOComm::SetDtr(bool on) {
     if (!IsOpen()) return 0;
-    return backend_->SetDtr(!flag) ? 1 : 0;
+    return backend_->SetDtr(on) ? 1 : 0;
 }
 
-int IOComm::SetRts(bool flag) {
+int IOComm::SetRts(bool on) {
     if (!IsOpen()) return 0;
-    return backend_->SetRts(!flag) ? 1 : 0;
+    return backend_->SetRts(on) ? 1 : 0;
 }
 
 int IOComm::SetEventMask() {
@@ -403,8 +403,10 @@ int64_t IOComm::BlockWrite(std::string_view data) {
         case PortKind::Network:
             return backend_->Write(data.data(), data.size(), settings_.Timeouts.WriteTotalTimeoutConstant);
         case PortKind::Device: return backend_->Write(data.data(), data.size(), kDeviceWriteWaitMs);
-        default: return backend_->Write(data.data(), data.size(), kUseLineTimeouts);
+        case PortKind::Serial:
+        case PortKind::Parallel: return backend_->Write(data.data(), data.size(), kUseLineTimeouts);
     }
+    return -1;
 }
 
 int IOComm::Output(const char* data, size_t count) {
@@ -492,8 +494,10 @@ int64_t IOComm::BlockRead(char* buffer, size_t size) {
             return n > 0 ? n : -1;
         }
         case PortKind::Device: return DeviceRead(buffer, std::min(size, kMaxDeviceRead));
-        default: return backend_->Read(buffer, size, kUseLineTimeouts);
+        case PortKind::Serial:
+        case PortKind::Parallel: return backend_->Read(buffer, size, kUseLineTimeouts);
     }
+    return -1;
 }
 
 int IOComm::Input(char* buffer, size_t size) {

@@ -19,6 +19,10 @@ class SettingsStore;
 class UserInterface;
 struct RetryState;
 
+// Whether the serial setup the port takes while open (PortSetup, SetBaud) is written back to the
+// stored "Comm data", where the next open finds it.
+enum class SaveCommSetup : bool { No, Yes };
+
 // The operating system family and major version; they decide the parallel status rules. Linux
 // answers as the NT family; tests set other values.
 struct OsVersion {
@@ -42,7 +46,7 @@ public:
     IOComm& operator=(const IOComm&) = delete;
 
     // Connections. Open returns non-zero on success (1), 0 on failure.
-    int Open(const std::string& name, const std::string& commString, int saveFlag);
+    int Open(const std::string& name, const std::string& commString, SaveCommSetup save);
     int Open();
     int Close();
 
@@ -68,8 +72,8 @@ public:
     // Smaller serial operations on the open handle.
     int ClearBreak();
     int SetParity(bool on);
-    int SetDtr(bool flag);  // flag set: DTR off
-    int SetRts(bool flag);  // flag set: RTS off
+    int SetDtr(bool on);
+    int SetRts(bool on);
     int SetEventMask();
 
     // Settings.
@@ -86,18 +90,13 @@ public:
     const std::string& GetPortName() const { return portName_; }
     const std::string& GetCommString() const { return commString_; }
     bool IsOpen() const { return backend_->IsOpen(); }
-    const PortSettings& Settings() const { return settings_; }
     PortSettings& Settings() { return settings_; }
 
     void SetOsVersion(OsVersion version) { os_ = version; }
-    const OsVersion& GetOsVersion() const { return os_; }
-    void SetUserInterface(UserInterface* ui) { ui_ = ui; }
 
 private:
-    int OpenDevice();
     int OpenNetwork(const std::string& name);
     void RememberNetworkPort(const std::string& name);
-    std::string ResolveDevicePath() const;
     void NormaliseFlowControl(bool touchDsrOnXonXoff);
     void ApplyHandshakeBits(int kind);
     bool CloseHandleWithRetry();

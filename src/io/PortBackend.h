@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,8 +88,6 @@ public:
     // connected, 0x40 busy, 0x80 selected); nullopt when the query failed.
     virtual std::optional<uint8_t> ParallelStatus() = 0;
 };
-
-using PortBackendFactory = std::function<std::unique_ptr<PortBackend>()>;
 
 // The real backend: serial (termios), parallel (lp), USB printer node and TCP.
 std::unique_ptr<PortBackend> MakeSystemPortBackend();

@@ -46,12 +46,6 @@ std::optional<std::string> SettingsKey::GetBytes(std::string_view name, size_t b
     return bytes;
 }
 
-std::optional<uint32_t> SettingsKey::GetDword(std::string_view name) const {
-    uint32_t value = 0;
-    if (!ReadDword(*this, name, value)) return std::nullopt;
-    return value;
-}
-
 int HandshakeFromDcb(const Dcb& dcb) {
     if (dcb.Has(dcb::fOutxCtsFlow)) return kHandshakeHardware;
     if (dcb.Has(dcb::fOutX)) return kHandshakeXonXoff;

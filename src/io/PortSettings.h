@@ -16,7 +16,6 @@ namespace varnel {
 // Buffer sizes of the stored port settings; a stored value longer than its buffer is not taken.
 inline constexpr size_t kDwordValueSize = 4;
 inline constexpr size_t kExtraStringSize = 100;
-inline constexpr size_t kPortNameValueSize = 30;  // terminator included
 inline constexpr size_t kTcpListSize = 1000;
 inline constexpr uint32_t kMinimumTimeoutMs = 10;
 inline constexpr int kSubstitutionPairs = 4;
@@ -63,10 +62,7 @@ public:
     std::optional<RegValue> Get(std::string_view name) const { return store_->GetValue(path_, name); }
     // The value's bytes when it fits a buffer of `bufferSize` bytes; else none.
     std::optional<std::string> GetBytes(std::string_view name, size_t bufferSize) const;
-    std::optional<uint32_t> GetDword(std::string_view name) const;
     bool Set(std::string_view name, const RegValue& value) const { return store_->SetValue(path_, name, value); }
-    SettingsStore& Store() const { return *store_; }
-    std::string_view Path() const { return path_; }
 
 private:
     SettingsStore* store_;

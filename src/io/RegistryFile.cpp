@@ -365,12 +365,6 @@ const RegValue* RegistryDocument::FindValue(std::string_view key, std::string_vi
     return nullptr;
 }
 
-bool RegistryDocument::KeyExists(std::string_view key) const {
-    if (key.empty()) return false;
-    return std::any_of(keys_.begin(), keys_.end(),
-                       [&](const Key& k) { return EqualsIgnoreCase(k.name, key) || IsBelow(k.name, key); });
-}
-
 std::vector<std::string> RegistryDocument::SubKeys(std::string_view key) const {
     std::vector<std::string> out;
     for (const Key& k : keys_) {

@@ -29,9 +29,6 @@ public:
     const std::vector<Key>& keys() const { return keys_; }
 
     const RegValue* FindValue(std::string_view key, std::string_view name) const;
-    // True when the key was written, or a key below it was (the registry has no key without its
-    // parents).
-    bool KeyExists(std::string_view key) const;
     std::vector<std::string> SubKeys(std::string_view key) const;
     std::vector<std::string> ValueNames(std::string_view key) const;
 

@@ -38,7 +38,6 @@ public:
     // Creates the key when needed. Returns false when the store could not be written (the
     // caller ignores it, as failed registry writes are ignored).
     virtual bool SetValue(std::string_view key, std::string_view name, const RegValue& value) = 0;
-    virtual bool KeyExists(std::string_view key) const = 0;
     // Names of the direct sub-keys of `key`, in the order they were first written.
     virtual std::vector<std::string> SubKeys(std::string_view key) const = 0;
     // Value names of `key`, in the order they were first written.

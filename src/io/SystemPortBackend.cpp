@@ -27,7 +27,9 @@ bool SystemPortBackend::Open(PortKind kind, const std::string& path) {
     switch (kind) {
         case PortKind::Serial: current_ = std::make_unique<SerialBackend>(); break;
         case PortKind::Parallel: current_ = std::make_unique<ParallelBackend>(); break;
-        default: current_ = std::make_unique<UsbPrinterBackend>(); break;
+        case PortKind::Device: current_ = std::make_unique<UsbPrinterBackend>(); break;
+        // A network printer is reached by Connect; its backend refuses to open a path.
+        case PortKind::Network: current_ = std::make_unique<TcpBackend>(); break;
     }
     return Forward([&](PortBackend& b) { return b.Open(kind, path); }, false);
 }

@@ -9,6 +9,7 @@
 #include "model/ConfigFileWriter.h"
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -189,7 +190,7 @@ bool BeginRead(ConfigModel& model, const std::string& path, Reporter& reporter) 
     bool overlay = model.comment == kMasterComment;
     if (overlay) {
         reporter.ReportMessage(kOverlaying + path, event::kGeneral);
-        if (int row = FindSetting(model.settings, kFileCommentSetting); row != kNoRow)
+        if (int row = FindSetting(model.settings, kFileCommentName); row != kNoRow)
             model.settings[row].text.clear();
     } else {
         ClearSettings(model.settings);
@@ -203,10 +204,10 @@ bool BeginRead(ConfigModel& model, const std::string& path, Reporter& reporter) 
 // a file made for another printer model.
 void FinishRead(ConfigModel& model, bool overlay, const std::string& path, Reporter& reporter,
                 ModelObserver& observer) {
-    if (int row = FindSetting(model.settings, kFileCommentSetting); row != kNoRow)
+    if (int row = FindSetting(model.settings, kFileCommentName); row != kNoRow)
         model.comment = model.settings[row].text;
 
-    int modelRow = FindSetting(model.settings, kModelSetting);
+    int modelRow = FindSetting(model.settings, kModelName);
     if (modelRow == kNoRow) {
         model.model.clear();
     } else if (overlay && model.model != model.settings[modelRow].text) {
@@ -218,7 +219,7 @@ void FinishRead(ConfigModel& model, bool overlay, const std::string& path, Repor
         model.model = model.settings[modelRow].text;
     }
 
-    if (FindSetting(model.settings, kFirmwareIdSetting) != kNoRow) observer.SetFlashButtonVisible(true);
+    if (FindSetting(model.settings, kFirmwareIdName) != kNoRow) observer.SetFlashButtonVisible(true);
 }
 
 enum class ReadOutcome { kUnreadable, kReadInPart, kRead };
@@ -247,16 +248,6 @@ ReadOutcome ParseFile(ConfigModel& model, const std::string& path, Reporter& rep
 }
 
 }  // namespace
-
-bool ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
-                              Reporter& reporter, ModelObserver& observer) {
-    return ParseStream(model, in, path, reporter, observer) == ReadOutcome::kRead;
-}
-
-bool ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
-                            ModelObserver& observer) {
-    return ParseFile(model, path, reporter, observer) == ReadOutcome::kRead;
-}
 
 bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -15,12 +14,6 @@ class Reporter;
 inline constexpr int kMaxConfigLines = 1000;
 inline constexpr int kMaxConfigLineLength = 299;
 
-// Settings that identify the configuration; a configuration file carries them whatever the
-// options file says.
-inline constexpr std::string_view kFileCommentSetting = "File_Comment";
-inline constexpr std::string_view kModelSetting = "Model";
-inline constexpr std::string_view kFirmwareIdSetting = "Firmware_ID";
-
 // The configuration comment that turns the next read into an overlay: the file's settings are
 // merged by name into the loaded master configuration.
 inline constexpr std::string_view kMasterComment = "MASTER";
@@ -30,15 +23,5 @@ inline constexpr std::string_view kMasterComment = "MASTER";
 // reporting a failure.
 bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer);
-
-// The parser behind ReadConfigurationFile. True whenever the file was opened and read
-// whole, also after a refused overlay.
-bool ParseConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
-                            ModelObserver& observer);
-
-// The same parser on a stream that is already open; `path` names it in reports. Does not touch
-// the time stamp or the modified flag.
-bool ParseConfigurationStream(ConfigModel& model, std::istream& in, const std::string& path,
-                              Reporter& reporter, ModelObserver& observer);
 
 }  // namespace varnel

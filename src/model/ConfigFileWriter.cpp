@@ -13,6 +13,7 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
 #include "model/SafeFormat.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -64,7 +65,7 @@ const std::string kLineNotReadable = "Configuration line would be ignored on rea
 constexpr std::string_view kIgnoredMarker = "//";
 
 bool IsIdentityName(std::string_view name) {
-    return name == kFirmwareIdSetting || name == kFileCommentSetting || name == kModelSetting;
+    return name == kFirmwareIdName || name == kFileCommentName || name == kModelName;
 }
 
 // Its custom comment is not looked at: that goes to the first section on its own.
@@ -187,11 +188,11 @@ int RowForFileComment(const SettingsTable& settings) {
 
 // The configuration's comment goes into "File_Comment", or into the first row without a name.
 void StoreFileComment(ConfigModel& model) {
-    int row = FindSetting(model.settings, kFileCommentSetting);
+    int row = FindSetting(model.settings, kFileCommentName);
     if (row < 0) {
         row = RowForFileComment(model.settings);
         if (row < 0) return;
-        model.settings[row].name = kFileCommentSetting;
+        model.settings[row].name = kFileCommentName;
     }
     model.settings[row].text = model.comment;
 }

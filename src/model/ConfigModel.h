@@ -60,6 +60,9 @@ struct OptionEntry {
     int32_t high = -1;
 
     bool IsAttributeRow() const { return text == kCanBeWritten; }
+    // A value token starting with "S" or "s" marks a setting that holds text, not a number. The
+    // configuration read, the edit dialog and the view all decide by this one rule.
+    bool MarksTextSetting() const { return !valueText.empty() && (valueText[0] == 'S' || valueText[0] == 's'); }
     // A cleared row keeps its valueText.
     void Clear() {
         name.clear();

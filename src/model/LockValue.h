@@ -1,12 +1,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace varnel {
-
-// The entry that carries a description file's lock value; it is left out of the lock sum.
-inline constexpr std::string_view kLockRowName = "Setup";
 
 // A description file's lock value is its checksum brought down below 100.
 inline constexpr double kLockModulus = 100.0;

@@ -8,6 +8,7 @@
 #include "base/TextNumbers.h"
 #include "model/DescriptionLines.h"
 #include "model/LockValue.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -35,7 +36,7 @@ void ClearRowsForReading(MapTable& table) {
     for (MapEntry& row : table) row = MapEntry{};
 }
 
-bool IsHeaderName(std::string_view name) { return name == kMapModelName || name == kMapFirmwareName; }
+bool IsHeaderName(std::string_view name) { return name == kModelName || name == kFirmwareName; }
 
 // One entry line; `afterName` is the line after the name and the blanks after it.
 void FillEntry(MapEntry& entry, std::string_view raw, std::string_view name, std::string_view afterName) {
@@ -88,7 +89,7 @@ std::string LockErrorText(const char* head, const std::string& path) {
 double ComputeMapLockValue(const MapTable& table) {
     double sum = 0.0;
     for (const MapEntry& row : table) {
-        if (row.name == kLockRowName) continue;
+        if (row.name == kSetupName) continue;
         if (row.location != -1.0) sum += row.location * kLocationWeight;
         if (row.table != -1) sum += row.table * kTableWeight;
         if (row.width != -1) sum += row.width * kWidthWeight;
@@ -108,7 +109,7 @@ bool ReadMapStream(ConfigModel& model, MapTable& table, std::istream& in, const 
     ReadEntries(table, in);
 
     model.mapLockValue = ComputeMapLockValue(table);
-    int lockRow = FindMapRow(table, kLockRowName);
+    int lockRow = FindMapRow(table, kSetupName);
     if (lockRow < 0) {
         reporter.ReportError(LockErrorText(kLockMissing, path), event::kGeneral, kSeverityError);
         return false;

@@ -4,14 +4,10 @@
 #include <string>
 
 #include "model/ConfigModel.h"
-#include "model/LockValue.h"
 
 namespace varnel {
 
 class Reporter;
-
-inline constexpr std::string_view kMapModelName = "Model";
-inline constexpr std::string_view kMapFirmwareName = "Firmware";
 
 // Reads a map file into `table` (the model's mapEntries or candidateMapEntries), sets
 // model.mapLockValue and checks the file's lock value. With `printLock` the value the file should

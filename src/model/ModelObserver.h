@@ -14,12 +14,4 @@ public:
     virtual void InvalidateView() = 0;
 };
 
-// Observer for code paths with no window at all (tests, tools).
-class NullModelObserver : public ModelObserver {
-public:
-    void UpdateTitle() override {}
-    void SetFlashButtonVisible(bool) override {}
-    void InvalidateView() override {}
-};
-
 }  // namespace varnel

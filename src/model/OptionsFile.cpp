@@ -9,6 +9,7 @@
 #include "model/DescriptionLines.h"
 #include "model/DirectorySearch.h"
 #include "model/LockValue.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -63,7 +64,7 @@ void FillEntry(OptionEntry& entry, std::string_view t) {
     t = DropToken(t);
     entry.group = FirstToken(t);
     t = DropToken(t);
-    if (entry.name == kOptionsModelName) {
+    if (entry.name == kModelName) {
         entry.valueText = ValueBeforeComment(t);
         return;
     }
@@ -98,7 +99,7 @@ std::string WholeLockText(double lock) {
 double ComputeOptionsLockValue(const OptionsTable& table) {
     double sum = 0.0;
     for (const OptionEntry& row : table) {
-        if (row.name == kLockRowName) continue;
+        if (row.name == kSetupName) continue;
         if (row.value != -1) sum += row.value * kValueWeight;
         if (!row.name.empty()) sum += CharSum(row.name) * kNameWeight;
         if (!row.group.empty()) sum += CharSum(row.group) * kGroupWeight;
@@ -120,7 +121,7 @@ bool ReadOptionsStream(ConfigModel& model, OptionsTable& table, std::istream& in
     ReadEntries(table, in);
 
     double lock = ComputeOptionsLockValue(table);
-    int lockRow = FindOption(table, kLockRowName, -1);
+    int lockRow = FindOption(table, kSetupName, -1);
     if (lockRow < 0) {
         reporter.ReportError(kLockMissing + path + kMissingWarning + kMissingObtain + QuotedMakerAddress(),
                              event::kGeneral, kSeverityError);
@@ -149,7 +150,7 @@ bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter&
     for (const std::string& name : ListMatchingFiles(directory, kOptionsPattern)) {
         std::string path = JoinPath(directory, name);
         if (!ReadOptionsFile(model, model.options, path, false, reporter)) continue;
-        int modelRow = FindOption(model.options, kOptionsModelName, -1);
+        int modelRow = FindOption(model.options, kModelName, -1);
         if (modelRow < 0) {
             reporter.ReportError(kNoModelField + path, event::kGeneral, kSeverityError);
             return false;

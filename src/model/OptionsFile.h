@@ -10,8 +10,6 @@ namespace varnel {
 
 class Reporter;
 
-inline constexpr std::string_view kOptionsModelName = "Model";
-
 // Reads an options file into `table` (the model's options table) and checks its lock value; with
 // `printLock` the value the file should carry is reported as well. Every failure is reported
 // before it returns false. A wrong lock value without model.lockOverride clears the table and

@@ -13,6 +13,7 @@
 #include "model/MapFile.h"
 #include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
+#include "model/SettingNames.h"
 #include "protocol/ExchangeOpening.h"
 #include "protocol/FieldCodec.h"
 #include "protocol/Identification.h"
@@ -49,8 +50,6 @@ constexpr std::string_view kVerificationFailed =
     "Verification of printer's configuration has failed, see \"Varnel.log\" for log history.";
 constexpr std::string_view kStringReplyHead = "~r";
 constexpr std::string_view kUndeterminedValue = "Undetermined value";
-constexpr std::string_view kSettingModel = "Model";
-constexpr std::string_view kFileComment = "File_Comment";
 
 std::string SeriesMismatchText(const std::string& configured, const std::string& printer) {
     return "Configuration for Series: " + configured + " does not match attached printer, Series " + printer +
@@ -135,7 +134,7 @@ private:
         }
         if (!IdentifyPrinter(context_)) return false;
 
-        const int modelRow = FindSetting(model_.settings, kSettingModel);
+        const int modelRow = FindSetting(model_.settings, kModelName);
         const std::string configuredModel = modelRow < 0 ? std::string() : model_.settings[modelRow].text;
         if (configuredModel != model_.model) {
             if (verify_) {
@@ -165,12 +164,12 @@ private:
 
     Outcome ReadEntry(const MapEntry& entry) {
         const std::string& name = entry.name;
-        if (name.empty() || name == kFileComment) return Outcome::Done;
-        if (name == kMapModelName) {
+        if (name.empty() || name == kFileCommentName) return Outcome::Done;
+        if (name == kModelName) {
             if (!verify_) StoreModelText(entry);
             return Outcome::Done;
         }
-        if (name == kMapFirmwareName || name == kLockRowName) return Outcome::Done;
+        if (name == kFirmwareName || name == kSetupName) return Outcome::Done;
         const int existing = FindSetting(model_.settings, name);
         // Only settings that may be written are compared.
         if (verify_ && existing >= 0 && !IsWritable(model_.options, name)) return Outcome::Done;
@@ -179,9 +178,7 @@ private:
 
         const int target = TargetRow(name);
         if (target < 0) return Outcome::Done;
-        const std::string& valueText = model_.options[choice].valueText;
-        const bool isText = !valueText.empty() && (valueText[0] == 'S' || valueText[0] == 's');
-        return isText ? ReadText(entry, target) : ReadNumber(entry, target);
+        return model_.options[choice].MarksTextSetting() ? ReadText(entry, target) : ReadNumber(entry, target);
     }
 
     // The settings row a value goes into; in read mode a new row when the setting has none.
@@ -199,7 +196,7 @@ private:
     }
 
     void StoreModelText(const MapEntry& entry) {
-        int row = FindSetting(model_.settings, kSettingModel);
+        int row = FindSetting(model_.settings, kModelName);
         if (row < 0) row = FindSetting(model_.settings, "");
         if (row < 0) return ReportNoFreeRow(entry.name);
         model_.settings[row].name = entry.name;

@@ -10,6 +10,7 @@
 #include "model/ConfigModel.h"
 #include "model/MapFile.h"
 #include "model/OptionsFile.h"
+#include "model/SettingNames.h"
 #include "protocol/ExchangeOpening.h"
 #include "protocol/FieldCodec.h"
 #include "protocol/Identification.h"
@@ -21,11 +22,10 @@ namespace {
 
 constexpr std::string_view kMissingPort =
     "I/O Port not specified, or I/O Port not specified before configure parameter.";
-constexpr std::string_view kSettingModel = "Model";
 
 // Settings that describe the configuration or the printer rather than live in its tables.
-constexpr std::array<std::string_view, 6> kNeverSent = {
-    "File_Comment", "Firmware_ID", "M80FirmwareID", "M80FirmwareFile", "M80FirmwareLoader", "Pre_Init_Command"};
+constexpr std::array<std::string_view, 6> kNeverSent = {kFileCommentName,    kFirmwareIdName,      kM80FirmwareIdName,
+                                                        kM80FirmwareFileName, kM80FirmwareLoaderName, kPreInitCommandName};
 
 bool IsNeverSent(std::string_view name) {
     for (std::string_view skipped : kNeverSent)
@@ -65,7 +65,7 @@ private:
         }
         if (!IdentifyPrinter(context_)) return false;
 
-        const int mapModelRow = FindMapRow(model_.mapEntries, kMapModelName);
+        const int mapModelRow = FindMapRow(model_.mapEntries, kModelName);
         const std::string mapModel = mapModelRow < 0 ? std::string() : model_.mapEntries[mapModelRow].text;
         if (mapModel.empty()) {
             reporter_.ReportError("Model not found in map file during configuration.", event::kGeneral,
@@ -76,7 +76,7 @@ private:
             reporter_.ReportError("Unable to locate correct Options file.", event::kGeneral, kSeverityError);
             return false;
         }
-        const int modelRow = FindSetting(model_.settings, kSettingModel);
+        const int modelRow = FindSetting(model_.settings, kModelName);
         const std::string configuredModel = modelRow < 0 ? std::string() : model_.settings[modelRow].text;
         if (configuredModel != model_.model) {
             reporter_.ReportError(SeriesMismatchText(configuredModel, model_.model), event::kGeneral, kSeverityError);

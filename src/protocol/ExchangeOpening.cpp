@@ -24,7 +24,7 @@ bool SendPreInitSequence(IOComm& port, Clock& clock, const std::string& sequence
 
 bool OpenExchange(ProtocolContext& context) {
     IOComm& port = context.port;
-    if (!port.Open(context.model.portName, "", 1)) return false;
+    if (!port.Open(context.model.portName, "", SaveCommSetup::Yes)) return false;
     if (!SendPreInitSequence(port, context.clock, context.preInitSequence)) return false;
     if (!port.OutputString(cmd::kPreamble)) return false;
     context.clock.Sleep(kExchangePauseMs);

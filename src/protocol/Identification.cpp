@@ -12,6 +12,7 @@
 #include "model/DirectorySearch.h"
 #include "model/MakerInfo.h"
 #include "model/MapFile.h"
+#include "model/SettingNames.h"
 #include "protocol/ExchangeOpening.h"
 #include "protocol/PreInit.h"
 #include "protocol/PrinterCommands.h"
@@ -90,7 +91,7 @@ std::optional<std::string> QueryFirmware(ProtocolContext& context, bool setIdent
     };
 
     if (setIdentifyTimeouts && !port.SetTimeouts(kIdentifyTimeoutMs, kIdentifyTimeoutPerByteMs)) return portFailed();
-    if (!port.Open(context.model.portName, "", 1)) return portFailed();
+    if (!port.Open(context.model.portName, "", SaveCommSetup::Yes)) return portFailed();
     if (!SendPreInitSequence(port, clock, context.preInitSequence)) return portFailed();
     clock.Sleep(kExchangePauseMs);
     if (!port.OutputString(cmd::kPreamble)) return portFailed();
@@ -136,7 +137,7 @@ MapCheck CheckLoadedMap(ProtocolContext& context, const std::string& identifier)
     if (model.mapFilePath.empty()) return MapCheck::Search;
 
     bool matched = true;
-    const MapEntry* modelEntry = FindMapEntry(model.mapEntries, kMapModelName);
+    const MapEntry* modelEntry = FindMapEntry(model.mapEntries, kModelName);
     if (!modelEntry) {
         reporter.ReportError(std::string(kNoModelInMap), event::kGeneral, kSeverityError);
         ClosePortOnFailure(context.port, reporter, -1);
@@ -146,7 +147,7 @@ MapCheck CheckLoadedMap(ProtocolContext& context, const std::string& identifier)
         reporter.ShowStatus(std::string(kModelMismatch), event::kGeneral, kSeverityMessage);
         matched = false;
     }
-    const MapEntry* firmwareEntry = FindMapEntry(model.mapEntries, kMapFirmwareName);
+    const MapEntry* firmwareEntry = FindMapEntry(model.mapEntries, kFirmwareName);
     if (!firmwareEntry) {
         reporter.ReportError(std::string(kNoFirmwareInMap), event::kGeneral, kSeverityError);
         ClosePortOnFailure(context.port, reporter, -1);
@@ -168,7 +169,7 @@ bool SearchMapByFirmware(ProtocolContext& context, const std::string& identifier
         if (examined >= kMaxMapCandidates) break;
         if (!ReadMapFile(model, model.candidateMapEntries, name, false, reporter)) continue;
         ++examined;
-        const MapEntry* firmware = FindMapEntry(model.candidateMapEntries, kMapFirmwareName);
+        const MapEntry* firmware = FindMapEntry(model.candidateMapEntries, kFirmwareName);
         if (!firmware) {
             reporter.ReportError("Could not find Firmware field in file: " + name, event::kGeneral, kSeverityError);
             return false;
@@ -197,7 +198,7 @@ bool SearchMapByModel(ProtocolContext& context) {
         if (examined >= kMaxMapCandidates) break;
         if (!ReadMapFile(model, model.candidateMapEntries, name, false, reporter)) continue;
         ++examined;
-        const MapEntry* candidateModel = FindMapEntry(model.candidateMapEntries, kMapModelName);
+        const MapEntry* candidateModel = FindMapEntry(model.candidateMapEntries, kModelName);
         if (!candidateModel) {
             reporter.ReportError("Could not find Model field in file: " + name, event::kGeneral, kSeverityError);
             continue;
@@ -252,7 +253,7 @@ int IdentifyPrinter(ProtocolContext& context) {
             break;
     }
 
-    if (const MapEntry* mapModel = FindMapEntry(model.mapEntries, kMapModelName))
+    if (const MapEntry* mapModel = FindMapEntry(model.mapEntries, kModelName))
         model.model = mapModel->text;
     else
         context.reporter.ReportError(std::string(kNoModelInMap), event::kModelOrMap, kSeverityError);
@@ -268,7 +269,7 @@ int MatchMapToModel(ProtocolContext& context) {
     Reporter& reporter = context.reporter;
     bool matched = !model.mapFilePath.empty();
     if (matched) {
-        const MapEntry* mapModel = FindMapEntry(model.mapEntries, kMapModelName);
+        const MapEntry* mapModel = FindMapEntry(model.mapEntries, kModelName);
         if (!mapModel) {
             // Without a model to compare, the loaded map cannot be trusted: look for a better one.
             reporter.ReportError(std::string(kNoModelInMap), event::kModelOrMap, kSeverityError);

@@ -39,7 +39,7 @@ std::string WithPreamble(std::string_view command) {
 // Returns false after reporting; the port is then closed.
 bool OpenForPortCommand(ProtocolContext& context, std::string_view missingPortText) {
     if (!RequirePortName(context, missingPortText, event::kGeneral)) return false;
-    if (context.port.Open(context.model.portName, "", 1)) return true;
+    if (context.port.Open(context.model.portName, "", SaveCommSetup::Yes)) return true;
     ClosePortOnFailure(context.port, context.reporter, kPortRequestFailed);
     return false;
 }
@@ -135,7 +135,7 @@ int SetupSerialPort(ProtocolContext& context, const std::string& text) {
     // XON/XOFF is never left on: the printer's replies are binary and may hold those bytes.
     if (port.GetHandshake() == kHandshakeXonXoff) port.SetHandshake(kHandshakeNone);
     // Offers the text as the port's configuration string; the setup below applies it.
-    port.Open(context.model.portName, text, 1);
+    port.Open(context.model.portName, text, SaveCommSetup::Yes);
     const int result = port.PortSetup(&context.ui);
     port.Close();
     return result;
@@ -148,7 +148,7 @@ int SetupHandshake(ProtocolContext& context, const std::string& text) {
 
     port.Close();
     // A flow control the line never took must not be reported as set.
-    if (!port.Open(context.model.portName, text, 1))
+    if (!port.Open(context.model.portName, text, SaveCommSetup::Yes))
         return ClosePortOnFailure(port, context.reporter, kPortRequestFailed);
     if (const std::optional<int> kind = HandshakeKindFromText(text)) port.SetHandshake(*kind);
     port.Close();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/TextNumbers.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 
@@ -21,7 +22,7 @@ std::string ParsePreInitList(std::string_view list) {
 }
 
 void UpdatePreInitSequence(const SettingsTable& settings, std::string& sequence) {
-    const int row = FindSetting(settings, kPreInitSettingName);
+    const int row = FindSetting(settings, kPreInitCommandName);
     if (row < 0) return;
     const std::string& text = settings[row].text;
     const bool hasDigit = std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });

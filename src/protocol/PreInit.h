@@ -11,7 +11,6 @@ namespace varnel {
 // The pre-init sequence is sent as a text string, so it never holds more than this many bytes
 // and ends at its first zero byte.
 inline constexpr size_t kMaxPreInitBytes = 499;
-inline constexpr std::string_view kPreInitSettingName = "Pre_Init_Command";
 
 // The bytes a comma-separated list of decimal numbers names ("27,64,10" -> 1B 40 0A), each
 // taken as its low 8 bits. The result stops before a listed 0 and keeps at most 499 bytes.

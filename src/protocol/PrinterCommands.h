@@ -70,7 +70,6 @@ inline std::string StringWrite(uint8_t table, std::string_view text) {
 inline constexpr std::string_view kFileList = "\x1B" "fI"sv;
 inline constexpr std::string_view kFileClose = "\x1B" "fC"sv;
 // Read block: the reply is up to 100 bytes of the open file.
-inline constexpr std::string_view kFileReadBlock = "\x1B" "fR\x64\x00"sv;
 inline constexpr size_t kFileReadBlockSize = 100;
 inline constexpr std::string_view kFileDeleteAll = "\x1B" "fE"sv;
 inline constexpr std::string_view kFileReset = "\x1B" "f\x40"sv;
@@ -85,33 +84,9 @@ inline constexpr std::string_view kFileWriteBlockCommand = "\x1B" "fW"sv;
 inline constexpr std::string_view kFileReadBlockCommand = "\x1B" "fR"sv;
 inline constexpr std::string_view kFileReadBlockLength = "\x64\x00"sv;
 
-// ESC "f" "O" "w", a blank, the name, 0x00
-inline std::string FileOpenForWriting(std::string_view name) {
-    std::string bytes{kEsc, 'f', 'O', 'w', ' '};
-    bytes.append(name);
-    bytes.push_back('\0');
-    return bytes;
-}
-
-// ESC "f" "O" "r", a blank, the name, 0x00
-inline std::string FileOpenForReading(std::string_view name) {
-    std::string bytes{kEsc, 'f', 'O', 'r', ' '};
-    bytes.append(name);
-    bytes.push_back('\0');
-    return bytes;
-}
-
-// ESC "f" "W", the block's length low byte first; the block itself follows.
-inline std::string FileWriteBlockHead(uint16_t length) {
-    return std::string{kEsc, 'f', 'W', static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
-}
-
-// ESC "f" "D", the name, 0x00
-inline std::string FileDelete(std::string_view name) {
-    std::string bytes{kEsc, 'f', 'D'};
-    bytes.append(name);
-    bytes.push_back('\0');
-    return bytes;
+// The length bytes that follow the write-block head: low byte first.
+inline std::string FileBlockLength(uint16_t length) {
+    return std::string{static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
 }
 
 // ---- Boot loader commands (firmware update)

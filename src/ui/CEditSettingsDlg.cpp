@@ -18,6 +18,7 @@
 #include "base/TextNumbers.h"
 #include "model/OptionsFile.h"
 #include "model/SafeFormat.h"
+#include "model/SettingNames.h"
 #include "protocol/Identification.h"
 #include "ui/Help.h"
 #include "ui/UiText.h"
@@ -32,9 +33,6 @@ constexpr int kFirstEditId = 1053;
 constexpr int kFirstHelpId = 1094;
 constexpr int kGroupListId = 1052;
 
-constexpr std::string_view kModelRow = "Model";
-constexpr std::string_view kSetupRow = "Setup";
-constexpr std::string_view kTextValue = "S";
 // A list entry holding any of these is a text with a number in it, not a bare number.
 constexpr std::string_view kNonNumberCharacters =
     "()*&^%$#@!_+-=[]{}|,.<>/?;:'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -60,8 +58,6 @@ int FirstEntryStartingWith(const std::vector<std::string>& entries, std::string_
         if (StartsWithIgnoreCase(entries[i], prefix)) return static_cast<int>(i);
     return -1;
 }
-
-bool IsTextSetting(const OptionEntry& option) { return option.valueText == kTextValue || option.valueText == "s"; }
 
 // The list of a choice setting: its choice rows, a range giving one entry per number. A range
 // wider than any printer field (a damaged file) lists its first kMaxRangeEntries numbers and the
@@ -131,7 +127,7 @@ std::string EditRow::ValueText() const {
 std::vector<std::string> ListEditGroups(const OptionsTable& options) {
     std::vector<std::string> groups;
     for (const OptionEntry& option : options) {
-        if (option.name == kModelRow || option.name == kSetupRow || option.group.empty()) continue;
+        if (option.name == kModelName || option.name == kSetupName || option.group.empty()) continue;
         std::string shown = Replace(option.group, '_', ' ');
         bool held = std::any_of(groups.begin(), groups.end(), [&](const std::string& g) { return EqualsIgnoreCase(g, shown); });
         if (!held) groups.push_back(shown);
@@ -155,7 +151,7 @@ EditPage FillEditPage(const OptionsTable& options, const MapTable& mapEntries, c
         const OptionEntry& option = options[i];
         int setting = FindSetting(editSettings, option.name);
         // Cleared rows have no name; with no group listed they would otherwise match comment lines.
-        if (option.name.empty() || option.IsAttributeRow() || option.name == kModelRow || option.name == kSetupRow ||
+        if (option.name.empty() || option.IsAttributeRow() || option.name == kModelName || option.name == kSetupName ||
             option.group != group || setting < 0) {
             ++i;
             continue;
@@ -165,7 +161,7 @@ EditPage FillEditPage(const OptionsTable& options, const MapTable& mapEntries, c
         row.name = option.name;
         row.writable = IsWritable(options, option.name);
 
-        if (IsTextSetting(option)) {
+        if (option.MarksTextSetting()) {
             row.kind = EditRow::Kind::Text;
             row.text = current.text;
             if (i + 1 < options.size()) {
@@ -218,10 +214,10 @@ void StoreEditPage(const EditPage& page, const OptionsTable& options, SettingsTa
 }
 
 std::string EditModelName(const ConfigModel& model) {
-    int map = FindMapRow(model.mapEntries, kModelRow);
+    int map = FindMapRow(model.mapEntries, kModelName);
     if (map >= 0 && !model.mapEntries[static_cast<size_t>(map)].text.empty())
         return model.mapEntries[static_cast<size_t>(map)].text;
-    int setting = FindSetting(model.settings, kModelRow);
+    int setting = FindSetting(model.settings, kModelName);
     return setting >= 0 ? model.settings[static_cast<size_t>(setting)].text : std::string();
 }
 

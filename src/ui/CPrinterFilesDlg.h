@@ -46,6 +46,8 @@ public:
     ~CPrinterFilesDlg() override;
 
     QListWidget* List() const { return list_; }
+    // The list's entries with the bytes the printer sent.
+    std::vector<std::string> Entries() const;
     QProgressBar* Progress() const { return progress_; }
     QPushButton* Button(int controlId) const;
     // Uploads local files as a drop on the list does.
@@ -55,7 +57,6 @@ public:
     void SetTabStops(const std::vector<int>& stops) override;
     void ClearList() override;
     void AddEntry(const std::string& entry) override;
-    std::vector<std::string> Entries() const override;
     std::vector<std::string> SelectedEntries() const override;
     void SetProgressRange(int low, int high) override;
     void SetProgress(int position) override;
@@ -90,7 +91,6 @@ class QtPrinterFilesDialog : public PrinterFilesDialogPort {
 public:
     // Registers with the application, and takes its Select Port command for "Comm Port".
     void AttachTo(CVarnelApp& app);
-    void SetPortSelection(CPrinterFilesDlg::PortSelection selectPort) { selectPort_ = std::move(selectPort); }
     void ShowPrinterFilesDialog(const FilesContext& context) override;
 
 private:

@@ -8,6 +8,7 @@
 #include "model/ConfigModel.h"
 #include "model/OptionsFile.h"
 #include "model/SafeFormat.h"
+#include "model/SettingNames.h"
 #include "ui/ViewPainter.h"
 
 namespace varnel {
@@ -21,9 +22,6 @@ constexpr int kGroupTitleX = 10;
 constexpr int kSettingNameX = 20;
 constexpr int kSettingValueX = 190;
 
-constexpr std::string_view kModelName = "Model";
-constexpr std::string_view kSetupName = "Setup";
-constexpr std::string_view kFileCommentName = "File_Comment";
 
 std::string BlanksForUnderscores(std::string text) {
     std::replace(text.begin(), text.end(), '_', ' ');
@@ -35,8 +33,6 @@ std::string FileNamePart(const std::string& path) {
     const size_t cut = path.find_last_of("\\/");
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
-
-bool StartsWithS(const std::string& text) { return !text.empty() && (text[0] == 'S' || text[0] == 's'); }
 
 // Finds the options file by the model of the map file, else of the configuration. Returns
 // false after drawing the notice that says why nothing else is drawn.
@@ -79,7 +75,7 @@ std::string ValueText(const OptionsTable& options, const SettingRow& row) {
     if (option < 0) return "*** Invalid Setting *** (" + std::to_string(row.value) + ")";
     const OptionEntry& entry = options[option];
     if (entry.low != -1) return SafeFormat(entry.text, row.value);
-    if (!row.text.empty() || StartsWithS(entry.valueText)) return row.text;
+    if (!row.text.empty() || entry.MarksTextSetting()) return row.text;
     return entry.text;
 }
 

@@ -4,7 +4,7 @@
 
 #include "app/CVarnelApp.h"
 #include "base/ExitRequest.h"
-#include "model/ConfigFileReader.h"
+#include "model/SettingNames.h"
 #include "ui/CMainFrame.h"
 
 namespace varnel {
@@ -23,7 +23,7 @@ int RunMainWindow(CVarnelApp& app, QApplication& qapp) {
     app.UpdateTitle();
     // A file read before the window existed could not show the flash button yet.
     const bool fileWithFirmwareId =
-        !model.configFilePath.empty() && FindSetting(model.settings, kFirmwareIdSetting) >= 0;
+        !model.configFilePath.empty() && FindSetting(model.settings, kFirmwareIdName) >= 0;
     app.SetFlashButtonVisible(fileWithFirmwareId);
     frame.show();
     return qapp.exec();

@@ -1,7 +1,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,7 +9,7 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
+#include "support/NullModelObserver.h"
 #include "support/ScratchDir.h"
 
 using namespace varnel;
@@ -69,18 +68,17 @@ void CheckRows(const ConfigModel& model) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::NullReporter reporter;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     auto model = std::make_unique<ConfigModel>();
     bool overlay = size > 0 && (data[0] & 1);
     std::string file = size > 0 ? std::string(reinterpret_cast<const char*>(data) + 1, size - 1) : std::string();
 
+    static const test::ScratchDir folder = fuzz::InMemoryScratchDir();
     if (overlay) {
-        std::istringstream master(kMaster);
-        fuzz::Require(ParseConfigurationStream(*model, master, "master.cfg", reporter, observer));
+        fuzz::Require(ReadConfigurationFile(*model, folder.Write("master.cfg", kMaster), reporter, observer));
         fuzz::Require(model->comment == kMasterComment && model->model == "RP-DEMO");
     }
-    std::istringstream in(file);
-    bool whole = ParseConfigurationStream(*model, in, "fuzz.cfg", reporter, observer);
+    bool whole = ReadConfigurationFile(*model, folder.Write("fuzz.cfg", file), reporter, observer);
     CheckRows(*model);
 
     if (overlay) {
@@ -95,7 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Whatever was read is written and reads back to the same settings, in the same order.
     MakeAllWritable(*model);
-    static const test::ScratchDir folder = fuzz::InMemoryScratchDir();
     const std::string path = folder.File("out.cfg");
     WriteConfigurationFile(*model, path, reporter);
     std::vector<Written> expected;
@@ -104,8 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             expected.push_back({row.name, row.value, row.text});
 
     auto readBack = std::make_unique<ConfigModel>();
-    readBack->configFilePath = path;
-    bool reread = ParseConfigurationFile(*readBack, path, reporter, observer);
+    bool reread = ReadConfigurationFile(*readBack, path, reporter, observer);
     CheckRows(*readBack);
     if (!reread) return 0;  // the custom comments and banners took more rows than there are
 

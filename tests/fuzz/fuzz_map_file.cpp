@@ -8,6 +8,7 @@
 #include "FuzzReporter.h"
 #include "model/ConfigModel.h"
 #include "model/MapFile.h"
+#include "model/SettingNames.h"
 
 using namespace varnel;
 
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool ok = ReadMapStream(*model, model->mapEntries, input.file, "fuzz.map", input.printLock, reporter);
 
     fuzz::Require(!std::isfinite(model->mapLockValue) || model->mapLockValue <= 100.0);
-    if (ok) fuzz::Require(FindMapRow(model->mapEntries, kLockRowName) >= 0);
+    if (ok) fuzz::Require(FindMapRow(model->mapEntries, kSetupName) >= 0);
     for (const MapEntry& row : model->mapEntries) {
         fuzz::Require(row.name.find_first_of(std::string(" \t\0\n", 4)) == std::string::npos);
         fuzz::Require(row.comment.size() <= 299 && row.text.size() <= 299);

@@ -9,6 +9,7 @@
 #include "model/ConfigModel.h"
 #include "model/LockValue.h"
 #include "model/OptionsFile.h"
+#include "model/SettingNames.h"
 
 using namespace varnel;
 
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::DescriptionInput input(data, size, *model);
     try {
         bool ok = ReadOptionsStream(*model, model->options, input.file, "fuzz.opt", input.printLock, reporter);
-        if (ok) fuzz::Require(FindOption(model->options, kLockRowName, -1) >= 0);
+        if (ok) fuzz::Require(FindOption(model->options, kSetupName, -1) >= 0);
     } catch (const ExitRequest& exit) {
         // A wrong lock without override ends the process, leaving the table cleared.
         fuzz::Require(exit.exitCode == 0 && !model->lockOverride);

@@ -18,7 +18,8 @@
 #include "files/PrinterFilesView.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
+#include "model/MapFile.h"
+#include "model/OptionsFile.h"
 #include "protocol/ConfigurationReader.h"
 #include "protocol/Identification.h"
 #include "protocol/IdentityStrings.h"
@@ -28,6 +29,7 @@
 #include "support/FakePortBackend.h"
 #include "support/LockedDescription.h"
 #include "support/MemorySettingsStore.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 
@@ -71,9 +73,8 @@ std::vector<std::string> Chunks(const uint8_t* data, size_t size) {
 class NullFilesView : public PrinterFilesView {
 public:
     void SetTabStops(const std::vector<int>&) override {}
-    void ClearList() override { entries_.clear(); }
-    void AddEntry(const std::string& entry) override { entries_.push_back(entry); }
-    std::vector<std::string> Entries() const override { return entries_; }
+    void ClearList() override {}
+    void AddEntry(const std::string&) override {}
     std::vector<std::string> SelectedEntries() const override { return {}; }
     void SetProgressRange(int, int) override {}
     void SetProgress(int) override {}
@@ -83,9 +84,6 @@ public:
     void PumpMessages() override {}
     void MessageBox(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-
-private:
-    std::vector<std::string> entries_;
 };
 
 enum Operation : uint8_t { kIsFwr, kIsFw, kRead, kVerify, kIdentity, kBaud, kFileList, kOperationCount };
@@ -118,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (written.empty() || next >= chunks.size()) return;
         port.QueueReply(chunks[next++]);
     };
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     auto model = std::make_unique<ConfigModel>();
     model->portName = "127.0.0.1:9100";
     std::string preInit;

@@ -9,8 +9,8 @@
 
 #include "model/ConfigFileReader.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
 #include "support/DemoModel.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/ScratchDir.h"
 #include "ui/ViewPainter.h"
@@ -241,7 +241,7 @@ TEST(DemoListingTest, TheDemoConfigurationFillsTwoColumns) {
     test::ScratchDir dir = test::ExamplesWorkingFolder();
     ConfigModel model;
     test::RecordingReporter reporter;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     ASSERT_TRUE(ReadConfigurationFile(model, "rpdemo.cfg", reporter, observer));
     RecordingPainter painter;
 

@@ -9,11 +9,11 @@
 #include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
-#include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
@@ -67,7 +67,7 @@ TEST_F(EditCommentCommand, AnUntouchedCommentKeepsItsBytes) {
 TEST_F(EditCommentCommand, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) {
     test::ScratchDir dir;
     test::RecordingReporter reporter;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     ConfigModel& model = app.model();
     ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
     ASSERT_TRUE(LocateOptionsFile(model, "RP-DEMO", reporter, test::ExamplesDir()));

@@ -12,12 +12,12 @@
 #include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/MapFile.h"
-#include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
 #include "support/DemoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
@@ -46,7 +46,7 @@ void AddSetting(ConfigModel& model, int& row, std::string name, int32_t value, s
 class DemoModel : public ::testing::Test {
 protected:
     void SetUp() override {
-        NullModelObserver observer;
+        test::NullModelObserver observer;
         ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
         ASSERT_TRUE(LocateOptionsFile(model, "RP-DEMO", reporter, test::ExamplesDir()));
         ASSERT_TRUE(ReadMapFile(model, model.mapEntries, test::ExamplesDir() + "/rpdemo_101.map", false, reporter));
@@ -157,6 +157,28 @@ TEST(EditPageTest, AGroupOfTwentyFiveSettingsShowsItsFirstEighteen) {
         EXPECT_EQ(page[static_cast<size_t>(i)].Label(), "Setting " + std::to_string(100 + i));
     }
     EXPECT_EQ(ListEditGroups(model.options), std::vector<std::string>{"Print Setup"});
+}
+
+// The page decides text or choice by the same rule as the configuration read and the view.
+TEST(EditPageTest, AValueTokenStartingWithSGivesATextBox) {
+    ConfigModel model;
+    int option = 0;
+    int setting = 0;
+    for (const char* token : {"S", "s", "Str"}) {
+        std::string name = std::string("Text_") + token;
+        AddOption(model, option, name, "Identity", token, "");
+        AddSetting(model, setting, name, -1, name + " value");
+    }
+    AddOption(model, option, "Font", "Identity", "0", "Font A", 0);
+    AddSetting(model, setting, "Font", 0);
+    RecordingReporter reporter;
+    EditPage page = FillEditPage(model.options, model.mapEntries, model.settings, "Identity", reporter);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(page[i].kind, EditRow::Kind::Text) << page[i].name;
+        EXPECT_EQ(page[i].ValueText(), page[i].name + " value");
+    }
+    EXPECT_EQ(page[3].kind, EditRow::Kind::Choice);
+    EXPECT_EQ(page[3].ValueText(), "Font A");
 }
 
 // A range row with its format, a fixed choice, and a range giving bare numbers.
@@ -312,7 +334,7 @@ protected:
         return RunEditConfiguration(app_, nullptr);
     }
     void LoadDemo() {
-        NullModelObserver observer;
+        test::NullModelObserver observer;
         ASSERT_TRUE(ReadConfigurationFile(app_.model(), "rpdemo.cfg", reporter_, observer));
         app_.model().modified = false;
     }

@@ -38,7 +38,6 @@ bool MemorySettingsStore::SetValue(std::string_view key, std::string_view name, 
     return true;
 }
 
-bool MemorySettingsStore::KeyExists(std::string_view key) const { return Find(key) != nullptr; }
 
 std::vector<std::string> MemorySettingsStore::SubKeys(std::string_view key) const {
     std::vector<std::string> out;

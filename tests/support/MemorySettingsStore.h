@@ -14,7 +14,6 @@ class MemorySettingsStore : public SettingsStore {
 public:
     std::optional<RegValue> GetValue(std::string_view key, std::string_view name) const override;
     bool SetValue(std::string_view key, std::string_view name, const RegValue& value) override;
-    bool KeyExists(std::string_view key) const override;
     std::vector<std::string> SubKeys(std::string_view key) const override;
     std::vector<std::string> ValueNames(std::string_view key) const override;
 

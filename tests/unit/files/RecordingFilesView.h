@@ -16,7 +16,6 @@ public:
     void SetTabStops(const std::vector<int>& stops) override { tabStops = stops; }
     void ClearList() override { entries.clear(); }
     void AddEntry(const std::string& entry) override { entries.push_back(entry); }
-    std::vector<std::string> Entries() const override { return entries; }
     std::vector<std::string> SelectedEntries() const override {
         std::vector<std::string> out;
         for (size_t i : selected)

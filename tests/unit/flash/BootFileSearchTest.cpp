@@ -18,13 +18,18 @@ protected:
         for (const char* name : names) WriteFileBytes(dir.File(name), "boot");
     }
     std::string Prefix() const { return dir.path() + "/"; }
+    // The upper-case name of the boot file found; empty when nothing matches.
+    static std::string Found(const std::string& prefix, std::string_view firmwareId) {
+        std::optional<BootFileMatch> match = FindBootFileOnDisk(prefix, firmwareId);
+        return match ? match->name : std::string();
+    }
 
     ScratchDir dir;
 };
 
 TEST_F(BootFileSearchTest, PicksTheGreatestMatchingNameInUpperCase) {
     Create({"PB15_100.BOT", "PB15_101.BOT", "PB16_999.BOT", "PB15_1.txt"});
-    EXPECT_EQ(FindBootFile(Prefix(), "PB15_1*"), "PB15_101.BOT");
+    EXPECT_EQ(Found(Prefix(), "PB15_1*"), "PB15_101.BOT");
 }
 
 TEST_F(BootFileSearchTest, MatchesWithoutRegardToCaseAndKeepsTheNameOnDisk) {
@@ -37,31 +42,31 @@ TEST_F(BootFileSearchTest, MatchesWithoutRegardToCaseAndKeepsTheNameOnDisk) {
 
 TEST_F(BootFileSearchTest, QuestionMarkStandsForExactlyOneCharacter) {
     Create({"RPD1_101.BOT", "RPD1_1011.BOT"});
-    EXPECT_EQ(FindBootFile(Prefix(), "RPD1_1??"), "RPD1_101.BOT");
+    EXPECT_EQ(Found(Prefix(), "RPD1_1??"), "RPD1_101.BOT");
 }
 
 TEST_F(BootFileSearchTest, OrdersByUpperCaseBytes) {
     // "_" (0x5F) sorts after upper-case letters but before lower-case ones; compared in upper case
     // the letter wins here.
     Create({"A_1.BOT", "ab1.bot"});
-    EXPECT_EQ(FindBootFile(Prefix(), "A*"), "A_1.BOT");
+    EXPECT_EQ(Found(Prefix(), "A*"), "A_1.BOT");
 }
 
 TEST_F(BootFileSearchTest, NothingMatchingGivesAnEmptyName) {
     Create({"PB15_101.BIN"});
-    EXPECT_EQ(FindBootFile(Prefix(), "PB15_1*"), "");
-    EXPECT_EQ(FindBootFile(dir.File("missing/"), "*"), "");
+    EXPECT_EQ(Found(Prefix(), "PB15_1*"), "");
+    EXPECT_EQ(Found(dir.File("missing/"), "*"), "");
 }
 
 TEST_F(BootFileSearchTest, DirectoriesAreNoBootFiles) {
     std::filesystem::create_directory(dir.File("PB15_200.BOT"));
     Create({"PB15_101.BOT"});
-    EXPECT_EQ(FindBootFile(Prefix(), "PB15_*"), "PB15_101.BOT");
+    EXPECT_EQ(Found(Prefix(), "PB15_*"), "PB15_101.BOT");
 }
 
 TEST_F(BootFileSearchTest, APrefixMayEndInPartOfAName) {
     Create({"XPB15_101.BOT", "PB15_102.BOT"});
-    EXPECT_EQ(FindBootFile(dir.File("X"), "PB15_1*"), "XPB15_101.BOT");
+    EXPECT_EQ(Found(dir.File("X"), "PB15_1*"), "XPB15_101.BOT");
 }
 
 TEST(BootFileRevisionTest, MadeFromTheName) {

@@ -9,7 +9,7 @@ namespace {
 
 class TransferTest : public IOCommTest {
 protected:
-    void OpenPort(const std::string& name) { ASSERT_NE(Port().Open(name, "", 1), 0) << name; }
+    void OpenPort(const std::string& name) { ASSERT_NE(Port().Open(name, "", SaveCommSetup::Yes), 0) << name; }
 };
 
 TEST_F(TransferTest, OutputWritesAndCountsTheBytes) {
@@ -83,7 +83,7 @@ TEST_F(TransferTest, TheRetryCountersAreSharedByAllPorts) {
     FakePortBackend otherBackend;
     otherBackend.failWrite.Always();
     IOComm other(store, clock, reporter, otherBackend);
-    ASSERT_NE(other.Open("COM2", "", 1), 0);
+    ASSERT_NE(other.Open("COM2", "", SaveCommSetup::Yes), 0);
     other.OutputString("x");
     EXPECT_EQ(clock.sleeps, std::vector<int64_t>{200});
     EXPECT_EQ(otherBackend.opens.size(), 2u);

@@ -8,7 +8,7 @@ namespace {
 class PortSettingsTest : public IOCommTest {};
 
 TEST_F(PortSettingsTest, DefaultsWithoutStoredValues) {
-    ASSERT_NE(Port().Open("LPT1", "", 1), 0);
+    ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
     const PortSettings& s = Port().Settings();
     EXPECT_EQ(s.Timeouts, (CommTimeouts{500, 40, 300, 30, 300}));
     EXPECT_EQ(s.ResetWait, 1000u);
@@ -35,7 +35,7 @@ TEST_F(PortSettingsTest, TimeOutFactorAndIndividualValues) {
         if (c.factor) fresh.SetValue(kPortSettingsKey, "IOTimeOutFactor", RegValue::Dword(*c.factor));
         if (c.interval) fresh.SetValue(kPortSettingsKey, "ReadIntervalTimeout", RegValue::Dword(*c.interval));
         IOComm port(fresh, clock, reporter, backend);
-        ASSERT_NE(port.Open("COM1", "", 1), 0);
+        ASSERT_NE(port.Open("COM1", "", SaveCommSetup::Yes), 0);
         EXPECT_EQ(port.Settings().Timeouts, c.expected);
         EXPECT_EQ(backend.lineTimeouts, c.expected);  // what the line was given
         port.Close();
@@ -48,7 +48,7 @@ TEST_F(PortSettingsTest, ValuesLongerThanTheirBufferAreNotTaken) {
     StoreValue("DoExtra", RegValue::Dword(1));
     StoreValue("Start", RegValue::Binary(std::string(100, 'S')));
     StoreValue("End", RegValue::String(std::string(100, 'E')));  // 101 bytes with its terminator
-    ASSERT_NE(Port().Open("LPT1", "", 1), 0);
+    ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
     const PortSettings& s = Port().Settings();
     EXPECT_EQ(s.ResetWait, 1000u);
     EXPECT_EQ(s.DebugMode, 2u);
@@ -59,28 +59,28 @@ TEST_F(PortSettingsTest, ValuesLongerThanTheirBufferAreNotTaken) {
 TEST_F(PortSettingsTest, ExtrasAreReadOnlyWithDoExtraSet) {
     StoreValue("Start", RegValue::Binary("S"));
     StoreValue("Pattern2", RegValue::String("P"));
-    ASSERT_NE(Port().Open("LPT1", "", 1), 0);
+    ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(Port().Settings().Extras.Start, "");
     Port().Close();
 
     StoreValue("DoExtra", RegValue::Dword(1));
     IOComm other(store, clock, reporter, backend);
-    ASSERT_NE(other.Open("LPT1", "", 1), 0);
+    ASSERT_NE(other.Open("LPT1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(other.Settings().Extras.Start, "S");
     EXPECT_EQ(other.Settings().Extras.Pattern[1], std::string("P\0", 2));  // with the string's terminator
 }
 
 TEST_F(PortSettingsTest, SettingsAreReadOncePerObject) {
-    ASSERT_NE(Port().Open("LPT1", "", 1), 0);
+    ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
     Port().Close();
     StoreValue("ReadTotalTimeoutConstant", RegValue::Dword(999));
-    ASSERT_NE(Port().Open("LPT1", "", 1), 0);
+    ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(Port().Settings().Timeouts.ReadTotalTimeoutConstant, 300u);
 }
 
 TEST_F(PortSettingsTest, AStoredPortTypeDoesNotOutliveTheNextOpen) {
     StoreValue("PortType", RegValue::Dword(3));
-    ASSERT_NE(Port().Open("COM1", "", 1), 0);
+    ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(Port().GetPortType(), PortKind::Serial);
     EXPECT_EQ(backend.opens.back().kind, PortKind::Serial);
 }
@@ -88,7 +88,7 @@ TEST_F(PortSettingsTest, AStoredPortTypeDoesNotOutliveTheNextOpen) {
 TEST_F(PortSettingsTest, AStoredParallelTypeSkipsPortSetupForAMissingRecord) {
     store = MemorySettingsStore{};
     StoreValue("PortType", RegValue::Dword(3));
-    ASSERT_NE(Port().Open("COM1", "", 1), 0);
+    ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     EXPECT_TRUE(ui.serialDialogs.empty());
     EXPECT_FALSE(Stored("Comm data"));
 }
@@ -98,7 +98,7 @@ TEST_F(PortSettingsTest, HandshakeFollowsTheStoredRecord) {
     hardware.dcb.Set(dcb::fOutxCtsFlow, true);
     hardware.dcb.Set(dcb::fOutX, true);  // hardware wins
     StoreValue("Comm Data", RegValue::Binary(hardware.ToBytes()));
-    ASSERT_NE(Port().Open("COM1", "", 1), 0);
+    ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(Port().GetHandshake(), kHandshakeHardware);
 }
 
@@ -107,7 +107,7 @@ TEST_F(PortSettingsTest, ARecordLongerThan52BytesMeansPortSetupWithTheDialog) {
     chosen.dcb.BaudRate = 19200;
     ui.serialDialogResult = chosen.ToBytes();
     StoreValue("Comm Data", RegValue::Binary(PlainLine().ToBytes() + "x"));
-    ASSERT_NE(Port().Open("COM3", "", 1), 0);
+    ASSERT_NE(Port().Open("COM3", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(ui.serialDialogs, std::vector<std::string>{"COM3"});
     EXPECT_EQ(CommConfig::FromBytes(Stored("Comm data")->data).dcb.BaudRate, 19200u);
     EXPECT_EQ(backend.lineConfig->dcb.BaudRate, 19200u);
@@ -121,7 +121,7 @@ TEST_F(PortSettingsTest, PortSetupTakesTheConfigurationStringInsteadOfTheDialog)
     platform.dcb.BaudRate = 1200;
     backend.defaultConfig = platform;
     store = MemorySettingsStore{};
-    ASSERT_NE(Port().Open("COM3", "baud=38400 parity=N data=8 stop=2", 1), 0);
+    ASSERT_NE(Port().Open("COM3", "baud=38400 parity=N data=8 stop=2", SaveCommSetup::Yes), 0);
     EXPECT_TRUE(ui.serialDialogs.empty());
     EXPECT_EQ(backend.defaultConfigPaths.back(), "/dev/ttyS2");
     CommConfig stored = CommConfig::FromBytes(Stored("Comm data")->data);
@@ -135,19 +135,19 @@ TEST_F(PortSettingsTest, ACancelledDialogStillSavesAndAppliesThePlatformDefault)
     platform.dcb.BaudRate = 2400;
     backend.defaultConfig = platform;
     store = MemorySettingsStore{};
-    ASSERT_NE(Port().Open("COM1", "", 1), 0);
+    ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(ui.serialDialogs.size(), 1u);
     EXPECT_EQ(CommConfig::FromBytes(Stored("Comm data")->data).dcb.BaudRate, 2400u);
 }
 
 TEST_F(PortSettingsTest, PortSetupOnlyForSerialPorts) {
-    ASSERT_NE(Port().Open("LPT1", "", 1), 0);
+    ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(Port().PortSetup(&ui), 0);
     EXPECT_TRUE(ui.serialDialogs.empty());
 }
 
 TEST_F(PortSettingsTest, PortSetupOnAnOpenPortKeepsItOpen) {
-    ASSERT_NE(Port().Open("COM1", "", 1), 0);
+    ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     RecordingUserInterface owner;
     CommConfig chosen = PlainLine();
     chosen.dcb.BaudRate = 57600;

@@ -79,7 +79,7 @@ protected:
 TEST_F(RealPortTest, PortSetupPutsTheConfigurationStringOnTheLine) {
     ASSERT_TRUE(pty.Ok());
     IOComm port(store, clock, reporter);
-    ASSERT_NE(port.Open(pty.SlavePath(), "baud=38400 parity=N data=8 stop=2", 1), 0);
+    ASSERT_NE(port.Open(pty.SlavePath(), "baud=38400 parity=N data=8 stop=2", SaveCommSetup::Yes), 0);
     EXPECT_EQ(port.GetPortType(), PortKind::Serial);
     termios2 tio = pty.LineSettings();
     EXPECT_EQ(tio.c_cflag & CBAUD, tcflag_t{B38400});
@@ -104,7 +104,7 @@ TEST_F(RealPortTest, TheStoredRecordSetsParityDataBitsAndAnyRate) {
     config.dcb.StopBits = dcb::kOneStopBit;
     store.SetValue(kPortSettingsKey, "Comm Data", RegValue::Binary(config.ToBytes()));
     IOComm port(store, clock, reporter);
-    ASSERT_NE(port.Open(pty.SlavePath(), "", 1), 0);
+    ASSERT_NE(port.Open(pty.SlavePath(), "", SaveCommSetup::Yes), 0);
     termios2 tio = pty.LineSettings();
     EXPECT_EQ(tio.c_ospeed, 250000u);
     EXPECT_EQ(tio.c_cflag & CBAUD, tcflag_t{BOTHER});
@@ -125,7 +125,7 @@ TEST_F(RealPortTest, AReadEndsAfterTheIntervalWithWhatArrived) {
     ASSERT_TRUE(pty.Ok());
     store.SetValue(kPortSettingsKey, "Comm Data", RegValue::Binary(std::string(52, '\0')));
     IOComm port(store, clock, reporter);
-    ASSERT_NE(port.Open(pty.SlavePath(), "9600,n,8,1", 1), 0);
+    ASSERT_NE(port.Open(pty.SlavePath(), "9600,n,8,1", SaveCommSetup::Yes), 0);
     port.SetTimeouts(600, 100);  // interval 100 ms; total 100 ms x 10 + 600 ms
     pty.Send("abc");
     char buffer[10];
@@ -143,7 +143,7 @@ TEST_F(RealPortTest, AReadOfNothingEndsAfterTheTotalTimeout) {
     ASSERT_TRUE(pty.Ok());
     store.SetValue(kPortSettingsKey, "Comm Data", RegValue::Binary(std::string(52, '\0')));
     IOComm port(store, clock, reporter);
-    ASSERT_NE(port.Open(pty.SlavePath(), "", 1), 0);
+    ASSERT_NE(port.Open(pty.SlavePath(), "", SaveCommSetup::Yes), 0);
     port.SetTimeouts(300, 0);
     char buffer[10];
     auto start = std::chrono::steady_clock::now();
@@ -167,7 +167,7 @@ TEST_F(RealPortTest, APrinterNodeBehindAPathThatIsNoTtyName) {
         ::ioctl(slave.Get(), TCSETS2, &tio);
     }
     IOComm port(store, clock, reporter);
-    ASSERT_NE(port.Open(link, "", 1), 0);
+    ASSERT_NE(port.Open(link, "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(port.GetPortType(), PortKind::Device);
     EXPECT_EQ(port.IsReady(), 1);
     EXPECT_EQ(port.InputPending(), 0);
@@ -214,7 +214,7 @@ std::string ReceiveFrom(int fd) {
 TEST_F(RealPortTest, TcpExchangeAndAPeerThatClosesMidRead) {
     Listener listener;
     IOComm port(store, clock, reporter);
-    ASSERT_NE(port.Open(listener.Name(), "", 1), 0);
+    ASSERT_NE(port.Open(listener.Name(), "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(port.GetPortType(), PortKind::Network);
     UniqueFd peer = listener.Accept();
     ASSERT_TRUE(peer.Valid());
@@ -250,7 +250,7 @@ TEST_F(RealPortTest, ARefusedConnectionFailsTheOpenQuietly) {
         name = closed.Name();
     }
     IOComm port(store, clock, reporter);
-    EXPECT_EQ(port.Open(name, "", 1), 0);
+    EXPECT_EQ(port.Open(name, "", SaveCommSetup::Yes), 0);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetErrorFlag(), 1);
     EXPECT_TRUE(reporter.entries.empty());

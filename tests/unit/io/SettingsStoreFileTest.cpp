@@ -81,7 +81,6 @@ TEST_F(FileSettingsStoreTest, EveryTypeRoundTripsThroughTheFile) {
         EXPECT_EQ(read->data, value.data);
     }
     EXPECT_EQ(reader.ValueNames(kKey), (std::vector<std::string>{"PortName", "IOTimeOutFactor", "Comm data", "TCP"}));
-    EXPECT_TRUE(reader.KeyExists("HKEY_LOCAL_MACHINE\\SOFTWARE\\Pellam"));
     EXPECT_EQ(reader.SubKeys("HKEY_LOCAL_MACHINE\\SOFTWARE\\Pellam"), std::vector<std::string>{"IOCommCFG"});
 }
 

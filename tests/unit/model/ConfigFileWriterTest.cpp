@@ -11,7 +11,7 @@
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/ScratchDir.h"
 
@@ -178,7 +178,7 @@ TEST_P(NameLengthTest, ValueColumnAndReadBack) {
     EXPECT_NE(file.find("\r\n" + name + c.machineGap + "\"v\"       \r\n"), std::string::npos);
 
     test::RecordingReporter readReporter;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     ASSERT_TRUE(ReadConfigurationFile(model, path, readReporter, observer));
     int row = FindSetting(model.settings, name);
     ASSERT_NE(row, -1);
@@ -268,7 +268,7 @@ TEST_F(ConfigFileWriterTest, WriteReadWriteIsByteIdentical) {
 
     // Reading unloads the options file; it is loaded again as the program would.
     const OptionsTable options = model.options;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     ASSERT_TRUE(ReadConfigurationFile(model, path, reporter, observer));
     EXPECT_EQ(model.comment, "Shop 12");
     model.options = options;
@@ -288,7 +288,7 @@ TEST_F(ConfigFileWriterTest, FileWithManySettingsReadsBackWhole) {
     }
     ASSERT_TRUE(Write());
     ClearSettings(model.settings);
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     ASSERT_TRUE(ReadConfigurationFile(model, path, reporter, observer));
     for (int i = 0; i < kSettings; ++i) {
         int row = FindSetting(model.settings, "Setting_" + std::to_string(i));

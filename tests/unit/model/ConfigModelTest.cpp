@@ -72,6 +72,21 @@ TEST_F(LookupTest, IsWritableNeedsAnAttributeRowSayingYes) {
     EXPECT_FALSE(IsWritable(options, "E"));
 }
 
+TEST(TextSettingTest, AValueTokenStartingWithSMarksText) {
+    struct Case {
+        const char* valueText;
+        bool text;
+    };
+    const Case cases[] = {{"S", true}, {"s", true}, {"Str", true}, {"", false}, {"0", false},
+                          {"10-20", false}, {"Y", false}, {" S", false}};
+    for (const Case& c : cases) {
+        OptionEntry row;
+        row.name = "Header";
+        row.valueText = c.valueText;
+        EXPECT_EQ(row.MarksTextSetting(), c.text) << '"' << c.valueText << '"';
+    }
+}
+
 TEST(CharSumTest, CountsSignedCharactersOfTheFirstHundred) {
     EXPECT_EQ(CharSum(""), 0);
     EXPECT_EQ(CharSum("AB"), 65 + 66);

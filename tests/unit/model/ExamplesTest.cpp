@@ -40,8 +40,7 @@ std::string Joined(const std::vector<std::string>& texts) {
 
 bool IsTextSetting(const OptionsTable& options, const std::string& name) {
     int row = FindOption(options, name, -1);
-    return row >= 0 && !options[row].valueText.empty() &&
-           (options[row].valueText[0] == 'S' || options[row].valueText[0] == 's');
+    return row >= 0 && options[row].MarksTextSetting();
 }
 
 class ExamplesTest : public ::testing::Test {

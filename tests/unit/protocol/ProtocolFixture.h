@@ -8,13 +8,15 @@
 #include "FakePrinter.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
-#include "model/ModelObserver.h"
+#include "model/MapFile.h"
+#include "model/OptionsFile.h"
 #include "protocol/ProtocolContext.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
 #include "support/HexBytes.h"
 #include "support/LockedDescription.h"
 #include "support/MemorySettingsStore.h"
+#include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
@@ -86,7 +88,7 @@ protected:
     RecordingUserInterface ui;
     MemorySettingsStore store;
     FakePortBackend backend;
-    NullModelObserver observer;
+    test::NullModelObserver observer;
     std::unique_ptr<ConfigModel> model = std::make_unique<ConfigModel>();
     std::string preInit;
     IOComm port{store, clock, reporter, backend};
