@@ -67,7 +67,7 @@ std::string IsoUtcTime(std::chrono::system_clock::time_point moment) {
 }
 
 std::string HostName() {
-    // Host names are at most 255 bytes (HOST_NAME_MAX is 64 on Linux); one byte more keeps the end.
+    // POSIX host names are at most 255 bytes; the last byte of the buffer stays the terminator.
     std::array<char, 256> name{};
     if (::gethostname(name.data(), name.size() - 1) != 0) return {};
     return name.data();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/RecordOption.h"
 #include "app/RunRecordFile.h"
 #include "support/TestPaths.h"
@@ -155,6 +156,13 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"KeywordsKeepTheirMeaning", {"-record", "/record", "--recorder", "recordfile.cfg"}, nullptr, "",
                    false, {"-record", "/record", "--recorder", "recordfile.cfg"}}),
     [](const testing::TestParamInfo<OptionCase>& info) { return info.param.name; });
+
+TEST(RecordOptionUsage, HelpNamesTheOptionTheVariableAndTheExitCode) {
+    const std::string usage = UsageText();
+    EXPECT_NE(usage.find("Usage: varnel [--record FILE] [parameter ...]\n"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("VARNEL_RECORD=FILE"), std::string::npos);
+    EXPECT_NE(usage.find("2 when --record has no file"), std::string::npos);
+}
 
 }  // namespace
 }  // namespace varnel
