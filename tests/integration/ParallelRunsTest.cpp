@@ -174,11 +174,14 @@ TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
     EXPECT_EQ(records.back(), '\n');
     std::map<std::string, int> recordsOfPort;
     size_t lines = 0;
-    for (size_t from = 0, end = records.find('\n'); end != std::string::npos; from = end + 1, end = records.find('\n', from)) {
+    for (size_t from = 0, end = records.find('\n'); end != std::string::npos;
+         from = end + 1, end = records.find('\n', from)) {
         ++lines;
-        const nlohmann::json record = nlohmann::json::parse(records.substr(from, end - from), nullptr, false);
-        ASSERT_TRUE(record.is_object()) << "line " << lines << ": " << records.substr(from, end - from);
-        const auto run = std::find_if(runs.begin(), runs.end(), [&](const RunCase& r) { return r.port == record["port"]; });
+        const std::string line = records.substr(from, end - from);
+        const nlohmann::json record = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_TRUE(record.is_object()) << "line " << lines << ": " << line;
+        const auto run =
+            std::find_if(runs.begin(), runs.end(), [&](const RunCase& r) { return r.port == record["port"]; });
         ASSERT_NE(run, runs.end()) << record["port"];
         ++recordsOfPort[run->port];
         EXPECT_EQ(record["exitCode"], run->status.code) << run->port;

@@ -25,7 +25,9 @@ using nlohmann::json;
 using test::ReadFileBytes;
 using test::TempDir;
 
-std::chrono::system_clock::time_point At(std::time_t seconds) { return std::chrono::system_clock::from_time_t(seconds); }
+std::chrono::system_clock::time_point At(std::time_t seconds) {
+    return std::chrono::system_clock::from_time_t(seconds);
+}
 
 RunRecord VerificationRecord() {
     RunRecord record;
@@ -143,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RecordOptionTest,
     testing::Values(
         OptionCase{"None", {"sa", "verify"}, nullptr, "", false, {"sa", "verify"}},
-        OptionCase{"Separate", {"--record", "run.jsonl", "sa", "verify"}, nullptr, "run.jsonl", false, {"sa", "verify"}},
+        OptionCase{"Separate", {"--record", "run.jsonl", "sa", "verify"}, nullptr, "run.jsonl", false,
+                   {"sa", "verify"}},
         OptionCase{"Joined", {"sa", "--record=/tmp/r.jsonl", "exit"}, nullptr, "/tmp/r.jsonl", false, {"sa", "exit"}},
         OptionCase{"AfterKeywords", {"port:COM1", "verify", "--record", "a"}, nullptr, "a", false,
                    {"port:COM1", "verify"}},
