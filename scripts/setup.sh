@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev libgmock-dev
-          libudev-dev dbus dbus-x11 xvfb xauth clang libclang-rt-14-dev
+          libudev-dev nlohmann-json3-dev dbus dbus-x11 xvfb xauth clang libclang-rt-14-dev
           desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do

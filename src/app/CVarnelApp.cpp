@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Log.h"
+#include "app/RunObserver.h"
 #include "base/Clock.h"
 #include "base/ExitRequest.h"
 #include "base/MonitorNotifier.h"
@@ -67,8 +68,12 @@ void CVarnelApp::Startup() {
 }
 
 std::optional<int> CVarnelApp::RunCommandLine(const std::vector<std::string>& parameters) {
+    return RunCommandLine(parameters, *this);
+}
+
+std::optional<int> CVarnelApp::RunCommandLine(const std::vector<std::string>& parameters, CommandActions& actions) {
     try {
-        DispatchCommandLine(*this, parameters);
+        DispatchCommandLine(actions, parameters);
     } catch (const ExitRequest& request) {
         return request.exitCode;
     }
@@ -111,6 +116,7 @@ int CVarnelApp::ShowBox(std::string_view caption, const std::string& text) {
 int CVarnelApp::ReportError(const std::string& text, int eventCode, int severity) {
     state_.errorReported = 1;
     WriteLog(std::string(kErrorEntryHead) + "\n" + text);
+    if (runObserver_ && !state_.logSuspended) runObserver_->ErrorLogged(text);
     ShowStatus(std::string(kErrorEntryHead) + text, eventCode, severity);
     if (state_.silentMode == 2) return 1;
     return ShowBox(kErrorCaption, text);

@@ -15,6 +15,7 @@
 #include "model/ConfigModel.h"
 #include "model/ModelObserver.h"
 #include "protocol/ProtocolContext.h"
+#include "protocol/VerifyDifference.h"
 
 namespace varnel {
 
@@ -22,6 +23,7 @@ class Clock;
 class IOComm;
 class MonitorNotifier;
 class PrinterFilesDialogPort;
+class RunObserver;
 class SettingsStore;
 class UserInterface;
 
@@ -71,6 +73,8 @@ public:
     // without the main window (an action that ends the process, or "exit"/"files"); nothing
     // when the main window is to open.
     std::optional<int> RunCommandLine(const std::vector<std::string>& parameters);
+    // The same, with every action carried out through `actions` (which passes them on to this).
+    std::optional<int> RunCommandLine(const std::vector<std::string>& parameters, CommandActions& actions);
     // Saves the port name and writes the end entry. Runs at most once; the destructor calls it.
     void Shutdown();
 
@@ -121,6 +125,14 @@ public:
     int ShowPrinterFiles();
     FilesContext FileManagerContext();
 
+    // Compares the printer with the configuration in memory; every difference is logged as
+    // "verify" logs it and handed to `differences`. Returns 1 when the verification passed.
+    int VerifyConfiguration(const VerifyDifferenceSink& differences);
+
+    // Told of logged errors, differences, firmware identifiers and serial numbers as the run goes
+    // on; null for none.
+    void SetRunObserver(RunObserver* observer) { runObserver_ = observer; }
+
     // Command-line actions.
     int CmdVerify() override;
     void CmdWriteFile(const std::string& path) override;
@@ -165,6 +177,7 @@ private:
     MonitorNotifier* monitor_;
     MainWindowPort* mainWindow_ = nullptr;
     PrinterFilesDialogPort* filesDialog_ = nullptr;
+    RunObserver* runObserver_ = nullptr;
     FileManagerState filesState_;
 
     ConfigModel model_;

@@ -175,7 +175,7 @@ ProgramOption FindProgramOption(const std::vector<std::string>& parameters) {
 
 std::string UsageText() {
     std::string text =
-        "Usage: varnel [parameter ...]\n"
+        "Usage: varnel [--record FILE] [parameter ...]\n"
         "       varnel --help | --version\n"
         "\n"
         "Configures receipt printers. Parameters are acted on in order; keywords compare without\n"
@@ -199,8 +199,12 @@ std::string UsageText() {
     text += pathLine + "read a configuration file (the main window then starts empty)\n";
     text +=
         "\n"
+        "--record FILE, or the environment variable VARNEL_RECORD=FILE, appends one line of JSON per\n"
+        "run to FILE: start and end time, host, port, parameters, firmware, serial number, actions\n"
+        "with their outcome, verification differences, errors and the exit code.\n"
+        "\n"
         "Exit codes: verify, isfw: and isfwr: end with 1 (passed) or 0 (failed); other runs with 0;\n"
-        "3 when the main window would open and no display is available.\n";
+        "2 when --record has no file; 3 when the main window would open and no display is available.\n";
     return text;
 }
 

@@ -1,6 +1,7 @@
 // Command-line actions that work on the port and on the printer's identity strings: reset,
 // baud-rate detection, serial and handshake setup, serial number, manufacture id, description.
 #include "app/CVarnelApp.h"
+#include "app/RunObserver.h"
 #include "protocol/IdentityStrings.h"
 #include "protocol/PortCommands.h"
 #include "protocol/ProtocolContext.h"
@@ -29,12 +30,14 @@ void CVarnelApp::CmdHandshake(const std::string& kind) {
 
 void CVarnelApp::CmdSer(const std::string& serialNumber) {
     ProtocolContext context = Context();
-    ProgramIdentityString(context, kSerialNumberRow, serialNumber);
+    if (ProgramIdentityString(context, kSerialNumberRow, serialNumber) && runObserver_)
+        runObserver_->SerialNumberVerified(serialNumber);
 }
 
 void CVarnelApp::CmdGtSer(const std::string& serialNumber) {
     ProtocolContext context = Context();
-    ProgramIdentityString(context, kSerialNumber2Row, serialNumber);
+    if (ProgramIdentityString(context, kSerialNumber2Row, serialNumber) && runObserver_)
+        runObserver_->SerialNumberVerified(serialNumber);
 }
 
 void CVarnelApp::CmdManu(const std::string& manufactureId) {

@@ -1,34 +1,66 @@
 // Command-line actions that talk to the printer's configuration: firmware checks, reading,
 // verifying and writing the configuration.
 #include "app/CVarnelApp.h"
+#include "app/RunObserver.h"
 #include "protocol/ConfigurationReader.h"
 #include "protocol/ConfigurationWriter.h"
 #include "protocol/Identification.h"
 #include "protocol/ProtocolContext.h"
 
 namespace varnel {
+namespace {
 
-int CVarnelApp::CmdVerify() {
+// Tells the run's observer the firmware identifier an operation leaves in the model, on every
+// way out of it (a refused options file ends the process from inside the operation).
+class FirmwareNote {
+public:
+    FirmwareNote(const ConfigModel& model, RunObserver* observer) : model_(model), observer_(observer) {}
+    ~FirmwareNote() {
+        if (observer_ && !model_.firmwareRevision.empty()) observer_->FirmwareIdentifierRead(model_.firmwareRevision);
+    }
+    FirmwareNote(const FirmwareNote&) = delete;
+    FirmwareNote& operator=(const FirmwareNote&) = delete;
+
+private:
+    const ConfigModel& model_;
+    RunObserver* observer_;
+};
+
+}  // namespace
+
+int CVarnelApp::CmdVerify() { return VerifyConfiguration({}); }
+
+int CVarnelApp::VerifyConfiguration(const VerifyDifferenceSink& differences) {
+    FirmwareNote note(model_, runObserver_);
     ProtocolContext context = Context();
-    return ReadConfiguration(context, ReadMode::Verify);
+    return varnel::VerifyConfiguration(context, [this, &differences](const VerifyDifference& difference) {
+        if (runObserver_) runObserver_->DifferenceFound(difference);
+        if (differences) differences(difference);
+    });
 }
 
 int CVarnelApp::CmdIsFw(const std::string& firmwareId) {
     ProtocolContext context = Context();
-    return CheckFirmwarePrefix(context, firmwareId);
+    std::string identifier;
+    const int result = CheckFirmwarePrefix(context, firmwareId, &identifier);
+    if (runObserver_ && !identifier.empty()) runObserver_->FirmwareIdentifierRead(identifier);
+    return result;
 }
 
 int CVarnelApp::CmdIsFwr(const std::string& firmwareId) {
+    FirmwareNote note(model_, runObserver_);
     ProtocolContext context = Context();
     return CheckFirmwareRevision(context, firmwareId);
 }
 
 void CVarnelApp::CmdReadCfg() {
+    FirmwareNote note(model_, runObserver_);
     ProtocolContext context = Context();
     ReadConfiguration(context, ReadMode::Read);
 }
 
 void CVarnelApp::CmdWriteCfg() {
+    FirmwareNote note(model_, runObserver_);
     ProtocolContext context = Context();
     WriteConfiguration(context);
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "base/Clock.h"
 #include "base/Reporter.h"
@@ -99,9 +100,9 @@ enum class Outcome { Done, Again, PortFailed };
 
 class ConfigurationRun {
 public:
-    ConfigurationRun(ProtocolContext& context, ReadMode mode)
+    ConfigurationRun(ProtocolContext& context, ReadMode mode, VerifyDifferenceSink differences = {})
         : context_(context), model_(context.model), reporter_(context.reporter), port_(context.port),
-          verify_(mode == ReadMode::Verify) {}
+          verify_(mode == ReadMode::Verify), differences_(std::move(differences)) {}
 
     int Run() {
         if (!Prepare()) return 0;
@@ -250,6 +251,7 @@ private:
             reporter_.ReportMessage("String does not verify: \"" + text + "\" vs. \"" + row.text +
                                         "\"\nContinuing verification.",
                                     event::kSettingNotWritten, kSeverityMessage);
+            HandOn({entry.name, text, row.text});
             ++failures_;
         } else {
             row.name = entry.name;
@@ -327,16 +329,19 @@ private:
     }
 
     void ReportDifference(const std::string& name, const FieldLocation& field, int32_t value, int32_t expected) {
-        std::string detail;
-        if (field.SpansTwoBytes())
-            detail = "\nPrinter:  \"" + std::to_string(value) + "\"  vs. Configuration file:  \"" +
-                     std::to_string(expected) + "\"";
-        else
-            detail = "\nPrinter:  \"" + OptionText(name, value) + "\"  vs. Configuration file:  \"" +
-                     OptionText(name, expected) + "\"";
+        const VerifyDifference difference =
+            field.SpansTwoBytes() ? VerifyDifference{name, std::to_string(value), std::to_string(expected)}
+                                  : VerifyDifference{name, OptionText(name, value), OptionText(name, expected)};
+        const std::string detail = "\nPrinter:  \"" + difference.printerValue + "\"  vs. Configuration file:  \"" +
+                                   difference.configurationValue + "\"";
         reporter_.ReportMessage("\"" + name + "\" does not verify." + detail + "\nContinuing verification.",
                                 event::kSettingNotWritten, kSeverityMessage);
+        HandOn(difference);
         ++failures_;
+    }
+
+    void HandOn(const VerifyDifference& difference) const {
+        if (differences_) differences_(difference);
     }
 
     int Finish() {
@@ -357,6 +362,7 @@ private:
     Reporter& reporter_;
     IOComm& port_;
     const bool verify_;
+    const VerifyDifferenceSink differences_;
     std::string progress_;
     int failures_ = 0;
     int pauseMs_ = 0;
@@ -367,6 +373,11 @@ private:
 
 int ReadConfiguration(ProtocolContext& context, ReadMode mode) {
     ConfigurationRun run(context, mode);
+    return run.Run();
+}
+
+int VerifyConfiguration(ProtocolContext& context, const VerifyDifferenceSink& differences) {
+    ConfigurationRun run(context, ReadMode::Verify, differences);
     return run.Run();
 }
 

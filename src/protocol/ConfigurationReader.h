@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/VerifyDifference.h"
+
 namespace varnel {
 
 struct ProtocolContext;
@@ -11,5 +13,9 @@ enum class ReadMode { Read = 0, Verify = 1 };
 // mode). Returns 1 on success; 0 after a reported failure (in verify mode also when a setting
 // differs), with the port closed.
 int ReadConfiguration(ProtocolContext& context, ReadMode mode);
+
+// Verify mode, with every difference also handed to `differences` as it is reported; the
+// reports themselves are those of ReadConfiguration.
+int VerifyConfiguration(ProtocolContext& context, const VerifyDifferenceSink& differences);
 
 }  // namespace varnel

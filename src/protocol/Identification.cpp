@@ -283,9 +283,10 @@ int MatchMapToModel(ProtocolContext& context) {
     return SearchMapByModel(context) ? 1 : 0;
 }
 
-int CheckFirmwarePrefix(ProtocolContext& context, std::string_view expected) {
+int CheckFirmwarePrefix(ProtocolContext& context, std::string_view expected, std::string* identifierRead) {
     const std::optional<std::string> identifier = ReadFirmwareIdentifier(context, false);
     if (!identifier) return 0;
+    if (identifierRead) *identifierRead = *identifier;
     const std::string_view actual(*identifier);
     return actual.substr(0, kFirmwarePrefixLength) == expected.substr(0, kFirmwarePrefixLength) ? 1 : 0;
 }

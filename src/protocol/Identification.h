@@ -24,8 +24,9 @@ int IdentifyPrinter(ProtocolContext& context);
 int MatchMapToModel(ProtocolContext& context);
 
 // 1 when the first 6 characters of the printer's firmware identifier equal those of `expected`
-// (a shorter text counts as a whole). Leaves firmwareRevision empty.
-int CheckFirmwarePrefix(ProtocolContext& context, std::string_view expected);
+// (a shorter text counts as a whole). Leaves firmwareRevision empty; the identifier read goes to
+// `identifierRead` when given.
+int CheckFirmwarePrefix(ProtocolContext& context, std::string_view expected, std::string* identifierRead = nullptr);
 // 1 when the printer's identifier equals `expected`; stores the identifier in firmwareRevision.
 int CheckFirmwareRevision(ProtocolContext& context, std::string_view expected);
 

@@ -5,18 +5,10 @@
 #include <array>
 #include <optional>
 
+#include "base/Windows1252.h"
+
 namespace varnel {
 namespace {
-
-constexpr unsigned char kFirstHighControl = 0x80;
-constexpr unsigned char kLastHighControl = 0x9F;
-
-// Windows-1252 at 0x80..0x9F; the five undefined positions keep their C1 code points so every
-// byte survives the way there and back.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 std::optional<QString> DecodeUtf8(const std::string& bytes) {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -28,13 +20,7 @@ std::optional<QString> DecodeUtf8(const std::string& bytes) {
 QString DecodeWindows1252(const std::string& bytes) {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (char c : bytes) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= kFirstHighControl && byte <= kLastHighControl)
-            text += QChar(kWindows1252High[byte - kFirstHighControl]);
-        else
-            text += QChar(static_cast<char16_t>(byte));  // the rest is Latin-1
-    }
+    for (char c : bytes) text += QChar(static_cast<char16_t>(Windows1252CodePoint(static_cast<unsigned char>(c))));
     return text;
 }
 

@@ -1,13 +1,16 @@
 // Twenty varnel runs at once, as on a production line: each against its own simulated printer
 // (loopback TCP and pseudo-terminals mixed), all in one working folder with one settings store
-// and one log. Every run must give its own right answer, and the shared files must come out
-// whole.
+// and one log and one run record. Every run must give its own right answer, and the shared files
+// must come out whole.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,7 +111,7 @@ TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
     std::vector<std::unique_ptr<ChildProcess>> processes;
     for (int i = 0; i < kRuns; ++i) {
         const RunCase& run = runs[i];
-        std::vector<std::string> script{"sa", "port:" + run.port};
+        std::vector<std::string> script{"--record", "runs.jsonl", "sa", "port:" + run.port};
         if (run.verify) {
             script.insert(script.end(), {"readfile:rpdemo.cfg", "verify"});
         } else {
@@ -157,6 +160,29 @@ TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
     for (const std::string& entry : LogEntries(log)) EXPECT_TRUE(IsWholeEntry(entry)) << "entry:\n" << entry;
     const size_t differing = std::count_if(runs.begin(), runs.end(), [](const RunCase& r) { return r.verify && r.changedPrinter; });
     EXPECT_EQ(Count(log, "\"Print_Speed\" does not verify."), differing);
+
+    // The run record: one whole line per run, none lost, none interleaved, each with its run's
+    // exit code.
+    const std::string records = ReadFileBytes(dir.File("runs.jsonl"));
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.back(), '\n');
+    std::map<std::string, int> recordsOfPort;
+    size_t lines = 0;
+    for (size_t from = 0, end = records.find('\n'); end != std::string::npos;
+         from = end + 1, end = records.find('\n', from)) {
+        ++lines;
+        const std::string line = records.substr(from, end - from);
+        const nlohmann::json record = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_TRUE(record.is_object()) << "line " << lines << ": " << line;
+        const auto run =
+            std::find_if(runs.begin(), runs.end(), [&](const RunCase& r) { return r.port == record["port"]; });
+        ASSERT_NE(run, runs.end()) << record["port"];
+        ++recordsOfPort[run->port];
+        EXPECT_EQ(record["exitCode"], run->status.code) << run->port;
+        EXPECT_EQ(record["differences"].size(), run->verify && run->changedPrinter ? 1u : 0u) << run->port;
+    }
+    EXPECT_EQ(lines, static_cast<size_t>(kRuns));
+    EXPECT_EQ(recordsOfPort.size(), static_cast<size_t>(kRuns));
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "protocol/VerifyDifference.h"
+
+namespace varnel {
+
+// What the application object tells a record of the run while it happens, from the command line
+// and the window alike.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+
+    // An error report that went into the log (errors met while probing quietly do not).
+    virtual void ErrorLogged(const std::string& text) = 0;
+    virtual void DifferenceFound(const VerifyDifference& difference) = 0;
+    // The printer's firmware identifier, each time an operation has read one.
+    virtual void FirmwareIdentifierRead(const std::string& identifier) = 0;
+    // A serial number programmed into the printer and read back unchanged.
+    virtual void SerialNumberVerified(const std::string& serialNumber) = 0;
+};
+
+}  // namespace varnel

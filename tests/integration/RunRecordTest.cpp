@@ -1,0 +1,169 @@
+// The run record of the varnel program: one line of JSON per run, however the run ends.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/ChildProcess.h"
+#include "support/DemoModel.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
+#include "support/TestPaths.h"
+
+namespace varnel::test {
+namespace {
+
+using nlohmann::json;
+
+constexpr auto kHangGuard = std::chrono::seconds(120);
+
+// The demo configuration with three settings changed: two with options, one 16-bit number.
+const std::vector<std::pair<std::string, std::string>> kChanges{
+    {"Buzzer                1", "Buzzer                0"},
+    {"Sleep_Timeout         300", "Sleep_Timeout         600"},
+    {"Auto_Cut              2", "Auto_Cut              1"},
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', from)) {
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    if (from < text.size()) lines.push_back(text.substr(from));  // an unfinished line
+    return lines;
+}
+
+std::string ThisHost() {
+    char name[256] = {};
+    return gethostname(name, sizeof name - 1) == 0 ? name : "";
+}
+
+// A working folder with the demo model, where varnel runs headless; standard error of the last
+// run is kept.
+class RecordFolder {
+public:
+    RecordFolder() { CopyDemoModel(dir_.path()); }
+    std::string File(const std::string& name) const { return dir_.File(name); }
+    const std::string& Path() const { return dir_.path(); }
+
+    ExitStatus Run(const std::vector<std::string>& parameters, const std::vector<std::string>& extraEnvironment = {}) {
+        std::vector<std::string> env = HeadlessEnvironment(File("registry.reg"));
+        env.insert(env.end(), extraEnvironment.begin(), extraEnvironment.end());
+        const int err = open(File("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ChildProcess varnel(VarnelExe(), parameters, env, dir_.path(), -1, err);
+        ExitStatus status = varnel.Wait(kHangGuard);
+        if (err >= 0) close(err);
+        return status;
+    }
+    std::string Errors() const { return ReadFileBytes(File("stderr.txt")); }
+
+private:
+    ScratchDir dir_;
+};
+
+TEST(RunRecordTest, VerificationWithThreeChangedSettingsLeavesOneLineListingThem) {
+    ScratchDir printerFolder;
+    SimulatorProcess printer(SimulatorLine::Tcp, DemoPrinterSwitches(), printerFolder.path());
+    ASSERT_FALSE(printer.Port().empty());
+    RecordFolder folder;
+    std::string changed = ReadFileBytes(folder.File("rpdemo.cfg"));
+    for (const auto& [from, to] : kChanges) {
+        const size_t at = changed.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        changed.replace(at, from.size(), to);
+    }
+    WriteFileBytes(folder.File("changed.cfg"), changed);
+
+    const std::vector<std::string> script{"sa", "port:" + printer.Port(), "readfile:changed.cfg", "verify", "exit"};
+    std::vector<std::string> parameters{"--record", "run.jsonl"};
+    parameters.insert(parameters.end(), script.begin(), script.end());
+    const ExitStatus status = folder.Run(parameters);
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 0) << "a verification that finds differences fails";
+
+    const std::vector<std::string> lines = Lines(ReadFileBytes(folder.File("run.jsonl")));
+    ASSERT_EQ(lines.size(), 1u);
+    const json record = json::parse(lines[0]);
+    EXPECT_EQ(record["differences"], json::parse(R"([
+        {"setting": "Buzzer", "printer": "Enabled", "configuration": "Disabled"},
+        {"setting": "Sleep_Timeout", "printer": "300", "configuration": "600"},
+        {"setting": "Auto_Cut", "printer": "Partial Cut", "configuration": "Full Cut"}])"));
+    EXPECT_EQ(record["exitCode"], 0);
+    EXPECT_EQ(record["parameters"], json(script)) << "the record option is not a parameter";
+    EXPECT_EQ(record["actions"], json::parse(R"([{"action": "sa", "outcome": "ok"},
+        {"action": "port", "argument": ")" + printer.Port() + R"(", "outcome": "ok"},
+        {"action": "readfile", "argument": "changed.cfg", "outcome": "ok"},
+        {"action": "verify", "outcome": "failed"}])"));
+    EXPECT_EQ(record["errors"], json({"Verification of printer's configuration has failed, see \"Varnel.log\" for log "
+                                      "history."}));
+    EXPECT_EQ(record["firmware"], "RPD1-1.01");
+    EXPECT_EQ(record["serialNumber"], nullptr);
+    EXPECT_EQ(record["port"], printer.Port());
+    EXPECT_EQ(record["host"], ThisHost());
+    const std::regex utc("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+    EXPECT_TRUE(std::regex_match(record["start"].get<std::string>(), utc)) << record["start"];
+    EXPECT_TRUE(std::regex_match(record["end"].get<std::string>(), utc)) << record["end"];
+    EXPECT_LE(record["start"].get<std::string>(), record["end"].get<std::string>());
+    EXPECT_EQ(folder.Errors(), "");
+}
+
+TEST(RunRecordTest, EveryWayARunEndsAppendsItsLineToTheFileTheEnvironmentNames) {
+    ScratchDir printerFolder;
+    SimulatorProcess printer(SimulatorLine::Tcp, DemoPrinterSwitches(), printerFolder.path());
+    ASSERT_FALSE(printer.Port().empty());
+    RecordFolder folder;
+    const std::vector<std::string> env{"VARNEL_RECORD=" + folder.File("line.jsonl")};
+    const std::string port = "port:" + printer.Port();
+    const struct {
+        std::vector<std::string> parameters;
+        int exitCode;
+    } runs[] = {
+        {{"sa", port, "isfwr:RPD1-1.01", "exit"}, 1},   // a firmware check ends the process
+        {{"sa", port, "isfw:XYZ"}, 0},
+        {{"sa", "exit"}, 0},                            // ends without the main window
+        {{"sa"}, 3},                                    // the main window cannot open
+    };
+    for (const auto& run : runs) {
+        const ExitStatus status = folder.Run(run.parameters, env);
+        ASSERT_TRUE(status.exited);
+        EXPECT_EQ(status.code, run.exitCode);
+    }
+    const std::vector<std::string> lines = Lines(ReadFileBytes(folder.File("line.jsonl")));
+    ASSERT_EQ(lines.size(), std::size(runs));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const json record = json::parse(lines[i]);
+        EXPECT_EQ(record["parameters"], json(runs[i].parameters)) << i;
+        EXPECT_EQ(record["exitCode"], runs[i].exitCode) << i;
+    }
+    EXPECT_EQ(json::parse(lines[0])["firmware"], "RPD1-1.01");
+    EXPECT_EQ(json::parse(lines[1])["firmware"], "RPD1-1.01") << "read by the prefix check";
+    EXPECT_EQ(json::parse(lines[1])["actions"].back(), json::parse(R"({"action": "isfw", "argument": "XYZ",
+                                                                         "outcome": "failed"})"));
+    EXPECT_EQ(json::parse(lines[2])["firmware"], nullptr);
+}
+
+TEST(RunRecordTest, ARecordThatCannotBeWrittenIsSaidAndTheExitCodeStands) {
+    RecordFolder folder;
+    ExitStatus status = folder.Run({"--record", folder.File("missing/run.jsonl"), "sa", "exit"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(folder.Errors(), "varnel: the run record could not be appended to " + folder.File("missing/run.jsonl") +
+                                   ": No such file or directory\n");
+
+    status = folder.Run({"sa", "exit", "--record"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 2);
+    EXPECT_EQ(folder.Errors(), "varnel: --record needs a file name (--record FILE)\n");
+    const std::string log = ReadFileBytes(folder.File("Varnel.log"));
+    EXPECT_EQ(log.find("Invoked:"), log.rfind("Invoked:")) << "only the first run started";
+}
+
+}  // namespace
+}  // namespace varnel::test
