@@ -69,7 +69,7 @@ int main() {
     SystemClock clock;
     SilentReporter reporter;
     IOComm port(store, clock, reporter);
-    if (!port.Open(slave, "baud=9600 parity=N data=8 stop=1", 0)) {
+    if (!port.Open(slave, "baud=9600 parity=N data=8 stop=1", SaveCommSetup::No)) {
         std::fprintf(stderr, "cannot open %s\n", slave);
         return 1;
     }
@@ -84,7 +84,7 @@ int main() {
     std::string node = std::string("/tmp/varnel-bench-printer-") + std::to_string(getpid());
     if (symlink(slave, node.c_str()) == 0) {
         IOComm device(store, clock, reporter);
-        if (device.Open(node, "", 0)) {
+        if (device.Open(node, "", SaveCommSetup::No)) {
             Measure("printer node WaitOutput(2000)", [&] { device.WaitOutput(2000); });
             device.Close();
         }
