@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -291,6 +292,12 @@ TEST_F(RealPortTest, AConnectToAnAddressThatDoesNotAnswerIsBounded) {
     EXPECT_FALSE(tcp.Connect("192.0.2.1", 9100, 300));  // a documentation address nobody answers
     EXPECT_LT(ElapsedMs(start), 1500);
     EXPECT_FALSE(tcp.IsOpen());
+}
+
+TEST_F(RealPortTest, AHostTheResolverCannotNameIsNoSuchHost) {
+    TcpBackend tcp;
+    EXPECT_FALSE(tcp.Connect("", 9100, 300));  // nothing to look up: no resolver traffic
+    EXPECT_EQ(tcp.LastError(), ENOENT);
 }
 
 TEST(SettingsFile, ATimeOutFactorOf7d0GivesEveryTimeout2000Ms) {
