@@ -6,6 +6,13 @@ set(VARNEL_DATADIR ${CMAKE_INSTALL_DATADIR}/varnel)
 # The demo model, so the documentation's examples run from an installed system.
 file(GLOB varnel_examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
 install(FILES ${varnel_examples} DESTINATION ${VARNEL_DATADIR}/examples)
+# Its model files again where the map, options, boot file and help page searches look after the
+# working folder, so a run from any folder (a desktop start is in the home folder) finds them.
+file(GLOB varnel_model_files CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/examples/*.map ${PROJECT_SOURCE_DIR}/examples/*.opt
+     ${PROJECT_SOURCE_DIR}/examples/*.bot ${PROJECT_SOURCE_DIR}/examples/*.BOT
+     ${PROJECT_SOURCE_DIR}/examples/Varnel.html)
+install(FILES ${varnel_model_files} DESTINATION ${VARNEL_DATADIR}/models)
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

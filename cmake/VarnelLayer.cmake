@@ -12,6 +12,6 @@ function(varnel_test_folder name dir label)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} varnel_test_support GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(${name} PROPERTIES LABELS ${label} ${VARNEL_TEST_ENVIRONMENT} DISCOVERY_TIMEOUT 60
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()

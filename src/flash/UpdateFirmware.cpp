@@ -22,6 +22,7 @@
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
 #include "model/SettingNames.h"
+#include "model/DirectorySearch.h"
 #include "protocol/PrinterCommands.h"
 
 namespace varnel {
@@ -180,8 +181,8 @@ void FirmwareUpdate::FindFile() {
     std::optional<BootFileMatch> match = FindBootFileOnDisk(prefix_, texts_.firmwareId);
     if (!match) return;
     texts_.fileRev = BootFileRevision(match->name);
-    texts_.fileSelected = prefix_ + match->name;
-    bootFilePath_ = prefix_ + match->diskName;
+    texts_.fileSelected = JoinPath(match->folder, prefix_ + match->name);
+    bootFilePath_ = match->Path(prefix_);
 }
 
 int FirmwareUpdate::LeaveBootMode(int eventCode) {

@@ -7,6 +7,7 @@
 #include "base/Reporter.h"
 #include "io/BuildCommDcb.h"
 #include "io/NetworkAddress.h"
+#include "io/PortErrorText.h"
 #include "io/PortName.h"
 #include "io/Reconnect.h"
 #include "io/Substitution.h"
@@ -97,6 +98,11 @@ void IOComm::Fail(const std::string& text) {
 
 void IOComm::FailWithError(const std::string& prefix) { Fail(prefix + std::to_string(backend_->LastError())); }
 
+void IOComm::FailOpen(PortKind kind, const std::string& where) {
+    const int error = backend_->LastError();
+    Fail(kOpenFailed + std::to_string(error) + PortErrorWords(error, kind, where));
+}
+
 // ---- connections -----------------------------------------------------------------------------
 
 int IOComm::Open(const std::string& name, const std::string& commString, SaveCommSetup save) {
@@ -138,7 +144,8 @@ int IOComm::Open() {
             name.back() != ':' && name.front() != '\\')
             name += ':';
 
-        if (!backend_->Open(kind, DevicePathForPort(name, store_))) FailWithError(kOpenFailed);
+        const std::string path = DevicePathForPort(name, store_);
+        if (!backend_->Open(kind, path)) FailOpen(kind, path);
 
         if (kind == PortKind::Device && !errorFlag_) {
             backend_->SetTimeouts(settings_.Timeouts);
@@ -187,7 +194,10 @@ int IOComm::OpenNetwork(const std::string& name) {
     if (!target) return 0;
     int64_t timeoutMs = std::max<int64_t>(kMinConnectTimeoutMs, settings_.Timeouts.WriteTotalTimeoutConstant);
     if (!backend_->Connect(target->host, target->port, timeoutMs)) {
-        errorFlag_ = true;
+        // Said in words, with host and port: otherwise an unreachable printer shows only as a
+        // failed exchange.
+        FailOpen(PortKind::Network, HostPortText(target->host, target->port));
+        ReportText(lastErrorText_);
         return 0;
     }
     RememberNetworkPort(name);

@@ -104,6 +104,8 @@ private:
     void SendExtra(const std::string& text);
     void Fail(const std::string& text);
     void FailWithError(const std::string& prefix);
+    // The open failure text: the error number, then where and why in words.
+    void FailOpen(PortKind kind, const std::string& where);
     void ReportText(const std::string& text);
 
     std::string Substituted(const char* data, size_t count) const;

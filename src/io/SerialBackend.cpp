@@ -2,6 +2,7 @@
 
 #include <asm/termbits.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -43,8 +44,15 @@ bool SetLine(int fd, int bit, bool on) { return ::ioctl(fd, on ? TIOCMBIS : TIOC
 
 bool SerialBackend::Open(PortKind kind, const std::string& path) {
     if (!DescriptorBackend::Open(kind, path)) return false;
-    // Opened for this program alone, as the port is on Windows; a node that is no tty keeps going
-    // and is refused at its configuration.
+    // Opened for this program alone, as the port is on Windows. Terminal programs that lock the
+    // line (and a second Varnel) hold a lock on it: that is a busy device, also for root, whom
+    // the exclusive mode does not stop.
+    if (::flock(Fd(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        Close();
+        SetError(EBUSY);
+        return false;
+    }
+    // A node that is no tty keeps going and is refused at its configuration.
     ::ioctl(Fd(), TIOCEXCL);
     return true;
 }

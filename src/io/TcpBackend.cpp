@@ -22,7 +22,7 @@ bool TcpBackend::Connect(const std::string& host, uint16_t port, int64_t timeout
     socklen_t length = 0;
     auto address = SocketAddressFor(HostPort{host, port}, length);
     if (!address) {
-        SetError(EHOSTUNREACH);
+        SetError(ENOENT);  // no such host, as a missing node is no such device
         return false;
     }
     UniqueFd s(::socket(address->ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));

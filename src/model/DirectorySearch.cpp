@@ -51,6 +51,12 @@ std::vector<std::string> ListMatchingFiles(const std::string& directory, std::st
     return names;
 }
 
+std::vector<std::string> ListMatchingPaths(const std::string& directory, std::string_view pattern) {
+    std::vector<std::string> paths = ListMatchingFiles(directory, pattern);
+    for (std::string& path : paths) path = JoinPath(directory, path);
+    return paths;
+}
+
 std::vector<std::string> ListFilesMatchingPath(std::string_view pathPattern) {
     size_t slash = pathPattern.rfind('/');
     if (slash == std::string_view::npos) return ListMatchingFiles(".", pathPattern);

@@ -12,6 +12,9 @@ namespace varnel {
 // be read gives no names.
 std::vector<std::string> ListMatchingFiles(const std::string& directory, std::string_view pattern);
 
+// The same as paths: JoinPath of the directory and each name.
+std::vector<std::string> ListMatchingPaths(const std::string& directory, std::string_view pattern);
+
 // The same for a pattern that may start with a directory ("boot/RPD1_1*.bot"): the part up to the
 // last "/" names the directory (the working directory when there is none), the rest is matched.
 // The names are returned without the directory.

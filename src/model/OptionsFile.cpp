@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <vector>
 
 #include "base/ExitRequest.h"
 #include "base/Reporter.h"
@@ -10,6 +11,7 @@
 #include "model/DirectorySearch.h"
 #include "model/LockValue.h"
 #include "model/SettingNames.h"
+#include "model/ModelSearchPath.h"
 
 namespace varnel {
 namespace {
@@ -145,10 +147,11 @@ bool ReadOptionsFile(ConfigModel& model, OptionsTable& table, const std::string&
     return ReadOptionsStream(model, table, in, path, printLock, reporter);
 }
 
-bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter& reporter,
-                       const std::string& directory) {
-    for (const std::string& name : ListMatchingFiles(directory, kOptionsPattern)) {
-        std::string path = JoinPath(directory, name);
+namespace {
+
+bool LocateOptionsAmong(ConfigModel& model, std::string_view modelName, Reporter& reporter,
+                        const std::vector<std::string>& candidates) {
+    for (const std::string& path : candidates) {
         if (!ReadOptionsFile(model, model.options, path, false, reporter)) continue;
         int modelRow = FindOption(model.options, kModelName, -1);
         if (modelRow < 0) {
@@ -164,6 +167,17 @@ bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter&
     }
     reporter.ReportError(kModelMismatch, event::kGeneral, kSeverityError);
     return false;
+}
+
+}  // namespace
+
+bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter& reporter) {
+    return LocateOptionsAmong(model, modelName, reporter, ModelSearchPath::Current().MatchingFiles(kOptionsPattern));
+}
+
+bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter& reporter,
+                       const std::string& directory) {
+    return LocateOptionsAmong(model, modelName, reporter, ListMatchingPaths(directory, kOptionsPattern));
 }
 
 }  // namespace varnel

@@ -21,11 +21,13 @@ bool ReadOptionsFile(ConfigModel& model, OptionsTable& table, const std::string&
 bool ReadOptionsStream(ConfigModel& model, OptionsTable& table, std::istream& in, const std::string& path,
                        bool printLock, Reporter& reporter);
 
-// Loads into model.options the "*.opt" file of `directory` whose "Model" entry names `modelName`
-// exactly. Candidates are tried in case-insensitive name order; files of the working directory
-// (".") are named by their bare names.
+// Loads into model.options the first "*.opt" file whose "Model" entry names `modelName` exactly,
+// looking in the folders of the model search path in order (the working folder first, its files
+// named by their bare names). Within a folder candidates are tried in case-insensitive name order.
+bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter& reporter);
+// The same among the files of `directory` alone.
 bool LocateOptionsFile(ConfigModel& model, std::string_view modelName, Reporter& reporter,
-                       const std::string& directory = ".");
+                       const std::string& directory);
 
 // The lock value of an options table: the weighted sum over every row not named "Setup", reduced.
 double ComputeOptionsLockValue(const OptionsTable& table);

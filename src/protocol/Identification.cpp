@@ -9,10 +9,10 @@
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
-#include "model/DirectorySearch.h"
 #include "model/MakerInfo.h"
 #include "model/MapFile.h"
 #include "model/SettingNames.h"
+#include "model/ModelSearchPath.h"
 #include "protocol/ExchangeOpening.h"
 #include "protocol/PreInit.h"
 #include "protocol/PrinterCommands.h"
@@ -160,12 +160,12 @@ MapCheck CheckLoadedMap(ProtocolContext& context, const std::string& identifier)
     return matched ? MapCheck::Matches : MapCheck::Search;
 }
 
-// Loads the first map of the working folder whose "Firmware" entry is the identifier.
+// Loads the first map whose "Firmware" entry is the identifier, the working folder's first.
 bool SearchMapByFirmware(ProtocolContext& context, const std::string& identifier) {
     ConfigModel& model = context.model;
     Reporter& reporter = context.reporter;
     int examined = 0;
-    for (const std::string& name : ListMatchingFiles(".", kMapPattern)) {
+    for (const std::string& name : ModelSearchPath::Current().MatchingFiles(kMapPattern)) {
         if (examined >= kMaxMapCandidates) break;
         if (!ReadMapFile(model, model.candidateMapEntries, name, false, reporter)) continue;
         ++examined;
@@ -189,12 +189,12 @@ bool SearchMapByFirmware(ProtocolContext& context, const std::string& identifier
     return false;
 }
 
-// Loads the first map of the working folder whose "Model" entry is the configuration's model.
+// Loads the first map whose "Model" entry is the configuration's model, the working folder's first.
 bool SearchMapByModel(ProtocolContext& context) {
     ConfigModel& model = context.model;
     Reporter& reporter = context.reporter;
     int examined = 0;
-    for (const std::string& name : ListMatchingFiles(".", kMapPattern)) {
+    for (const std::string& name : ModelSearchPath::Current().MatchingFiles(kMapPattern)) {
         if (examined >= kMaxMapCandidates) break;
         if (!ReadMapFile(model, model.candidateMapEntries, name, false, reporter)) continue;
         ++examined;

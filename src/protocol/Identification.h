@@ -14,8 +14,8 @@ struct ProtocolContext;
 std::optional<std::string> FirmwareIdentifierFromReply(std::string_view reply);
 
 // Asks the printer for its firmware, checks that the loaded map was made for that firmware and
-// the configuration's model, and otherwise loads the first "*.map" file of the working folder
-// whose "Firmware" entry matches. Fills preInitSequence from "Pre_Init_Command" first. On
+// the configuration's model, and otherwise loads the first "*.map" file of the model search path
+// (the working folder first) whose "Firmware" entry matches. Fills preInitSequence from "Pre_Init_Command" first. On
 // success mapFilePath, firmwareRevision and model agree; every failure is reported and leaves
 // the port closed.
 int IdentifyPrinter(ProtocolContext& context);

@@ -31,6 +31,7 @@
 #include "ui/CFlashDlg.h"
 #include "ui/CSelectPortDlg.h"
 #include "ui/CVarnelView.h"
+#include "ui/Help.h"
 #include "ui/QtUserInterface.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiText.h"
@@ -43,7 +44,6 @@ constexpr int kInitialWidth = 920;
 constexpr int kInitialHeight = 680;
 constexpr const char* kOpenTitle = "Open";
 constexpr const char* kSaveAsTitle = "Save As";
-constexpr const char* kHelpPage = "/Varnel.html";
 
 bool HasConfigEnding(const std::string& path) {
     return path.find(".cfg") != std::string::npos || path.find(".CFG") != std::string::npos;
@@ -305,8 +305,7 @@ void CMainFrame::FlashFirmware() {
 
 void CMainFrame::OpenHelpPage() {
     // A failed start of the browser is not reported.
-    const std::string& start = app_.model().startDirectory;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(start + kHelpPage))));
+    varnel::OpenHelpPage(app_.model().startDirectory);
 }
 
 // ---- Window events

@@ -30,8 +30,16 @@ for f in usr/bin/varnel usr/bin/varnel-printer-sim usr/bin/varnel-monitor \
          usr/share/man/man1/varnel.1 usr/share/bash-completion/completions/varnel \
          usr/share/varnel/examples/rpdemo.cfg usr/share/varnel/examples/rpdemo.opt \
          usr/share/varnel/examples/rpdemo_100.map usr/share/varnel/examples/rpdemo_101.map \
-         usr/share/doc/varnel/station.sh usr/share/doc/varnel/index.md usr/share/doc/varnel/production-scripts.md; do
+         usr/share/doc/varnel/station.sh usr/share/doc/varnel/index.md usr/share/doc/varnel/production-scripts.md \
+         usr/share/varnel/models/rpdemo.opt usr/share/varnel/models/rpdemo_100.map \
+         usr/share/varnel/models/rpdemo_101.map usr/share/varnel/models/RPD1_101.BOT \
+         usr/share/varnel/models/Varnel.html; do
   [ -e "$root/$f" ] || fail "package lacks /$f"
+done
+# The models folder holds the demo model's files as they are, and nothing that is no model file.
+for f in "$root"/usr/share/varnel/models/*; do
+  case "$f" in *.map | *.opt | *.bot | *.BOT | */Varnel.html) ;; *) fail "models folder holds $(basename "$f")" ;; esac
+  cmp "$f" "$root/usr/share/varnel/examples/$(basename "$f")" || fail "models/$(basename "$f") differs from the example"
 done
 desktop="$root/usr/share/applications/varnel.desktop"
 [ -e "$desktop" ] || fail "package lacks the desktop entry"
@@ -46,6 +54,8 @@ examples="$root/usr/share/varnel/examples"
 # Headless, with a settings store of the test's own.
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export VARNEL_SETTINGS="$scratch/registry.reg"
+# Model files come from the working folder alone unless a step names the installed models folder.
+export XDG_DATA_HOME="$scratch/data-home" XDG_DATA_DIRS="$scratch/data-dirs"
 
 version=$("$bin/varnel" --version)
 echo "installed: $version"
@@ -83,6 +93,13 @@ code=0
 [ "$code" -eq 1 ] || { tr -d '\r' < Varnel.log | tail -20 >&2; fail "verify after write ended with $code, not 1"; }
 "$bin/varnel" sa "port:$port" readcfg writefile:read-back.cfg exit || fail "read exit code $?"
 grep -q '^Model' read-back.cfg || grep -q 'RP-DEMO' read-back.cfg || fail "read-back.cfg names no model"
+# From a folder without model files (a desktop start is in the home folder) the installed models
+# folder serves: the same read, and the map chosen from there.
+mkdir -p "$scratch/empty"
+(cd "$scratch/empty" && XDG_DATA_DIRS="$root/usr/share" "$bin/varnel" sa "port:$port" readcfg writefile:read-back.cfg exit) ||
+  fail "read from the models folder exit code $?"
+cmp read-back.cfg "$scratch/empty/read-back.cfg" || { tr -d '\r' < "$scratch/empty/Varnel.log" >&2; fail "the read with the installed models differs"; }
+grep -q "Configuration Error" "$scratch/empty/Varnel.log" && { tr -d '\r' < "$scratch/empty/Varnel.log" >&2; fail "the read with the installed models reported an error"; }
 # The station script of the documentation, as installed, with the installed programs on the path.
 PATH="$bin:$PATH" sh "$root/usr/share/doc/varnel/station.sh" "$port" "$examples/rpdemo.cfg" station.cfg ||
   fail "the documented station script failed"

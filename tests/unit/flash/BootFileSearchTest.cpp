@@ -4,6 +4,7 @@
 
 #include "flash/BootFileRevision.h"
 #include "flash/BootFileSearch.h"
+#include "support/ModelFolders.h"
 #include "support/ScratchDir.h"
 
 namespace varnel {
@@ -67,6 +68,24 @@ TEST_F(BootFileSearchTest, DirectoriesAreNoBootFiles) {
 TEST_F(BootFileSearchTest, APrefixMayEndInPartOfAName) {
     Create({"XPB15_101.BOT", "PB15_102.BOT"});
     EXPECT_EQ(Found(dir.File("X"), "PB15_1*"), "XPB15_101.BOT");
+}
+
+TEST(BootFileModelFolders, ARelativePrefixIsLookedForInEveryModelFolderAnAbsoluteOneOnlyWhereItPoints) {
+    test::ModelFolders folders;
+    std::filesystem::create_directories(folders.Share1() + "/boot");
+    test::ModelFolders::Put(folders.Share1() + "/boot", "PB15_101.BOT", "boot");
+    test::ModelFolders::Put(folders.Share2(), "PB15_102.BOT", "boot");
+
+    std::optional<BootFileMatch> match = FindBootFileOnDisk("boot/", "PB15_1*");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->name, "PB15_101.BOT");
+    EXPECT_EQ(match->Path("boot/"), folders.Share1() + "/boot/PB15_101.BOT");
+
+    match = FindBootFileOnDisk("", "PB15_1*");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->Path(""), folders.Share2() + "/PB15_102.BOT");
+
+    EXPECT_FALSE(FindBootFileOnDisk(folders.Work() + "/", "PB15_1*"));
 }
 
 TEST(BootFileRevisionTest, MadeFromTheName) {

@@ -11,6 +11,7 @@
 #include "model/ConfigModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
+#include "support/ModelFolders.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
@@ -71,11 +72,12 @@ protected:
         return bytes;
     }
 
-    int Run(bool unattended, FlashDialogPort* dialogPort = nullptr) {
+    int Run(bool unattended, FlashDialogPort* dialogPort = nullptr) { return RunFrom(Prefix(), unattended, dialogPort); }
+    int RunFrom(const std::string& prefix, bool unattended, FlashDialogPort* dialogPort = nullptr) {
         FlashContext context{model, reporter, clock, ui, dialogPort, [this] {
                                  return std::make_unique<IOComm>(store, clock, reporter, backend);
                              }};
-        return UpdateFirmware(context, Prefix(), unattended);
+        return UpdateFirmware(context, prefix, unattended);
     }
 
     // The bytes written after the three queries (or two, unattended).
@@ -292,6 +294,31 @@ TEST_F(UpdateFirmwareTest, TheBootFileIsOpenedByItsNameOnDisk) {
     EXPECT_EQ(dialog.shown[0].fileSelected, Prefix() + "PB15_101.BOT");
     EXPECT_EQ(dialog.shown[0].fileRev, "PB15-1.01");
     EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{image});
+}
+
+TEST_F(UpdateFirmwareTest, WithoutABootFileInTheWorkingFolderTheModelFoldersAreSearched) {
+    test::ModelFolders folders;
+    test::ModelFolders::Put(folders.Home(), "PB16_101.BOT", "other firmware");
+    const std::string image = BootImage(300);
+    test::ModelFolders::Put(folders.Share1(), "pb15_101.bot", image);
+    test::ModelFolders::Put(folders.Share2(), "PB15_109.BOT", "a later folder");
+    RecordingFlashDialog dialog;
+
+    ASSERT_EQ(RunFrom("", false, &dialog), 1);
+    ASSERT_EQ(dialog.shown.size(), 1u);
+    EXPECT_EQ(dialog.shown[0].fileSelected, folders.Share1() + "/PB15_101.BOT");
+    EXPECT_EQ(dialog.shown[0].fileRev, "PB15-1.01");
+    EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{image});
+
+    // One in the working folder wins, even an older one.
+    const std::string working = BootImage(200);
+    test::WriteFileBytes("PB15_100.BOT", working);
+    backend.writeCalls.clear();
+    dialog.shown.clear();
+    ASSERT_EQ(RunFrom("", false, &dialog), 1);
+    ASSERT_EQ(dialog.shown.size(), 1u);
+    EXPECT_EQ(dialog.shown[0].fileSelected, "PB15_100.BOT");
+    EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{working});
 }
 
 TEST_F(UpdateFirmwareTest, TheDialogShowsWhatWasFound) {

@@ -5,12 +5,14 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -243,7 +245,7 @@ TEST_F(RealPortTest, TcpExchangeAndAPeerThatClosesMidRead) {
     EXPECT_FALSE(port.IsOpen());
 }
 
-TEST_F(RealPortTest, ARefusedConnectionFailsTheOpenQuietly) {
+TEST_F(RealPortTest, ARefusedConnectionFailsTheOpenAndSaysWhereAndWhy) {
     std::string name;
     {
         Listener closed;
@@ -253,8 +255,35 @@ TEST_F(RealPortTest, ARefusedConnectionFailsTheOpenQuietly) {
     EXPECT_EQ(port.Open(name, "", SaveCommSetup::Yes), 0);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetErrorFlag(), 1);
-    EXPECT_TRUE(reporter.entries.empty());
+    EXPECT_EQ(reporter.Messages(),
+              std::vector<std::string>{"IOComm::Open() failed, GetLastError() returned: 111 (" + name +
+                                       ": connection refused; nothing listens on that port; check the port number "
+                                       "and that the printer is switched on)"});
     EXPECT_FALSE(store.GetValue(kPortSettingsKey, "TCP"));
+}
+
+TEST_F(RealPortTest, ASerialLineAnotherProgramHoldsIsBusy) {
+    ASSERT_TRUE(pty.Ok());
+    // A terminal program that locks the line, as picocom and tio do.
+    UniqueFd holder(::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_EQ(::flock(holder.Get(), LOCK_EX | LOCK_NB), 0);
+    IOComm port(store, clock, reporter);
+    EXPECT_EQ(port.Open(pty.SlavePath(), "", SaveCommSetup::Yes), 0);
+    EXPECT_FALSE(port.IsOpen());
+    // The first open also reads the line's settings for the port setup, which says it once more.
+    ASSERT_FALSE(reporter.Messages().empty());
+    for (const std::string& message : reporter.Messages())
+        EXPECT_EQ(message, "IOComm::Open() failed, GetLastError() returned: 16 (" + pty.SlavePath() +
+                               ": device busy; another program has the port open; close it)");
+
+    // Let go, the line opens; and while this program has it, the next one is turned away.
+    holder.Reset();
+    ASSERT_NE(port.Open(pty.SlavePath(), "", SaveCommSetup::Yes), 0);
+    RecordingReporter otherReporter;
+    IOComm other(store, clock, otherReporter);
+    EXPECT_EQ(other.Open(pty.SlavePath(), "", SaveCommSetup::Yes), 0);
+    ASSERT_FALSE(otherReporter.Messages().empty());
+    EXPECT_NE(otherReporter.Messages().back().find(": device busy;"), std::string::npos) << otherReporter.Messages().back();
 }
 
 TEST_F(RealPortTest, AConnectToAnAddressThatDoesNotAnswerIsBounded) {
@@ -263,6 +292,12 @@ TEST_F(RealPortTest, AConnectToAnAddressThatDoesNotAnswerIsBounded) {
     EXPECT_FALSE(tcp.Connect("192.0.2.1", 9100, 300));  // a documentation address nobody answers
     EXPECT_LT(ElapsedMs(start), 1500);
     EXPECT_FALSE(tcp.IsOpen());
+}
+
+TEST_F(RealPortTest, AHostTheResolverCannotNameIsNoSuchHost) {
+    TcpBackend tcp;
+    EXPECT_FALSE(tcp.Connect("", 9100, 300));  // nothing to look up: no resolver traffic
+    EXPECT_EQ(tcp.LastError(), ENOENT);
 }
 
 TEST(SettingsFile, ATimeOutFactorOf7d0GivesEveryTimeout2000Ms) {

@@ -3,6 +3,7 @@
 #include "ProtocolFixture.h"
 #include "protocol/Identification.h"
 #include "protocol/PrinterCommands.h"
+#include "support/ModelFolders.h"
 
 namespace varnel::test {
 namespace {
@@ -213,6 +214,29 @@ TEST_F(IdentificationTest, MatchMapToModelSearchesByModelWithoutPrinterTraffic) 
               "Could not find suitable map file for Model: RP-NONE \nVisit https://www.pellam.example/printers for an "
               "update.");
     EXPECT_EQ(model->mapFilePath, "");
+}
+
+TEST_F(IdentificationTest, AWorkingFolderWithoutAMatchingMapTakesOneFromTheModelFolders) {
+    ModelFolders folders;  // an empty working folder of its own
+    WriteFileBytes("other.map", WithMapLock("Model RP-OTHER\nFirmware 9.99\nX 1 1 1\n"));
+    ModelFolders::Put(folders.Home(), "home.map", WithMapLock("Model RP-HOME\nFirmware 1.00\nX 1 1 1\n"));
+    const std::string shared = ModelFolders::Put(folders.Share1(), "rptest.map", WithMapLock(kTestMapBody));
+    ModelFolders::Put(folders.Share2(), "later.map", WithMapLock("Model RP-TEST\nFirmware 1.23\nY 1 1 1\n"));
+
+    ASSERT_EQ(IdentifyPrinter(context), 1);
+    EXPECT_EQ(model->mapFilePath, shared);
+    EXPECT_EQ(model->model, "RP-TEST");
+    EXPECT_TRUE(reporter.Errors().empty());
+
+    model->mapFilePath.clear();
+    EXPECT_EQ(MatchMapToModel(context), 1);
+    EXPECT_EQ(model->mapFilePath, shared);
+
+    // A matching map of the working folder wins over them all.
+    WriteFileBytes("zz.map", WithMapLock(kTestMapBody));
+    model->mapFilePath.clear();
+    ASSERT_EQ(IdentifyPrinter(context), 1);
+    EXPECT_EQ(model->mapFilePath, "zz.map");
 }
 
 }  // namespace
