@@ -83,6 +83,7 @@ public:
     void PumpMessages() override {}
     void MessageBox(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    std::vector<std::string> ChooseFilesToUpload() override { return {}; }
 
 private:
     std::vector<std::string> entries_;
