@@ -9,8 +9,9 @@ struct ConfigModel;
 
 // What the file manager keeps for the whole process.
 struct FileManagerState {
-    // Set by every list read that found an entry; Delete clears it and waits for it to come back.
-    int fileListSeen = 0;
+    // Set by every list read the printer answered, also with an empty list; Delete clears it and
+    // waits for it to come back.
+    int listAnswered = 0;
 };
 
 // Everything the file manager works with, handed in by the application object that owns it.

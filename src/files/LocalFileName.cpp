@@ -1,6 +1,8 @@
 #include "files/LocalFileName.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace varnel {
 namespace {
@@ -19,6 +21,12 @@ bool IsSafeLocalFileName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
     if (name.find('/') != std::string_view::npos) return false;
     return std::none_of(name.begin(), name.end(), IsControl);
+}
+
+bool LocalFileExists(const std::string& name) {
+    std::error_code ignored;
+    const std::filesystem::file_type type = std::filesystem::symlink_status(name, ignored).type();
+    return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
 }
 
 std::string PrinterNameOfPath(std::string_view path) {

@@ -58,20 +58,68 @@ constexpr int64_t kEraseStepPauseMs = 100;
 
 std::string PrinterFilesCaption(const std::string& portName) { return "File(s) in printer.  [" + portName + "]"; }
 
+std::string ReplaceLocalFileQuestion(const std::string& name) {
+    return "The file \"" + name + "\" already exists in the current folder.\nReplace it with the printer's file?";
+}
+
 PrinterFileManager::PrinterFileManager(const FilesContext& context, PrinterFilesView& view,
                                        std::function<void()> selectPort)
     : context_(context), view_(view), selectPort_(std::move(selectPort)) {}
 
+PrinterFileManager::Running::Running(PrinterFileManager& manager) : manager_(manager) { ++manager_.running_; }
+
+PrinterFileManager::Running::~Running() {
+    // A refresh held back while this ran gets its timer again, unless the timer is still to fire.
+    if (--manager_.running_ == 0 && manager_.refreshPending_ && !manager_.timerStarted_) manager_.StartRefreshTimer();
+}
+
 void PrinterFileManager::Initialise() {
     view_.SetCaption(PrinterFilesCaption(context_.model.portName));
-    view_.ScheduleRefresh();
+    ScheduleRefresh();
 }
 
 bool PrinterFileManager::OpenPort() { return context_.port.Open(context_.model.portName, "", SaveCommSetup::Yes) != 0; }
 
-// ---- Refresh
+// ---- Refresh and its scheduling
+
+void PrinterFileManager::ScheduleRefresh() {
+    if (refreshRunning_) return;
+    refreshPending_ = true;
+    StartRefreshTimer();
+}
+
+void PrinterFileManager::StartRefreshTimer() {
+    timerStarted_ = true;
+    view_.ScheduleRefresh();
+}
+
+void PrinterFileManager::RefreshTimerFired() {
+    timerStarted_ = false;
+    if (!refreshPending_ || refreshRunning_) return;
+    // In the middle of another operation the port is its own; the refresh waits for it.
+    if (Busy() && !refreshMayRun_) return;
+    Refresh();
+}
 
 int PrinterFileManager::Refresh() {
+    if (refreshRunning_) return 1;
+    Running running(*this);
+    refreshRunning_ = true;
+    refreshPending_ = false;  // whoever asked is answered by this read
+    const int result = ReadList();
+    refreshRunning_ = false;
+    return result;
+}
+
+void PrinterFileManager::HandleMessagesWithRefresh() {
+    refreshMayRun_ = true;
+    view_.PumpMessages();
+    // The timer may have come due in a pause before, when the refresh had to wait.
+    if (refreshPending_) Refresh();
+    refreshMayRun_ = false;
+}
+
+int PrinterFileManager::ReadList() {
     if (context_.model.portName.empty()) {
         context_.reporter.ReportError(kNoPortText, event::kGeneral, kSeverityError);
         return 0;
@@ -82,13 +130,11 @@ int PrinterFileManager::Refresh() {
     view_.SetTabStops(kListTabStops);
     context_.port.WaitOutput(kListWaitOutputMs);
     context_.clock.Sleep(kListReplyPauseMs);
-    std::vector<std::string> entries = ParseFileList(ReadListReply());
+    const std::string reply = ReadListReply();
+    if (!reply.empty()) context_.state.listAnswered = 1;
 
     view_.ClearList();
-    for (const std::string& entry : entries) {
-        view_.AddEntry(entry);
-        context_.state.fileListSeen = 1;
-    }
+    for (const std::string& entry : ParseFileList(reply)) view_.AddEntry(entry);
     context_.port.Close();
     view_.Repaint();
     view_.SetProgress(0);
@@ -96,7 +142,9 @@ int PrinterFileManager::Refresh() {
 }
 
 // Byte by byte, each byte with two tries and a pause after a failed one. A failed try takes no
-// place in the reply: a slow printer must not split a name in two.
+// place in the reply: a slow printer must not split a name in two. The read ends at the empty
+// text that ends the list: two zero bytes in a row, or a zero byte first when the list is empty;
+// nothing after it would be listed, so it is not waited for.
 std::string PrinterFileManager::ReadListReply() {
     std::string reply;
     while (reply.size() < kListReplySize) {
@@ -109,14 +157,21 @@ std::string PrinterFileManager::ReadListReply() {
         if (!received) break;
         reply.push_back(byte);
         size_t n = reply.size();
-        if (n >= 2 && reply[n - 1] == '\0' && reply[n - 2] == '\0') break;
+        if (reply[n - 1] == '\0' && (n == 1 || reply[n - 2] == '\0')) break;
     }
     return reply;
 }
 
 // ---- Upload
 
+int PrinterFileManager::UploadChosen() {
+    const std::vector<std::string> paths = view_.ChooseFilesToUpload();
+    if (paths.empty()) return 0;
+    return Upload(paths);
+}
+
 int PrinterFileManager::Upload(const std::vector<std::string>& paths) {
+    Running running(*this);
     size_t count = std::min(paths.size(), kMaxDroppedFiles);
     int result = 1;
     for (size_t i = 0; i < count; ++i) {
@@ -214,17 +269,12 @@ PrinterFileManager::UploadResult PrinterFileManager::UploadOne(const std::string
 // ---- Read / Save to Disk
 
 int PrinterFileManager::SaveToDisk() {
+    Running running(*this);
+    // Every question is asked before the port opens: a printer on the network may drop a
+    // connection that idles while the user thinks.
+    const std::vector<std::string> names = NamesToSave();
     if (!OpenPort()) return 0;
-    std::vector<std::string> selected = view_.SelectedEntries();
-    if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
-    for (const std::string& entry : selected) {
-        const std::string name = EntryFileName(entry);
-        // A name the printer sent must not reach outside the current directory.
-        if (!IsSafeLocalFileName(name)) {
-            const std::string text = "Printer file name not usable as a local file name, not saved: \"" + name + "\"";
-            context_.reporter.ReportError(text, event::kGeneral, kSeverityError);
-            continue;
-        }
+    for (const std::string& name : names) {
         SaveResult result = SaveOne(name);
         if (result == SaveResult::StopAtOnce) return 0;  // the port stays open, as after every send failure
         if (result == SaveResult::LeaveLoop) break;
@@ -233,6 +283,26 @@ int PrinterFileManager::SaveToDisk() {
     context_.clock.Sleep(kAfterSavePauseMs);
     view_.SetProgress(0);
     return 1;
+}
+
+// The selected files' names, at most 99, without those that must not or shall not be written.
+std::vector<std::string> PrinterFileManager::NamesToSave() {
+    std::vector<std::string> selected = view_.SelectedEntries();
+    if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
+    std::vector<std::string> names;
+    for (const std::string& entry : selected) {
+        std::string name = EntryFileName(entry);
+        // A name the printer sent must not reach outside the current directory.
+        if (!IsSafeLocalFileName(name)) {
+            const std::string text = "Printer file name not usable as a local file name, not saved: \"" + name + "\"";
+            context_.reporter.ReportError(text, event::kGeneral, kSeverityError);
+            continue;
+        }
+        // A local file is not lost without a word.
+        if (LocalFileExists(name) && !view_.AskYesNo(kReplaceCaption, ReplaceLocalFileQuestion(name))) continue;
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& name) {
@@ -275,6 +345,7 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
 // ---- Delete
 
 int PrinterFileManager::Delete() {
+    Running running(*this);
     IOComm& port = context_.port;
     if (!OpenPort()) return 0;
     view_.SetProgressRange(0, kProgressMax);
@@ -285,25 +356,32 @@ int PrinterFileManager::Delete() {
     int sent = 0;
     for (const std::string& entry : selected) {
         const std::string name = EntryFileName(entry);
-        if (!port.OutputString(std::string(cmd::kFileDeleteHead) + name) || !port.Output(cmd::kFileNameEnd)) return 0;
+        if (!port.OutputString(std::string(cmd::kFileDeleteHead) + name) || !port.Output(cmd::kFileNameEnd)) {
+            view_.SetProgress(0);
+            return 0;
+        }
         ++sent;
         context_.clock.Sleep(kAfterDeletePauseMs);
         WaitUntilReady(kDeleteReadyPauses);
         view_.SetProgress((sent - 1) * kDeleteProgressPerFile + 1);
+        // The port is open here: a refresh that comes due waits for the wait below.
         view_.PumpMessages();
     }
     port.Close();
+    // The printer's time to come back after its deletes.
     context_.clock.Sleep(kPrinterDeletePauseMs * sent);
 
-    // The refresh runs from the timer while messages are handled; wait for it to find a list.
-    view_.ScheduleRefresh();
-    context_.state.fileListSeen = 0;
+    // The refresh runs while messages are handled; the wait ends once the printer has answered
+    // it, with an empty list too (the last file may have gone).
+    ScheduleRefresh();
+    context_.state.listAnswered = 0;
     for (int attempt = 0; attempt < kListWaitAttempts; ++attempt) {
-        view_.ScheduleRefresh();
         view_.SetProgress(sent * kDeleteProgressPerFile + attempt * kListWaitProgressStep);
-        if (context_.state.fileListSeen) break;
+        // Once answered, no further read is asked for: it would only run after the wait is over.
+        if (context_.state.listAnswered) break;
+        ScheduleRefresh();
         context_.clock.Sleep(kListWaitPauseMs);
-        view_.PumpMessages();
+        HandleMessagesWithRefresh();
     }
     context_.clock.Sleep(kDeleteEndPauseMs);
     view_.SetProgress(0);
@@ -313,6 +391,7 @@ int PrinterFileManager::Delete() {
 // ---- Delete All, Reset Printer, Comm Port
 
 int PrinterFileManager::DeleteAll() {
+    Running running(*this);
     if (!view_.AskYesNo(kDeleteAllCaption, kDeleteAllQuestion)) return 0;
     if (context_.model.portName.empty()) {
         context_.reporter.ReportError(kNoPortText, event::kGeneral, kSeverityError);
@@ -327,11 +406,14 @@ int PrinterFileManager::DeleteAll() {
         context_.clock.Sleep(kEraseStepPauseMs);
         view_.SetProgress(step);
     }
-    view_.ScheduleRefresh();
+    // The list is read as soon as this operation is over, and shows the printer's answer.
+    ScheduleRefresh();
+    view_.SetProgress(0);
     return 1;
 }
 
 int PrinterFileManager::ResetPrinter() {
+    Running running(*this);
     if (!OpenPort()) return 0;
     if (!context_.port.OutputString(cmd::kFileReset)) return 0;
     context_.port.Close();
@@ -339,6 +421,7 @@ int PrinterFileManager::ResetPrinter() {
 }
 
 void PrinterFileManager::CommPort() {
+    Running running(*this);
     if (selectPort_) selectPort_();
     view_.SetCaption(PrinterFilesCaption(context_.model.portName));
 }

@@ -28,13 +28,21 @@ inline constexpr const char* kCommErrorCaption = "ERROR";
 inline constexpr const char* kCannotReadText = "Cannot read file.";
 inline constexpr const char* kDeleteAllQuestion = "Are you sure you wish to delete all files?";
 inline constexpr const char* kDeleteAllCaption = "WARNING";
+inline constexpr const char* kReplaceCaption = kApplicationTitle;
 
 // "File(s) in printer.  [" + portName + "]"
 std::string PrinterFilesCaption(const std::string& portName);
+// The question before Read / Save to Disk replaces the local file `name`.
+std::string ReplaceLocalFileQuestion(const std::string& name);
 
 // The operations of the printer file manager, apart from the widgets: each works on the
 // application's port and shows its results through the view. Each returns 1 when it ran to its
 // end and 0 when it stopped early.
+//
+// One operation at a time owns the port. The view's pauses may hand out window messages, the
+// refresh timer among them, so a list read runs only when no other operation does, or when one
+// hands out messages on purpose with its port closed (Delete's wait for the list); otherwise it
+// stays scheduled and runs once that operation is over.
 class PrinterFileManager {
 public:
     // `selectPort` runs the program's port selection (may be empty: no port selection).
@@ -42,10 +50,20 @@ public:
 
     // Dialog start: caption and a scheduled refresh.
     void Initialise();
-    // Reads the list from the printer into the view.
+    // Reads the list from the printer into the view. Asked for while a read runs, it is that read.
     int Refresh();
+    // Starts the refresh timer (Refresh List). A refresh scheduled while one runs is merged into
+    // it: the running read is the answer it asks for.
+    void ScheduleRefresh();
+    // The view's refresh timer fired: runs the scheduled refresh when the port is free for it.
+    void RefreshTimerFired();
+    // Whether an operation, a list read among them, is running.
+    bool Busy() const { return running_ > 0; }
+
     // Copies local files into the printer, in order, at most 100.
     int Upload(const std::vector<std::string>& paths);
+    // Asks the view for files to upload and copies them as a drop does.
+    int UploadChosen();
     // Copies the selected printer files into the current directory.
     int SaveToDisk();
     int Delete();
@@ -55,8 +73,26 @@ public:
     bool CanSelectPort() const { return static_cast<bool>(selectPort_); }
 
 private:
+    // Marks an operation as running for its scope; a refresh scheduled meanwhile is started
+    // again when the last one ends.
+    class Running {
+    public:
+        explicit Running(PrinterFileManager& manager);
+        ~Running();
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+
+    private:
+        PrinterFileManager& manager_;
+    };
+
     bool OpenPort();
+    int ReadList();
     std::string ReadListReply();
+    void StartRefreshTimer();
+    // Handles pending messages with the port closed, so a scheduled refresh runs here.
+    void HandleMessagesWithRefresh();
+    std::vector<std::string> NamesToSave();
     void WaitUntilReady(int maxPauses);
     int SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength);
     enum class UploadResult { Sent, CommunicationsError, FileNotRead };
@@ -69,6 +105,11 @@ private:
     FilesContext context_;
     PrinterFilesView& view_;
     std::function<void()> selectPort_;
+    int running_ = 0;
+    bool refreshPending_ = false;
+    bool timerStarted_ = false;  // the view's refresh timer runs and has not fired yet
+    bool refreshRunning_ = false;
+    bool refreshMayRun_ = false;
 };
 
 }  // namespace varnel

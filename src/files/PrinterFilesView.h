@@ -24,14 +24,18 @@ public:
     // Repaint at once, not at the next idle time.
     virtual void Repaint() = 0;
 
-    // Starts the refresh timer; the list is read when the timer next fires.
+    // Starts the refresh timer (one timer: a running one is started again). When it fires, the
+    // view stops it and calls PrinterFileManager::RefreshTimerFired.
     virtual void ScheduleRefresh() = 0;
     // Handles every pending window message (the refresh timer among them).
     virtual void PumpMessages() = 0;
 
-    // Plain boxes owned by the dialog.
+    // Plain boxes owned by the dialog. The questions' default answer is No: each guards
+    // something that cannot be undone.
     virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
     virtual bool AskYesNo(const std::string& caption, const std::string& text) = 0;
+    // The local files the user picks for an upload, several at once; empty when cancelled.
+    virtual std::vector<std::string> ChooseFilesToUpload() = 0;
 };
 
 }  // namespace varnel

@@ -6,6 +6,8 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -31,6 +33,10 @@ namespace varnel {
 namespace {
 
 constexpr int kEntryBytesRole = Qt::UserRole;
+// How soon a drop that came while the printer was busy is tried again.
+constexpr int kBusyDropRetryMs = 50;
+constexpr const char* kUploadChooserTitle = "Upload file(s) to printer";
+constexpr const char* kUploadChooserFilter = "All Files (*)";
 constexpr int kDialogUnitsPerChar = 4;
 constexpr int kExtraStopDialogUnits = 10;
 
@@ -143,6 +149,7 @@ CPrinterFilesDlg::CPrinterFilesDlg(const FilesContext& context, PortSelection se
     AddButton(kIdDelete, QStringLiteral("Delete"));
     AddButton(kIdDeleteAll, QStringLiteral("Delete All"));
     AddButton(kIdRefresh, QStringLiteral("Refresh List"));
+    AddButton(kIdUpload, QStringLiteral("Upload..."));
     AddButton(kIdSaveToDisk, QStringLiteral("Read / Save to\nDisk"));
     AddButton(kIdResetPrinter, QStringLiteral("Reset Printer"));
     AddButton(kIdCommPort, QStringLiteral("Comm Port"));
@@ -163,7 +170,9 @@ CPrinterFilesDlg::CPrinterFilesDlg(const FilesContext& context, PortSelection se
     connect(Button(kIdDelete), &QPushButton::clicked, this, [this] { RunOperation([this] { manager_.Delete(); }); });
     connect(Button(kIdDeleteAll), &QPushButton::clicked, this,
             [this] { RunOperation([this] { manager_.DeleteAll(); }); });
-    connect(Button(kIdRefresh), &QPushButton::clicked, this, [this] { ScheduleRefresh(); });
+    connect(Button(kIdRefresh), &QPushButton::clicked, this, [this] { manager_.ScheduleRefresh(); });
+    connect(Button(kIdUpload), &QPushButton::clicked, this,
+            [this] { RunOperation([this] { manager_.UploadChosen(); }); });
     connect(Button(kIdSaveToDisk), &QPushButton::clicked, this,
             [this] { RunOperation([this] { manager_.SaveToDisk(); }); });
     connect(Button(kIdResetPrinter), &QPushButton::clicked, this,
@@ -193,7 +202,7 @@ QPushButton* CPrinterFilesDlg::Button(int controlId) const {
 }
 
 void CPrinterFilesDlg::RunOperation(const std::function<void()>& operation) {
-    if (busy_) return;
+    if (busy_ || manager_.Busy()) return;
     busy_ = true;
     std::vector<bool> enabled;
     for (const auto& [id, button] : buttons_) {
@@ -206,6 +215,11 @@ void CPrinterFilesDlg::RunOperation(const std::function<void()>& operation) {
 }
 
 void CPrinterFilesDlg::DropFiles(const std::vector<std::string>& paths) {
+    // A drop handed out during another operation's pause must not take the port from under it.
+    if (busy_ || manager_.Busy()) {
+        QTimer::singleShot(kBusyDropRetryMs, this, [this, paths] { DropFiles(paths); });
+        return;
+    }
     RunOperation([this, &paths] { manager_.Upload(paths); });
 }
 
@@ -255,13 +269,10 @@ void CPrinterFilesDlg::timerEvent(QTimerEvent* event) {
         QDialog::timerEvent(event);
         return;
     }
-    // The waits of a running list read let timers through; the next tick reads the list again.
-    if (refreshing_) return;
+    // One shot: the manager starts the timer again when a refresh it had to hold back is due.
     killTimer(refreshTimer_);
     refreshTimer_ = 0;
-    refreshing_ = true;
-    manager_.Refresh();
-    refreshing_ = false;
+    manager_.RefreshTimerFired();
 }
 
 void CPrinterFilesDlg::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
@@ -274,7 +285,21 @@ void CPrinterFilesDlg::MessageBox(const std::string& caption, const std::string&
 bool CPrinterFilesDlg::AskYesNo(const std::string& caption, const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, ToDisplayText(caption), ToDisplayText(text),
                     QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::vector<std::string> CPrinterFilesDlg::ChooseFilesToUpload() {
+    const QStringList chosen = QFileDialog::getOpenFileNames(this, QString::fromLatin1(kUploadChooserTitle), uploadFolder_,
+                                                             QString::fromLatin1(kUploadChooserFilter));
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) {
+        const QByteArray bytes = QFile::encodeName(path);
+        paths.emplace_back(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    if (!chosen.isEmpty()) uploadFolder_ = QFileInfo(chosen.front()).absolutePath();
+    return paths;
 }
 
 // ---- Opening

@@ -38,6 +38,7 @@ public:
     static constexpr int kIdProgress = 1071;
     static constexpr int kIdSaveToDisk = 1072;
     static constexpr int kIdResetPrinter = 1073;
+    static constexpr int kIdUpload = 1074;
 
     // `selectPort` runs the program's port selection over the given owner; without it "Comm Port"
     // is disabled.
@@ -50,7 +51,7 @@ public:
     std::vector<std::string> Entries() const;
     QProgressBar* Progress() const { return progress_; }
     QPushButton* Button(int controlId) const;
-    // Uploads local files as a drop on the list does.
+    // Uploads local files as a drop on the list does; while another operation runs, once it is over.
     void DropFiles(const std::vector<std::string>& paths);
 
     // PrinterFilesView.
@@ -66,6 +67,7 @@ public:
     void PumpMessages() override;
     void MessageBox(const std::string& caption, const std::string& text) override;
     bool AskYesNo(const std::string& caption, const std::string& text) override;
+    std::vector<std::string> ChooseFilesToUpload() override;
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -82,7 +84,8 @@ private:
     std::vector<std::pair<int, QPushButton*>> buttons_;
     int refreshTimer_ = 0;
     bool busy_ = false;
-    bool refreshing_ = false;
+    // Where the upload chooser opens: the current folder, then the folder last chosen from.
+    QString uploadFolder_;
 };
 
 // The file manager's opening in the Qt application: the main window is hidden while the dialog

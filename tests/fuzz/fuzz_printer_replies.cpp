@@ -84,6 +84,7 @@ public:
     void PumpMessages() override {}
     void MessageBox(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    std::vector<std::string> ChooseFilesToUpload() override { return {}; }
 };
 
 enum Operation : uint8_t { kIsFwr, kIsFw, kRead, kVerify, kIdentity, kBaud, kFileList, kOperationCount };

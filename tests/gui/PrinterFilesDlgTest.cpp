@@ -32,6 +32,9 @@ namespace {
 
 using namespace std::string_literals;
 
+// Waits go through QTest::qWaitFor and a GoogleTest check: a failed QTRY_COMPARE reports to
+// QtTest's own log, which a GoogleTest run never reads.
+
 // A printer's file store as far as the dialog needs it: uploads are kept, the list names them.
 class FakeFileStore {
 public:
@@ -92,9 +95,10 @@ TEST_F(PrinterFilesDlgTest, OpensWithTheCaptionAndReadsTheListFromItsTimer) {
     EXPECT_TRUE(dialog.List()->acceptDrops());
     EXPECT_TRUE(dialog.Button(CPrinterFilesDlg::kIdDone)->isDefault());
     EXPECT_EQ(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk)->text().toStdString(), "Read / Save to\nDisk");
+    EXPECT_EQ(dialog.Button(CPrinterFilesDlg::kIdUpload)->text().toStdString(), "Upload...");
     EXPECT_FALSE(dialog.Button(CPrinterFilesDlg::kIdCommPort)->isEnabled()) << "no port selection handed in";
     EXPECT_EQ(backend.openCalls, 0);
-    QTRY_COMPARE(dialog.List()->count(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 1; }));
     EXPECT_EQ(dialog.Entries(), std::vector<std::string>{"receipt.txt\t6"});
 }
 
@@ -103,7 +107,7 @@ TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefre
     test::WriteFileBytes(dir.File("logo.bmp"), "BM\x01\x02"s);
     CPrinterFilesDlg dialog(context, {});
     dialog.show();
-    QTRY_COMPARE(dialog.List()->count(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 1; }));
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("logo.bmp")))});
@@ -114,11 +118,35 @@ TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefre
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    QTRY_COMPARE(dialog.List()->count(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 2; }));
 
     EXPECT_EQ(store.files["logo.bmp"], "BM\x01\x02"s);
     EXPECT_EQ(dialog.Entries(), (std::vector<std::string>{"logo.bmp\t4", "receipt.txt\t6"}));
     EXPECT_EQ(dialog.Progress()->value(), 0);
+}
+
+// A drop handed out while Delete handles messages must not take the port from the delete: it is
+// uploaded once the delete is over, and not lost.
+TEST_F(PrinterFilesDlgTest, FileDroppedWhileAnOperationRunsIsUploadedAfterIt) {
+    test::ScratchDir dir;
+    const std::string dropped = dir.Write("logo.bmp", "BM");
+    CPrinterFilesDlg dialog(context, {});
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 1; }));
+    backend.responder = [&dialog, &dropped, inner = backend.responder](test::FakePortBackend& b, const std::string& w) {
+        inner(b, w);
+        if (w.rfind("\x1B" "fD", 0) == 0) dialog.DropFiles({dropped});
+    };
+    QTest::mouseClick(dialog.List()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      dialog.List()->visualItemRect(dialog.List()->item(0)).center());
+    const size_t before = backend.writesPerOpen.size();
+    QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdDelete), Qt::LeftButton);
+    ASSERT_GT(backend.writesPerOpen.size(), before);
+    EXPECT_EQ(backend.writesPerOpen[before], "\x1B" "fDreceipt.txt\0"s) << "the delete's connection is its own";
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.files.count("logo.bmp") == 1; }));
+    EXPECT_EQ(store.files["logo.bmp"], "BM");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 2; }));
 }
 
 TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {

@@ -1,58 +1,145 @@
-// Printer -> Printer Files ... on a real main window, the real port layer and the real clock,
-// against varnel-printer-sim: the simulator's files are listed, a dropped file is uploaded and
-// listed, and Read / Save to Disk writes a byte-identical copy into the working directory.
+// Printer -> Printer Files ... on a real main window, the real port layer and the clock the
+// program uses, against varnel-printer-sim. The dialog is worked with mouse clicks and key presses
+// on its shown buttons, list and boxes, as a user would; what is checked is what the user sees
+// (list, bar, buttons) and what the printer and the working folder hold afterwards.
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
+#include <iostream>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "PrinterFilesCommand.h"
 #include "app/CVarnelApp.h"
-#include "base/Clock.h"
+#include "files/PrinterFileManager.h"
 #include "support/DemoModel.h"
+#include "support/HexBytes.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 #include "support/SimulatorProcess.h"
 #include "ui/CPrinterFilesDlg.h"
+#include "ui/QtClock.h"
 
 namespace varnel {
 namespace {
 
 using namespace std::string_literals;
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+constexpr const char* kListRequest = " RX 1B 66 49 ";
+constexpr const char* kConnection = " -- connection from ";
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
 
 std::vector<std::string> WaitForEntries(CPrinterFilesDlg& dialog, size_t count) {
     for (int wait = 0; wait < 1000 && dialog.Entries().size() != count; ++wait) QTest::qWait(10);
     return dialog.Entries();
 }
 
-TEST(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) {
+bool AllButtonsEnabled(const CPrinterFilesDlg& dialog) {
+    for (int id : {CPrinterFilesDlg::kIdDone, CPrinterFilesDlg::kIdDelete, CPrinterFilesDlg::kIdDeleteAll,
+                   CPrinterFilesDlg::kIdRefresh, CPrinterFilesDlg::kIdUpload, CPrinterFilesDlg::kIdSaveToDisk,
+                   CPrinterFilesDlg::kIdResetPrinter, CPrinterFilesDlg::kIdCommPort})
+        if (!dialog.Button(id)->isEnabled()) return false;
+    return true;
+}
+
+// ---- Real input on the shown dialog
+
+void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// A click on the list entry in `row`, as a user picks one file.
+void ClickRow(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(list->item(row)).center());
+}
+
+// The next message box the dialog shows gets the key `key` (Return takes its default button).
+void AnswerNextBox(Qt::Key key, std::string* text = nullptr) {
+    test::WhenShown<QMessageBox>([key, text](QMessageBox& box) {
+        if (text) *text = box.text().toStdString();
+        QTest::keyClick(&box, key);
+    });
+}
+
+// The next file dialog gets `typed` in its file name field, then Return. The dialog is made the
+// active window with the field focused first, as the desktop does for a dialog that opens; the
+// offscreen platform does not.
+void AnswerNextFileDialog(const QString& typed) {
+    test::WhenShown<QFileDialog>([typed](QFileDialog& chooser) {
+        auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        chooser.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&chooser));
+        name->setFocus();
+        QTest::keyClicks(name, typed);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+}
+
+class PrinterFilesSimTest : public ::testing::Test {
+protected:
+    // The simulator holding `files`, with its trace and state beside the test, not in the
+    // working folder that Read / Save to Disk writes to.
+    void StartPrinter(const Files& files) {
+        std::string list;
+        for (const auto& [name, data] : files) list += std::string(list.empty() ? "" : ", ") + StateRecord(name, data);
+        test::WriteFileBytes(stateFile, R"({"format": "varnel-printer-sim state", "version": 1, "files": [ )" +
+                                            list + " ]}");
+        printer.emplace(test::SimulatorLine::Tcp, std::vector<std::string>{"--state", stateFile, "--trace", trace});
+        ASSERT_FALSE(printer->Port().empty());
+        app.Startup();
+        app.model().portName = printer->Port();
+    }
+
+    std::string Trace() const { return test::ReadFileBytes(trace); }
+    // The state file's record of the printer file `name` holding `data`.
+    static std::string StateRecord(const std::string& name, const std::string& data) {
+        return R"({ "name": ")" + name + R"(", "data": ")" + test::Hex(data) + R"(" })";
+    }
+    // The printer's files as its saved state lists them, after it stops.
+    std::string StoppedPrinterState() {
+        printer->Stop();
+        return test::ReadFileBytes(stateFile);
+    }
+
     test::ScratchDir dir = test::ExamplesWorkingFolder();
     test::ScratchDir elsewhere;
     const std::string stateFile = elsewhere.File("printer.json");
-    test::WriteFileBytes(stateFile, R"({"format": "varnel-printer-sim state", "version": 1,)"
-                                    R"( "files": [ { "name": "logo.bmp", "data": "42 4D 00 FF 0D 0A" } ]})");
+    const std::string trace = elsewhere.File("trace.txt");
+    std::optional<test::SimulatorProcess> printer;
+    test::MemorySettingsStore settings;
+    QtClock clock;  // the program's own: its pauses hand out timers and paints
+    test::RecordingUserInterface ui;
+    CVarnelApp app{settings, clock, ui, nullptr};
+};
+
+TEST_F(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) {
+    StartPrinter({{"logo.bmp", "BM\x00\xFF\r\n"s}});
     const std::string dropped = elsewhere.File("coupon.txt");
     std::string coupon;
     for (int i = 0; i < 1500; ++i) coupon.push_back(static_cast<char>(i * 7));
     test::WriteFileBytes(dropped, coupon);
-    test::SimulatorProcess printer(test::SimulatorLine::Tcp, {"--state", stateFile});
-    ASSERT_FALSE(printer.Port().empty());
-
-    test::MemorySettingsStore settings;
-    SystemClock clock;
-    test::RecordingUserInterface ui;
-    CVarnelApp app(settings, clock, ui, nullptr);
-    app.Startup();
-    app.model().portName = printer.Port();
 
     std::vector<std::string> first, afterDrop;
     const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
@@ -66,9 +153,10 @@ TEST(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) {
         QApplication::sendEvent(dialog.List()->viewport(), &drop);
         afterDrop = WaitForEntries(dialog, 2);
 
-        for (int row = 0; row < dialog.List()->count(); ++row) dialog.List()->item(row)->setSelected(true);
-        dialog.Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
-        dialog.Button(CPrinterFilesDlg::kIdDone)->click();
+        ClickRow(dialog.List(), 0);
+        QTest::keyClick(dialog.List(), Qt::Key_A, Qt::ControlModifier);
+        Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
     });
 
     EXPECT_TRUE(run.hiddenWhileShown);
@@ -77,6 +165,139 @@ TEST(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) {
     EXPECT_EQ(afterDrop, (std::vector<std::string>{"coupon.txt\t1500", "logo.bmp\t6"}));
     EXPECT_EQ(test::ReadFileBytes(dir.File("logo.bmp")), "BM\x00\xFF\r\n"s);
     EXPECT_EQ(test::ReadFileBytes(dir.File("coupon.txt")), coupon);
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
+}
+
+// The printer holds one file; Delete of it must give the dialog back once the printer has
+// answered the list request with its empty list, after one list read, not after a pile of them.
+TEST_F(PrinterFilesSimTest, DeletingTheOnlyFileGivesTheDialogBackOnceThePrinterAnswered) {
+    StartPrinter({{"receipt.txt", "thanks"}});
+    std::vector<std::string> before, after{"not read"};
+    size_t listRequests = 0, connections = 0;
+    bool usableAfter = false;
+    int barAfter = -1;
+    const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        before = WaitForEntries(dialog, 1);
+        if (before.size() == 1) {
+            ClickRow(dialog.List(), 0);
+            const std::string traceBefore = Trace();
+            QElapsedTimer took;
+            took.start();
+            Click(dialog.Button(CPrinterFilesDlg::kIdDelete));
+            std::cout << "[ figure   ] Delete of the only file: dialog usable again after "
+                      << static_cast<double>(took.elapsed()) / 1000.0 << " s" << std::endl;
+            const std::string added = Trace().substr(traceBefore.size());
+            listRequests = Occurrences(added, kListRequest);
+            connections = Occurrences(added, kConnection);
+            usableAfter = AllButtonsEnabled(dialog);
+            after = dialog.Entries();
+            barAfter = dialog.Progress()->value();
+        }
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_TRUE(run.visibleAfter);
+    ASSERT_EQ(before, std::vector<std::string>{"receipt.txt\t6"});
+    EXPECT_TRUE(usableAfter);
+    EXPECT_TRUE(after.empty()) << after.front();
+    EXPECT_EQ(barAfter, 0);
+    EXPECT_EQ(listRequests, 1u) << "one list read after the delete";
+    EXPECT_EQ(connections, 2u) << "the delete and the list read; no reconnects";
+    EXPECT_EQ(StoppedPrinterState().find("receipt.txt"), std::string::npos);
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
+}
+
+// Delete All asks first, with No as the default: Return leaves the files alone. Answered Yes, the
+// list shows the printer's empty answer without Refresh List, and the bar is back at 0.
+TEST_F(PrinterFilesSimTest, DeleteAllEmptiesTheListWithoutRefreshListAndDefaultsToNo) {
+    StartPrinter({{"a.txt", "1"}, {"b.txt", "22"}, {"c.txt", "333"}});
+    std::string question;
+    std::vector<std::string> afterNo, afterYes{"not read"};
+    int barAfter = -1;
+    bool usableAfter = false;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 3);
+        AnswerNextBox(Qt::Key_Return, &question);
+        Click(dialog.Button(CPrinterFilesDlg::kIdDeleteAll));
+        afterNo = dialog.Entries();
+
+        AnswerNextBox(Qt::Key_Y);
+        Click(dialog.Button(CPrinterFilesDlg::kIdDeleteAll));
+        afterYes = WaitForEntries(dialog, 0);
+        barAfter = dialog.Progress()->value();
+        usableAfter = AllButtonsEnabled(dialog);
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(question, "Are you sure you wish to delete all files?");
+    EXPECT_EQ(afterNo, (std::vector<std::string>{"a.txt\t1", "b.txt\t2", "c.txt\t3"}));
+    EXPECT_TRUE(afterYes.empty()) << afterYes.front();
+    EXPECT_EQ(barAfter, 0);
+    EXPECT_TRUE(usableAfter);
+    EXPECT_EQ(Occurrences(Trace(), " RX 1B 66 45"), 1u) << "one erase, after Yes";
+    EXPECT_EQ(StoppedPrinterState().find(".txt"), std::string::npos);
+}
+
+// "Upload..." opens a file dialog in the working folder; cancelled it sends nothing, and two files
+// typed into it go to the printer as a drop of them would, and are listed at once.
+TEST_F(PrinterFilesSimTest, UploadButtonSendsTheFilesChosenInTheFileDialog) {
+    StartPrinter({{"logo.bmp", "BM"}});
+    std::string big;
+    for (int i = 0; i < 2500; ++i) big.push_back(static_cast<char>(i * 13 + i / 256));
+    dir.Write("big.bin", big);
+    dir.Write("note.txt", "hello");
+    std::vector<std::string> afterCancel, afterUpload;
+    int barAfter = -1;
+    bool usableAfter = false;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 1);
+        test::WhenShown<QFileDialog>([](QFileDialog& chooser) { QTest::keyClick(&chooser, Qt::Key_Escape); });
+        Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
+        afterCancel = dialog.Entries();
+
+        AnswerNextFileDialog(QStringLiteral(R"("big.bin" "note.txt")"));
+        Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
+        afterUpload = dialog.Entries();
+        barAfter = dialog.Progress()->value();
+        usableAfter = AllButtonsEnabled(dialog);
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(afterCancel, std::vector<std::string>{"logo.bmp\t2"});
+    EXPECT_EQ(afterUpload, (std::vector<std::string>{"big.bin\t2500", "logo.bmp\t2", "note.txt\t5"}));
+    EXPECT_EQ(barAfter, 0);
+    EXPECT_TRUE(usableAfter);
+    const std::string state = StoppedPrinterState();
+    EXPECT_NE(state.find(StateRecord("big.bin", big)), std::string::npos);
+    EXPECT_NE(state.find(StateRecord("note.txt", "hello")), std::string::npos);
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
+}
+
+// Read / Save to Disk over a local file of the same name asks first, with No as the default:
+// Return keeps the local file; Y replaces it with the printer's, through a temporary file that
+// does not stay behind.
+TEST_F(PrinterFilesSimTest, SaveToDiskOverAnExistingFileAsksAndReplacesOnlyOnYes) {
+    StartPrinter({{"logo.bmp", "NEW\x00LOGO\xFF"s}});
+    dir.Write("logo.bmp", "old logo");
+    std::string question, afterNo, afterYes;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 1);
+        ClickRow(dialog.List(), 0);
+        AnswerNextBox(Qt::Key_Return, &question);
+        Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
+        afterNo = dir.Read("logo.bmp");
+
+        AnswerNextBox(Qt::Key_Y);
+        Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
+        afterYes = dir.Read("logo.bmp");
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(question, ReplaceLocalFileQuestion("logo.bmp"));
+    EXPECT_EQ(afterNo, "old logo");
+    EXPECT_EQ(afterYes, "NEW\x00LOGO\xFF"s);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
 }
 

@@ -47,17 +47,20 @@ TEST(FilesProgram, UploadListDownloadDeleteAndDeleteAllAgainstTheSimulator) {
     FileManagerState state;
     RecordingFilesView view;
     PrinterFileManager manager(FilesContext{model, port, reporter, clock, state}, view);
-    view.onTimer = [&manager] { manager.Refresh(); };
+    view.onTimer = [&manager] { manager.RefreshTimerFired(); };
 
     ASSERT_EQ(manager.Upload({sources.File("big.bin"), sources.File("exact.bin"), sources.File("empty.txt")}), 1);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(view.entries, (std::vector<std::string>{"big.bin\t2500", "empty.txt\t0", "exact.bin\t1000"}));
-    EXPECT_EQ(state.fileListSeen, 1);
+    EXPECT_EQ(state.listAnswered, 1);
 
-    // Old contents of a local file of the same name are replaced by the printer's.
+    // Old contents of a local file of the same name are replaced by the printer's, once the
+    // user has said yes to it.
     WriteFileBytes("big.bin", "old");
     view.selected = {0, 2};
+    view.answerYes = true;
     ASSERT_EQ(manager.SaveToDisk(), 1);
+    EXPECT_EQ(view.questions, std::vector<std::string>{"Varnel: " + ReplaceLocalFileQuestion("big.bin")});
     EXPECT_EQ(ReadFileBytes("big.bin"), big);
     EXPECT_EQ(ReadFileBytes("exact.bin"), binary);
     EXPECT_TRUE(reporter.Errors().empty());
@@ -66,7 +69,6 @@ TEST(FilesProgram, UploadListDownloadDeleteAndDeleteAllAgainstTheSimulator) {
     ASSERT_EQ(manager.Delete(), 1);
     EXPECT_EQ(view.entries, (std::vector<std::string>{"empty.txt\t0", "exact.bin\t1000"}));
 
-    view.answerYes = true;
     ASSERT_EQ(manager.DeleteAll(), 1);
     view.PumpMessages();  // the refresh it scheduled
     EXPECT_TRUE(view.entries.empty());

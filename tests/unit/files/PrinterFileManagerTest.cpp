@@ -8,6 +8,7 @@
 #include "RecordingFilesView.h"
 #include "files/PrinterFileManager.h"
 #include "io/IOComm.h"
+#include "io/Reconnect.h"
 #include "model/ConfigModel.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
@@ -27,10 +28,11 @@ constexpr const char* kPort = "127.0.0.1:9100";
 class PrinterFileManagerTest : public ::testing::Test {
 protected:
     PrinterFileManagerTest() {
+        ResetRetryStates();  // the port's reconnect counters are process-wide
         folder.Enter();  // Read / Save to Disk writes there
         model.portName = kPort;
         backend.clock = &clock;
-        view.onTimer = [this] { manager.Refresh(); };
+        view.onTimer = [this] { manager.RefreshTimerFired(); };
     }
 
     // The printer answers a list request with `reply`.
@@ -40,6 +42,10 @@ protected:
         };
     }
     std::vector<std::string> SentPerOpen() const { return backend.writesPerOpen; }
+    // How often the list was asked for.
+    int ListReads() const {
+        return static_cast<int>(std::count(backend.writesPerOpen.begin(), backend.writesPerOpen.end(), "\x1B" "fI"));
+    }
     int Count(int64_t ms) const {
         return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms));
     }
@@ -64,7 +70,7 @@ TEST_F(PrinterFileManagerTest, ListReplyGivesOneEntryPerTextAndListsRepeatsOnce)
     EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), "1B 66 49");
     EXPECT_EQ(view.entries, (std::vector<std::string>{"A\tx", "B"}));
     EXPECT_EQ(view.tabStops, (std::vector<int>{90, 120, 130, 140, 150}));
-    EXPECT_EQ(state.fileListSeen, 1);
+    EXPECT_EQ(state.listAnswered, 1);
     EXPECT_FALSE(backend.IsOpen());
     EXPECT_EQ(view.progress.back(), 0);
     EXPECT_EQ(Count(1000), 0) << "a complete reply needs no pause for missing bytes";
@@ -76,8 +82,32 @@ TEST_F(PrinterFileManagerTest, SilentPrinterLeavesTheListEmptyAfterTwoPauses) {
     EXPECT_TRUE(view.entries.empty());
     EXPECT_EQ(Count(1000), 2);
     EXPECT_EQ(Count(200), 1);
-    EXPECT_EQ(state.fileListSeen, 0);
+    EXPECT_EQ(state.listAnswered, 0) << "no answer came";
     EXPECT_FALSE(backend.IsOpen());
+}
+
+// The read ends with the empty text that ends the list; an empty list is that text alone. No
+// pause is spent waiting for bytes after it.
+TEST_F(PrinterFileManagerTest, ReadEndsAtTheListsEndAlsoWhenTheListIsEmpty) {
+    const struct {
+        std::string reply;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"\0"s, {}},
+        {"A\0\0"s, {"A"}},
+        {"A\0B\0\0"s, {"A", "B"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.reply));
+        clock.sleeps.clear();
+        state.listAnswered = 0;
+        view.entries = {"old\t1"};
+        AnswerListWith(c.reply);
+        ASSERT_EQ(manager.Refresh(), 1);
+        EXPECT_EQ(view.entries, c.entries);
+        EXPECT_EQ(state.listAnswered, 1) << "the printer answered";
+        EXPECT_EQ(Count(1000), 0);
+    }
 }
 
 TEST_F(PrinterFileManagerTest, ByteThatComesOnTheSecondTryDoesNotSplitTheName) {
@@ -108,6 +138,41 @@ TEST_F(PrinterFileManagerTest, NoPortNameIsReportedAndNothingIsOpened) {
     EXPECT_EQ(reporter.Errors(),
               std::vector<std::string>{"I/O Port not specified, or I/O Port not specified before file parameter."});
     EXPECT_EQ(backend.openCalls, 0);
+}
+
+// ---- Refresh scheduling
+
+// A refresh scheduled while a list read runs is that read: no second one follows.
+TEST_F(PrinterFileManagerTest, RefreshScheduledWhileOneRunsIsMergedIntoIt) {
+    backend.responder = [this](test::FakePortBackend& b, const std::string& written) {
+        if (written != "\x1B" "fI") return;
+        manager.ScheduleRefresh();  // Refresh List, while the printer is being asked
+        b.QueueReply("A\0\0"s);
+    };
+    manager.Initialise();
+    view.PumpMessages();
+    view.PumpMessages();
+    EXPECT_EQ(ListReads(), 1);
+    EXPECT_FALSE(view.timerRunning);
+    EXPECT_EQ(view.entries, std::vector<std::string>{"A"});
+}
+
+// A refresh whose timer fires in the middle of another operation waits for its end, so that it
+// does not take the port from under it, and then runs once.
+TEST_F(PrinterFileManagerTest, RefreshDueDuringAnotherOperationRunsAfterIt) {
+    AnswerListWith("A\0\0"s);
+    backend.responder = [this, inner = backend.responder](test::FakePortBackend& b, const std::string& written) {
+        inner(b, written);
+        if (written != "\x1B" "f\x40"s) return;
+        manager.ScheduleRefresh();
+        view.FireTimer();  // handed out by a pause of the reset
+    };
+    ASSERT_EQ(manager.ResetPrinter(), 1);
+    EXPECT_EQ(SentPerOpen(), std::vector<std::string>{"\x1B" "f\x40"s}) << "no list read inside the reset";
+    EXPECT_TRUE(view.timerRunning) << "started again when the reset was over";
+    view.PumpMessages();
+    EXPECT_EQ(SentPerOpen(), (std::vector<std::string>{"\x1B" "f\x40"s, "\x1B" "fI"}));
+    EXPECT_EQ(view.entries, std::vector<std::string>{"A"});
 }
 
 // ---- Upload
@@ -144,6 +209,35 @@ TEST_F(UploadTest, FileOf2500BytesGoesInBlocksOf1000With_LowByteFirstLengths) {
     EXPECT_NE(std::find(calls.begin(), calls.end(), "\xF4\x01"), calls.end());
     EXPECT_EQ(view.progress, (std::vector<int>{1, 1, 41, 81, 100, 0}));
     EXPECT_EQ(view.captions.back(), "File(s) in printer.  [127.0.0.1:9100]");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+// "Upload..." asks for the files and sends them as a drop of the same files does.
+TEST_F(UploadTest, ChosenFilesGoTheWayOfADrop) {
+    const std::string first = LocalFile("first.txt", 1200);
+    const std::string second = LocalFile("second.txt", 3);
+    AnswerListWith("first.txt\t1200\0second.txt\t3\0\0"s);
+    ASSERT_EQ(manager.Upload({first, second}), 1);
+    const std::vector<std::string> dropped = SentPerOpen();
+
+    backend.writesPerOpen.clear();
+    view.chosenFiles = {first, second};
+    ASSERT_EQ(manager.UploadChosen(), 1);
+    EXPECT_EQ(view.choosers, 1);
+    EXPECT_EQ(SentPerOpen(), dropped);
+    EXPECT_EQ(view.entries, (std::vector<std::string>{"first.txt\t1200", "second.txt\t3"}));
+
+    // Its errors are the drop's too.
+    view.chosenFiles = {folder.File("missing.txt")};
+    EXPECT_EQ(manager.UploadChosen(), 0);
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Cannot read file."});
+}
+
+TEST_F(UploadTest, CancelledChooserSendsNothing) {
+    view.chosenFiles = {};
+    EXPECT_EQ(manager.UploadChosen(), 0);
+    EXPECT_EQ(view.choosers, 1);
+    EXPECT_EQ(backend.openCalls, 0);
     EXPECT_TRUE(view.boxes.empty());
 }
 
@@ -218,15 +312,18 @@ protected:
     size_t readOffset = 0;
 };
 
-TEST_F(SaveToDiskTest, SelectedFileIsWrittenUnderItsOwnNameReplacingAnOldOne) {
+TEST_F(SaveToDiskTest, SelectedFileIsWrittenUnderItsOwnNameReplacingAnOldOneOnYes) {
     std::string data(250, '\0');
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i);
     PrinterHolds({{"logo.bmp", data}});
     test::WriteFileBytes("logo.bmp", "old contents that are longer than nothing");
     view.entries = {"other\t1", "logo.bmp\t250"};
     view.selected = {1};
+    view.answerYes = true;
     ASSERT_EQ(manager.SaveToDisk(), 1);
 
+    EXPECT_EQ(view.questions, std::vector<std::string>{"Varnel: The file \"logo.bmp\" already exists in the current "
+                                                       "folder.\nReplace it with the printer's file?"});
     EXPECT_EQ(test::ReadFileBytes("logo.bmp"), data);
     const std::string chunk = "\x1B" "fR\x64\x00"s;
     EXPECT_EQ(Hex(backend.allWritten), Hex("\x1B" "fOr logo.bmp\0"s + chunk + chunk + chunk + chunk + "\x1B" "fC"));
@@ -235,11 +332,29 @@ TEST_F(SaveToDiskTest, SelectedFileIsWrittenUnderItsOwnNameReplacingAnOldOne) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1) << "no temporary file left";
 }
 
+// No keeps the local file and skips that printer file only; a new file is not asked about.
+TEST_F(SaveToDiskTest, NoKeepsTheLocalFileAndSkipsThatFileOnly) {
+    PrinterHolds({{"logo.bmp", "new logo"}, {"fresh.txt", "fresh"}});
+    test::WriteFileBytes("logo.bmp", "precious");
+    view.entries = {"fresh.txt\t5", "logo.bmp\t8"};
+    view.selected = {0, 1};
+    view.answerYes = false;
+    ASSERT_EQ(manager.SaveToDisk(), 1);
+
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_NE(view.questions[0].find("\"logo.bmp\""), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes("logo.bmp"), "precious");
+    EXPECT_EQ(test::ReadFileBytes("fresh.txt"), "fresh");
+    EXPECT_EQ(backend.allWritten.find("logo.bmp"), std::string::npos) << "nothing is asked of the printer for it";
+    EXPECT_TRUE(reporter.Errors().empty());
+}
+
 TEST_F(SaveToDiskTest, BrokenTransferKeepsTheExistingFileAndIsReported) {
     PrinterHolds({{"logo.bmp", std::string(300, 'x')}});
     test::WriteFileBytes("logo.bmp", "precious");
     view.entries = {"logo.bmp\t300"};
     view.selected = {0};
+    view.answerYes = true;
     backend.failWrite.From(5);  // open text, name end, one chunk; the second chunk request fails
     manager.SaveToDisk();
     EXPECT_EQ(test::ReadFileBytes("logo.bmp"), "precious");
@@ -264,29 +379,91 @@ TEST_F(SaveToDiskTest, UnsafePrinterFileNamesAreRefusedAndTheOthersSaved) {
 
 // ---- Delete, Delete All, Reset Printer, Comm Port
 
-TEST_F(PrinterFileManagerTest, DeleteSendsEachSelectedNameThenWaitsForTheListToComeBack) {
-    AnswerListWith("b.txt\t2\0\0"s);
-    view.entries = {"a.txt\t1", "b.txt\t2", "c.txt\t3"};
-    view.selected = {0, 2};
-    ASSERT_EQ(manager.Delete(), 1);
+// The GUI's clock hands out the refresh timer in every pause, as QtClock does.
+class TimerInPausesClock : public test::FakeClock {
+public:
+    void Sleep(int64_t ms) override {
+        FakeClock::Sleep(ms);
+        if (view) view->FireTimer();
+    }
+    test::RecordingFilesView* view = nullptr;
+};
 
+class DeleteTest : public PrinterFileManagerTest {
+protected:
+    // The printer answers the list after the deletes with `reply`.
+    void Delete(std::vector<std::string> entries, std::vector<size_t> selected, std::string reply) {
+        AnswerListWith(std::move(reply));
+        view.entries = std::move(entries);
+        view.selected = std::move(selected);
+        ASSERT_EQ(manager.Delete(), 1);
+    }
+};
+
+TEST_F(DeleteTest, SendsEachSelectedNameThenWaitsForTheListToComeBack) {
+    Delete({"a.txt\t1", "b.txt\t2", "c.txt\t3"}, {0, 2}, "b.txt\t2\0\0"s);
     EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), Hex("\x1B" "fDa.txt\0" "\x1B" "fDc.txt\0"s));
     EXPECT_EQ(Count(1200 * 2), 1) << "1200 ms for every file sent";
     EXPECT_EQ(view.entries, std::vector<std::string>{"b.txt\t2"}) << "the refresh ran while messages were handled";
-    EXPECT_EQ(state.fileListSeen, 1);
+    EXPECT_EQ(ListReads(), 1);
     EXPECT_EQ(view.progress.front(), 1);
+    EXPECT_EQ(view.progress.back(), 0);
+    EXPECT_FALSE(view.timerRunning) << "no read is left to run after the wait";
+}
+
+// The last file gone, the printer answers with an empty list: that answer ends the wait, after
+// the printer's own time to come back.
+TEST_F(DeleteTest, EmptyAnswerAfterDeletingTheLastFileEndsTheWait) {
+    state.listAnswered = 1;
+    Delete({"a.txt\t1"}, {0}, "\0"s);
+    EXPECT_TRUE(view.entries.empty());
+    EXPECT_EQ(ListReads(), 1);
+    EXPECT_EQ(state.listAnswered, 1);
+    EXPECT_EQ(Count(1000), 2) << "the pause after the delete, then one wait for the list";
+    EXPECT_EQ(Count(1200), 1);
+    EXPECT_EQ(Count(200), 2) << "the list read's pause and the end pause";
+    EXPECT_EQ(view.progress, (std::vector<int>{1, 1, 5, 0, 15, 0}));
+}
+
+// With the program's clock the timer comes due in every pause, the per-file ones included, while
+// the port is open for the deletes: the list is still read once, after them, on its own connection.
+TEST_F(DeleteTest, TimerDueInEveryPauseStillGivesOneListReadAfterTheDeletes) {
+    TimerInPausesClock pausing;
+    pausing.view = &view;
+    IOComm pausingPort{store, pausing, reporter, backend};
+    backend.clock = &pausing;
+    PrinterFileManager withPauses(FilesContext{model, pausingPort, reporter, pausing, state}, view);
+    view.onTimer = [&withPauses] { withPauses.RefreshTimerFired(); };
+    withPauses.ScheduleRefresh();  // e.g. Refresh List just before Delete
+
+    AnswerListWith("b.txt\t2\0\0"s);
+    view.entries = {"a.txt\t1", "b.txt\t2", "c.txt\t3"};
+    view.selected = {0, 2};
+    ASSERT_EQ(withPauses.Delete(), 1);
+    EXPECT_EQ(SentPerOpen(), (std::vector<std::string>{"\x1B" "fDa.txt\0" "\x1B" "fDc.txt\0"s, "\x1B" "fI"}));
+    EXPECT_EQ(view.entries, std::vector<std::string>{"b.txt\t2"});
+    EXPECT_FALSE(view.timerRunning);
+}
+
+// A printer that does not answer the list at all keeps the wait to its ten rounds, one read each.
+TEST_F(DeleteTest, SilentPrinterIsWaitedForTenRoundsWithOneReadEach) {
+    view.entries = {"a.txt\t1"};
+    view.selected = {0};
+    ASSERT_EQ(manager.Delete(), 1);
+    EXPECT_TRUE(view.entries.empty());
+    EXPECT_EQ(ListReads(), 10);
+    EXPECT_EQ(state.listAnswered, 0);
+    EXPECT_EQ(Count(1000), 1 + 10 + 10 * 2) << "after the delete, ten waits, two tries in every read";
     EXPECT_EQ(view.progress.back(), 0);
 }
 
-TEST_F(PrinterFileManagerTest, DeleteWaitsTenSecondsAtMostForAListThatStaysEmpty) {
-    AnswerListWith("\0\0"s);
+TEST_F(DeleteTest, FailedSendStopsAtOnceWithTheBarBackAtZero) {
+    backend.failWrite.From(1);
     view.entries = {"a.txt\t1"};
     view.selected = {0};
-    state.fileListSeen = 1;
-    manager.Delete();
-    EXPECT_TRUE(view.entries.empty());
-    EXPECT_EQ(state.fileListSeen, 0);
-    EXPECT_EQ(Count(1000), 1 + 10);  // the pause after the delete, then ten waits for the list
+    EXPECT_EQ(manager.Delete(), 0);
+    EXPECT_EQ(ListReads(), 0);
+    EXPECT_EQ(view.progress.back(), 0);
 }
 
 TEST_F(PrinterFileManagerTest, DeleteAllAnsweredNoSendsNothing) {
@@ -296,15 +473,23 @@ TEST_F(PrinterFileManagerTest, DeleteAllAnsweredNoSendsNothing) {
     EXPECT_EQ(backend.openCalls, 0);
 }
 
-TEST_F(PrinterFileManagerTest, DeleteAllAnsweredYesErasesAndWaitsInAHundredSteps) {
+TEST_F(PrinterFileManagerTest, DeleteAllAnsweredYesErasesWaitsInAHundredStepsThenShowsTheAnswer) {
     view.answerYes = true;
+    view.entries = {"a.txt\t1", "b.txt\t2"};
+    AnswerListWith("\0"s);
     ASSERT_EQ(manager.DeleteAll(), 1);
     EXPECT_EQ(Hex(backend.writesPerOpen.at(0)), "1B 66 45");
     EXPECT_FALSE(backend.IsOpen());
     EXPECT_EQ(Count(100), 100);
-    ASSERT_EQ(view.progress.size(), 100u);
-    EXPECT_EQ(view.progress.back(), 99);
-    EXPECT_EQ(view.refreshesScheduled, 1);
+    ASSERT_EQ(view.progress.size(), 101u);
+    EXPECT_EQ(view.progress[99], 99);
+    EXPECT_EQ(view.progress.back(), 0);
+    EXPECT_EQ(ListReads(), 0) << "the list is read from the timer, after the operation";
+
+    view.PumpMessages();
+    EXPECT_EQ(ListReads(), 1);
+    EXPECT_TRUE(view.entries.empty());
+    EXPECT_EQ(view.progress.back(), 0);
 }
 
 TEST_F(PrinterFileManagerTest, DeleteAllWithoutAPortIsReportedAfterTheQuestion) {

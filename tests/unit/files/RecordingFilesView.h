@@ -9,8 +9,8 @@
 
 namespace varnel::test {
 
-// The dialog's widgets as plain records. A scheduled refresh runs when messages are pumped,
-// as the refresh timer would.
+// The dialog's widgets as plain records. A started refresh timer fires (onTimer) when messages
+// are pumped, as the dialog's timer would.
 class RecordingFilesView : public PrinterFilesView {
 public:
     void SetTabStops(const std::vector<int>& stops) override { tabStops = stops; }
@@ -32,10 +32,7 @@ public:
     }
     void PumpMessages() override {
         ++pumps;
-        if (timerRunning && onTimer) {
-            timerRunning = false;
-            onTimer();
-        }
+        FireTimer();
     }
     void MessageBox(const std::string& caption, const std::string& text) override {
         boxes.push_back(caption + ": " + text);
@@ -43,6 +40,16 @@ public:
     bool AskYesNo(const std::string& caption, const std::string& text) override {
         questions.push_back(caption + ": " + text);
         return answerYes;
+    }
+    std::vector<std::string> ChooseFilesToUpload() override {
+        ++choosers;
+        return chosenFiles;
+    }
+    // Fires the timer if it runs, as a pause of the GUI's clock hands out the timer message.
+    void FireTimer() {
+        if (!timerRunning || !onTimer) return;
+        timerRunning = false;
+        onTimer();
     }
 
     std::vector<int> tabStops;
@@ -54,6 +61,8 @@ public:
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     bool answerYes = false;
+    std::vector<std::string> chosenFiles;  // what the upload chooser returns; empty: cancelled
+    int choosers = 0;
     int repaints = 0;
     int refreshesScheduled = 0;
     int pumps = 0;
