@@ -12,14 +12,14 @@
 #include <gtest/gtest.h>
 
 #include "base/AtomicFile.h"
-#include "support/TestPaths.h"
+#include "support/ScratchDir.h"
 
 namespace varnel {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFileBytes;
-using test::TempDir;
+using test::ScratchDir;
 using test::WriteFileBytes;
 
 // Lets the process write only small files, as a full disk would, for the length of a scope.
@@ -66,7 +66,7 @@ protected:
         return names;
     }
 
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("out.cfg");
     const std::string bytes = std::string("new\r\ncontent\0with NUL\r\n", 24);
 };
