@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <limits>
+
+#include "io/ReadWaits.h"
 
 namespace varnel {
 namespace {
 
-constexpr uint32_t kMaxDword = std::numeric_limits<uint32_t>::max();
 // A node that claims to be ready but has nothing (drivers without poll support) is asked again
 // after this pause instead of in a busy loop.
 constexpr int64_t kNotReallyReadyPauseMs = 10;
@@ -97,22 +97,12 @@ int64_t DescriptorBackend::ReadWithin(char* buffer, size_t size, int64_t waitMs)
     }
 }
 
-// COMMTIMEOUTS: the total time-out (multiplier x size + constant) bounds the whole read, the
-// interval time-out the gap after each byte; zero switches either off. An interval of MAXDWORD
-// with both total parts zero returns at once with what is there.
+// COMMTIMEOUTS, as ReadWaits says.
 int64_t DescriptorBackend::ReadWithLineTimeouts(char* buffer, size_t size) {
-    const CommTimeouts& t = timeouts_;
-    const bool immediate = t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == 0 &&
-                           t.ReadTotalTimeoutConstant == 0;
-    const int64_t total = int64_t{t.ReadTotalTimeoutMultiplier} * static_cast<int64_t>(size) + t.ReadTotalTimeoutConstant;
-    const bool useInterval = t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != kMaxDword;
-    const int64_t start = MonotonicMs();
+    const ReadWaits waits(timeouts_, size, MonotonicMs());
     size_t got = 0;
     while (got < size) {
-        int64_t wait = -1;
-        if (immediate) wait = 0;
-        if (total > 0) wait = std::max<int64_t>(0, start + total - MonotonicMs());
-        if (got > 0 && useInterval) wait = wait < 0 ? t.ReadIntervalTimeout : std::min<int64_t>(wait, t.ReadIntervalTimeout);
+        const int64_t wait = waits.Next(got, MonotonicMs());
         int ready = PollFor(Fd(), POLLIN, wait);
         if (ready < 0) return FailCount();
         if (ready == 0) break;

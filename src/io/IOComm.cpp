@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "base/Clock.h"
 #include "base/Reporter.h"
@@ -9,6 +10,7 @@
 #include "io/NetworkAddress.h"
 #include "io/PortErrorText.h"
 #include "io/PortName.h"
+#include "io/ReadWaits.h"
 #include "io/Reconnect.h"
 #include "io/Substitution.h"
 
@@ -32,6 +34,9 @@ constexpr int kStatusQueryFailed = 200;
 constexpr int kPendingUnknown = -1;
 constexpr int kPendingNotReady = -2;
 constexpr int64_t kNetworkMaxDrainMs = 300;
+// How often a network drain asks whether the printer has acknowledged the output: short against
+// the 300 ms bound, long enough not to spin (a LAN acknowledges in well under a millisecond).
+constexpr int64_t kNetworkDrainPollMs = 1;
 constexpr int64_t kDrainRoundMs = 10;
 constexpr int64_t kMsPerDrainRound = 500;
 constexpr int64_t kMsPerDrainRoundParallelNt = 25000;
@@ -429,6 +434,7 @@ int IOComm::Output(const char* data, size_t count) {
         Open();
     }
     reopenBeforeOutput_ = false;
+    replyGraceMs_ = 0;  // a new command: an earlier drain's grace is spent
     if (!IsReady()) return 0;
 
     // Substituted once: a round that continues a partial write sends the rest of the result.
@@ -496,13 +502,33 @@ int64_t IOComm::DeviceRead(char* buffer, size_t size) {
     return static_cast<int64_t>(total);
 }
 
+// Waits for the first bytes as long as the read's total time-out allows, then goes on until the
+// count asked for or a quiet gap of the interval time-out, as a serial read does: a reply that
+// reaches the machine in two pieces is read whole. The part of the last drain that the printer's
+// acknowledgement made unnecessary is added to the wait for the first bytes, so a printer that
+// is slow to answer keeps the time it had when the drain was a fixed pause.
+int64_t IOComm::NetworkRead(char* buffer, size_t size) {
+    CommTimeouts limits = settings_.Timeouts;
+    limits.ReadTotalTimeoutMultiplier = 0;  // a network read's total is its constant alone
+    const int64_t grace = std::exchange(replyGraceMs_, 0);
+    const int64_t start = clock_.NowMs();
+    const int64_t first = backend_->Read(buffer, size, ReadWaits(limits, size, start).Next(0, start) + grace);
+    if (first <= 0) return -1;
+    // Time spent waiting within the grace does not count against the read's own time-out.
+    const ReadWaits waits(limits, size, start + std::min(grace, clock_.NowMs() - start));
+    size_t got = static_cast<size_t>(first);
+    while (got < size) {
+        const int64_t n = backend_->Read(buffer + got, size - got, waits.Next(got, clock_.NowMs()));
+        if (n <= 0) break;  // a gap, the end of the time-out, or a failure the next read will meet
+        got += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(got);
+}
+
 int64_t IOComm::BlockRead(char* buffer, size_t size) {
     if (size == 0) return -1;
     switch (settings_.PortType) {
-        case PortKind::Network: {
-            int64_t n = backend_->Read(buffer, size, settings_.Timeouts.ReadTotalTimeoutConstant);
-            return n > 0 ? n : -1;
-        }
+        case PortKind::Network: return NetworkRead(buffer, size);
         case PortKind::Device: return DeviceRead(buffer, std::min(size, kMaxDeviceRead));
         case PortKind::Serial:
         case PortKind::Parallel: return backend_->Read(buffer, size, kUseLineTimeouts);
@@ -618,7 +644,7 @@ int IOComm::OutputPending() { return StatusPending(true); }
 int IOComm::WaitOutput(int64_t ms) {
     if (settings_.PortType == PortKind::Device) clock_.Sleep(ms / kDeviceDrainDivisor);
     if (settings_.PortType == PortKind::Network) {
-        clock_.Sleep(std::min(ms, kNetworkMaxDrainMs));
+        NetworkDrain(std::min(ms, kNetworkMaxDrainMs));
         return 1;
     }
     bool parallelNt = settings_.PortType == PortKind::Parallel && os_.ntFamily;
@@ -628,6 +654,20 @@ int IOComm::WaitOutput(int64_t ms) {
         --rounds;
     }
     return OutputPending();
+}
+
+// Waits until the printer has acknowledged every byte sent, at most `limitMs`. With
+// "NetworkFixedDrain", or when the count cannot be had, the whole of `limitMs` is waited.
+void IOComm::NetworkDrain(int64_t limitMs) {
+    const int64_t start = clock_.NowMs();
+    int64_t left = limitMs;
+    while (left > 0) {
+        const int64_t unacknowledged = settings_.NetworkFixedDrain ? -1 : backend_->UnacknowledgedOutput();
+        if (unacknowledged == 0) break;
+        clock_.Sleep(unacknowledged < 0 ? left : std::min(kNetworkDrainPollMs, left));
+        left = limitMs - (clock_.NowMs() - start);
+    }
+    replyGraceMs_ = std::max<int64_t>(left, 0);
 }
 
 }  // namespace varnel

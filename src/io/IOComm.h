@@ -111,6 +111,8 @@ private:
     std::string Substituted(const char* data, size_t count) const;
     int64_t BlockWrite(std::string_view data);
     int64_t BlockRead(char* buffer, size_t size);
+    int64_t NetworkRead(char* buffer, size_t size);
+    void NetworkDrain(int64_t limitMs);
     int64_t DeviceRead(char* buffer, size_t size);
     bool ModemDsrOn();
     int ParallelReady();
@@ -131,6 +133,9 @@ private:
     bool reopenBeforeOutput_ = false;
     bool reconnecting_ = false;
     uint32_t bytesWritten_ = 0;
+    // What the last network drain did not need of its bound; the next read may wait it for the
+    // printer's first bytes.
+    int64_t replyGraceMs_ = 0;
     OsVersion os_;
     PortLock portLock_;
 };

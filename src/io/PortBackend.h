@@ -64,6 +64,9 @@ public:
     // Bytes that can be read now, looking at most `maxBytes` ahead and waiting at most waitUs for
     // the first; -1 on failure. Used for network ports.
     virtual int64_t Peek(size_t maxBytes, int64_t waitUs) = 0;
+    // Bytes written to a network connection that have not yet left the machine or that the peer
+    // has not yet acknowledged; 0 once all output is through. -1 on failure or for other kinds.
+    virtual int64_t UnacknowledgedOutput() = 0;
 
     // SetCommTimeouts: the time-outs that kUseLineTimeouts reads and writes follow.
     virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;

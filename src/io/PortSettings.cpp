@@ -73,6 +73,7 @@ std::optional<PortKind> ReadNumericAndExtraSettings(const SettingsKey& key, Port
     ReadDword(key, "ElectronicHexDump", settings.ElectronicHexDump);
     ReadDword(key, "DebugMode", settings.DebugMode);
     ReadDword(key, "PrinterNeverBusy", settings.PrinterNeverBusy);
+    ReadDword(key, "NetworkFixedDrain", settings.NetworkFixedDrain);
     ApplyTimeoutMinimum(t);
 
     PortExtras& extras = settings.Extras;

@@ -46,6 +46,9 @@ struct PortSettings {
     uint32_t ElectronicHexDump = 0;
     uint32_t DebugMode = 0;
     uint32_t PrinterNeverBusy = 0;
+    // Non-zero: a network port waits the fixed min(t, 300) ms for its output instead of until the
+    // printer has acknowledged it (for printers and print servers that need the pause).
+    uint32_t NetworkFixedDrain = 0;
     PortExtras Extras;
     CommConfig Config;
     int Handshake = kHandshakeNone;

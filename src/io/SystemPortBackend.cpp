@@ -54,6 +54,10 @@ int64_t SystemPortBackend::Peek(size_t maxBytes, int64_t waitUs) {
     return Forward([&](PortBackend& b) { return b.Peek(maxBytes, waitUs); }, int64_t{-1});
 }
 
+int64_t SystemPortBackend::UnacknowledgedOutput() {
+    return Forward([](PortBackend& b) { return b.UnacknowledgedOutput(); }, int64_t{-1});
+}
+
 bool SystemPortBackend::SetTimeouts(const CommTimeouts& timeouts) {
     return Forward([&](PortBackend& b) { return b.SetTimeouts(timeouts); }, false);
 }

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <linux/sockios.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -107,6 +109,14 @@ int64_t TcpBackend::Peek(size_t maxBytes, int64_t waitUs) {
     if (n >= 0) return n;
     if (errno == EAGAIN || errno == EINTR) return 0;
     return FailCount();
+}
+
+int64_t TcpBackend::UnacknowledgedOutput() {
+    if (!IsOpen()) return UnsupportedCount();
+    // Unsent bytes plus those sent but not yet acknowledged by the peer.
+    int queued = 0;
+    if (::ioctl(socket_.Get(), SIOCOUTQ, &queued) != 0) return FailCount();
+    return queued;
 }
 
 }  // namespace varnel

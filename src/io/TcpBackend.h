@@ -15,6 +15,7 @@ public:
     int64_t Read(char* buffer, size_t size, int64_t waitMs) override;
     int64_t Write(const char* data, size_t size, int64_t waitMs) override;
     int64_t Peek(size_t maxBytes, int64_t waitUs) override;
+    int64_t UnacknowledgedOutput() override;
     bool SetTimeouts(const CommTimeouts& timeouts) override;
 
 private:

@@ -19,6 +19,17 @@ void FakePortBackend::AdvanceClock(int64_t ms) {
     if (clock && ms > 0) clock->Advance(ms);
 }
 
+int64_t FakePortBackend::NowMs() const { return clock ? clock->NowMs() : 0; }
+
+size_t FakePortBackend::ArrivedBytes() const {
+    size_t arrived = 0;
+    for (const Chunk& chunk : replies) {
+        if (chunk.readyAtMs > NowMs()) break;  // later chunks queue behind it
+        arrived += chunk.bytes.size();
+    }
+    return arrived;
+}
+
 bool FakePortBackend::Open(PortKind kind, const std::string& path) {
     ++openCalls;
     if (failOpen.ShouldFail(openCalls)) {
@@ -55,15 +66,17 @@ int64_t FakePortBackend::Read(char* buffer, size_t size, int64_t waitMs) {
         lastError_ = open_ ? errorNumber : EBADF;
         return -1;
     }
-    if (replies.empty()) {
-        int64_t waited = waitMs;
-        if (waitMs == kUseLineTimeouts)
-            waited = int64_t{lineTimeouts.ReadTotalTimeoutMultiplier} * static_cast<int64_t>(size) +
-                     lineTimeouts.ReadTotalTimeoutConstant;
+    int64_t waited = waitMs;
+    if (waitMs == kUseLineTimeouts)
+        waited = int64_t{lineTimeouts.ReadTotalTimeoutMultiplier} * static_cast<int64_t>(size) +
+                 lineTimeouts.ReadTotalTimeoutConstant;
+    const int64_t dueIn = replies.empty() ? 0 : replies.front().readyAtMs - NowMs();
+    if (replies.empty() || dueIn > std::max<int64_t>(waited, 0)) {
         AdvanceClock(waited);
         return 0;
     }
-    std::string& chunk = replies.front();
+    AdvanceClock(dueIn);
+    std::string& chunk = replies.front().bytes;
     size_t n = std::min(size, chunk.size());
     std::memcpy(buffer, chunk.data(), n);
     chunk.erase(0, n);
@@ -88,9 +101,15 @@ int64_t FakePortBackend::Write(const char* data, size_t size, int64_t /*waitMs*/
 
 int64_t FakePortBackend::Peek(size_t maxBytes, int64_t /*waitUs*/) {
     if (StatusFails()) return -1;
-    size_t queued = 0;
-    for (const std::string& chunk : replies) queued += chunk.size();
-    return static_cast<int64_t>(std::min(queued, maxBytes));
+    return static_cast<int64_t>(std::min(ArrivedBytes(), maxBytes));
+}
+
+int64_t FakePortBackend::UnacknowledgedOutput() {
+    if (StatusFails()) return -1;
+    if (unacknowledgedSequence.empty()) return unacknowledged;
+    const int64_t count = unacknowledgedSequence.front();
+    unacknowledgedSequence.pop_front();
+    return count;
 }
 
 bool FakePortBackend::SetTimeouts(const CommTimeouts& timeouts) {
@@ -135,7 +154,7 @@ bool FakePortBackend::StatusFails() {
 std::optional<CommStatus> FakePortBackend::ClearCommError() {
     if (StatusFails()) return std::nullopt;
     CommStatus status = commStatus;
-    for (const std::string& chunk : replies) status.inQueue += static_cast<uint32_t>(chunk.size());
+    status.inQueue += static_cast<uint32_t>(ArrivedBytes());
     return status;
 }
 

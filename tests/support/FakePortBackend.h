@@ -47,11 +47,23 @@ public:
         int64_t waitMs;  // kUseLineTimeouts or the explicit wait
     };
 
+    // Bytes that reach the port together. With a clock, a chunk can arrive later than it is
+    // queued; with readyAtMs 0 it is there at once. Made from a plain string implicitly, so a
+    // test can set `replies` to a list of texts.
+    struct Chunk {
+        Chunk(std::string b, int64_t at = 0) : bytes(std::move(b)), readyAtMs(at) {}
+        std::string bytes;
+        int64_t readyAtMs = 0;  // on the fake clock
+    };
+
     // Script.
-    void QueueReply(std::string bytes) { replies.push_back(std::move(bytes)); }
+    void QueueReply(std::string bytes) { replies.emplace_back(std::move(bytes)); }
+    // Bytes that arrive when the clock reaches `readyAtMs` (a printer that answers late, or a
+    // reply that comes in pieces); a read that would wait past then times out instead.
+    void QueueReplyAt(int64_t readyAtMs, std::string bytes) { replies.emplace_back(std::move(bytes), readyAtMs); }
     Responder responder;
     // Each queued chunk ends a read: a read takes bytes from the first chunk only.
-    std::deque<std::string> replies;
+    std::deque<Chunk> replies;
     CallFailures failOpen, failWrite, failRead, failStatus, failSetConfig, failSetTimeouts, failClose;
     int errorNumber = 5;          // LastError() after an injected failure
     size_t acceptLimit = SIZE_MAX;  // a write accepts at most this many bytes
@@ -61,6 +73,10 @@ public:
     std::optional<uint8_t> parallelStatus = 0x80;  // selected, no error, not busy
     std::deque<uint8_t> parallelStatusSequence;     // answered first, one per query
     CommStatus commStatus;
+    // The network drain's count of unacknowledged bytes: answered first, one per query, then
+    // `unacknowledged` for good.
+    std::deque<int64_t> unacknowledgedSequence;
+    int64_t unacknowledged = 0;
     std::optional<CommConfig> defaultConfig;       // what DefaultConfig answers
     // When set, time-outs of reads advance this clock by the time they would have waited.
     FakeClock* clock = nullptr;
@@ -94,6 +110,7 @@ public:
     int64_t Read(char* buffer, size_t size, int64_t waitMs) override;
     int64_t Write(const char* data, size_t size, int64_t waitMs) override;
     int64_t Peek(size_t maxBytes, int64_t waitUs) override;
+    int64_t UnacknowledgedOutput() override;
     bool SetTimeouts(const CommTimeouts& timeouts) override;
     bool SetConfig(const CommConfig& config) override;
     std::optional<CommConfig> GetConfig() override;
@@ -112,6 +129,9 @@ public:
 private:
     bool StatusFails();
     void AdvanceClock(int64_t ms);
+    int64_t NowMs() const;
+    // Bytes of the chunks that have arrived by now.
+    size_t ArrivedBytes() const;
 
     bool open_ = false;
     int lastError_ = 0;

@@ -27,6 +27,7 @@ struct FaultPlan {
     std::map<ReplyKind, int> silent;        // replies left out: a count, or kAlways
     long dropAfterBytes = -1;               // the line drops once so many bytes were received
     Micros slowReply = 0;                   // every reply is held back so long
+    Micros splitGap = 0;                    // every reply goes in two pieces this far apart
     Micros busyPeriod = 0;                  // no data is taken so long after a (re)start
     bool staleIdentity = false;             // string writes to the identity tables are lost
     bool probeGarbage = false;              // every rate answers, never with the probe reply

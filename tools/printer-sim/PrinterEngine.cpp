@@ -255,7 +255,17 @@ void PrinterEngine::Reply(ReplyKind kind, std::string reply, Micros now) {
 }
 
 void PrinterEngine::Queue(std::string reply, Micros now) {
-    replies_.push_back(PendingReply{now + faults_.slowReply, std::move(reply)});
+    const Micros due = now + faults_.slowReply;
+    // A reply in two pieces: the first half now, the rest after the gap, as a network stack or a
+    // print server may hand it on.
+    if (faults_.splitGap > 0 && reply.size() > 1) {
+        std::string rest = reply.substr(reply.size() / 2);
+        reply.resize(reply.size() / 2);
+        replies_.push_back(PendingReply{due, std::move(reply)});
+        replies_.push_back(PendingReply{due + faults_.splitGap, std::move(rest)});
+        return;
+    }
+    replies_.push_back(PendingReply{due, std::move(reply)});
 }
 
 }  // namespace varnel::sim

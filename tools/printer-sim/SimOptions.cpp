@@ -180,6 +180,7 @@ const std::map<std::string, Handler>& Handlers() {
              return count.has_value();
          })},
         {"--fault-slow", Millis(&FaultPlan::slowReply, "--fault-slow")},
+        {"--split-replies", Millis(&FaultPlan::splitGap, "--split-replies")},
         {"--fault-busy", Millis(&FaultPlan::busyPeriod, "--fault-busy")},
         {"--fault-stale-identity", [](SimOptions& o, const std::string& option, ArgumentReader& reader,
                                       const std::optional<std::string>& inlineValue) {
@@ -268,6 +269,8 @@ Faults:
   --fault-drop-after N    drop the line once N bytes were received (TCP: close the
                           connection; pseudo-terminal: the printer goes dead)
   --fault-slow MS         hold every reply back MS milliseconds
+  --split-replies MS      send every reply in two pieces, the second MS milliseconds
+                          after the first (two TCP segments)
   --fault-busy MS         take no data for MS ms after a connect, reset, delete or flash
   --fault-stale-identity  string writes to tables 2, 3, 4, 13 are lost
   --fault-probe-garbage   answer at every baud rate, never with the probe reply

@@ -129,7 +129,7 @@ TEST_F(PrinterFileManagerTest, ReplyOfMoreThan8000BytesIsCutThere) {
     manager.Refresh();
     ASSERT_FALSE(view.entries.empty());
     EXPECT_LT(view.entries.size(), 400u);
-    EXPECT_EQ(backend.replies.front().size(), reply.size() - 8000) << "nothing read past 8000 bytes";
+    EXPECT_EQ(backend.replies.front().bytes.size(), reply.size() - 8000) << "nothing read past 8000 bytes";
 }
 
 TEST_F(PrinterFileManagerTest, NoPortNameIsReportedAndNothingIsOpened) {

@@ -238,6 +238,21 @@ TEST_F(PrinterEngineTest, SlowRepliesAreHeldBackInOrder) {
     EXPECT_EQ(Hex(engine.TakeReplies(Millis(1250))), "7E 72 06 4F 4B 00 7E 67 00 00");
 }
 
+TEST_F(PrinterEngineTest, SplitRepliesComeInTwoHalvesAGapApart) {
+    faults.splitGap = Millis(30);
+    EXPECT_EQ(Send("\x1B~g\x00\x00\x01"s, Millis(1000)), "7E 67");
+    EXPECT_EQ(engine.NextWake(), Millis(1030));
+    // The next reply's first half is due at once, but replies keep their order.
+    EXPECT_EQ(Send("\x1B~r\x06"s, Millis(1010)), "");
+    EXPECT_EQ(Hex(engine.TakeReplies(Millis(1030))), "00 00 7E 72 06");
+    EXPECT_EQ(engine.TakeReplies(Millis(1039)), "");
+    EXPECT_EQ(Hex(engine.TakeReplies(Millis(1040))), "4F 4B 00");
+
+    // A reply of one byte cannot be split.
+    faults.probeGarbage = true;
+    EXPECT_EQ(Send("\x1B~r\x06"s, Millis(2000)), "15");
+}
+
 TEST_F(PrinterEngineTest, BusyPeriodHoldsCommandsAfterAResetAndAtConnect) {
     faults.busyPeriod = Millis(500);
     engine.ConnectionOpened(0);

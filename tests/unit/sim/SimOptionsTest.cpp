@@ -14,7 +14,7 @@ TEST(SimOptionsTest, FullCommandLine) {
         Parse({"--pty", "--baud=38400", "--line-rate", "--firmware", "DEMO-1.00", "--map", "d.map", "--cfg", "d.cfg",
                "--state", "s.json", "--text", "13=SN-1=2", "--fault-stray-byte=0x06", "--fault-wrong-head", "3",
                "--fault-silent", "byte-read:2,firmware", "--fault-drop-after", "100", "--fault-slow", "250",
-               "--fault-busy", "1000", "--fault-stale-identity", "--fault-probe-garbage"});
+               "--fault-busy", "1000", "--fault-stale-identity", "--fault-probe-garbage", "--split-replies", "40"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const SimOptions& o = *parsed.options;
     EXPECT_TRUE(o.usePty);
@@ -32,6 +32,7 @@ TEST(SimOptionsTest, FullCommandLine) {
     EXPECT_EQ(o.faults.dropAfterBytes, 100);
     EXPECT_EQ(o.faults.slowReply, Millis(250));
     EXPECT_EQ(o.faults.busyPeriod, Millis(1000));
+    EXPECT_EQ(o.faults.splitGap, Millis(40));
     EXPECT_TRUE(o.faults.staleIdentity);
     EXPECT_TRUE(o.faults.probeGarbage);
 }
@@ -58,6 +59,7 @@ TEST(SimOptionsTest, BadCommandLinesAreRefusedWithAReason) {
         {"--pty", "--fault-silent", "nothing"},
         {"--pty", "--fault-silent", "probe:x"},
         {"--pty", "--fault-wrong-head", "0"},
+        {"--pty", "--split-replies", "0"},
         {"--pty", "--fault-stray-byte=XYZ"},
         {"--pty", "--text", "300=x"},
         {"--pty", "--firmware", "ABCDEFGHIJKLMNOPQRSTUVW"},  // longer than a host reads
