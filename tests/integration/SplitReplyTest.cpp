@@ -58,7 +58,7 @@ TEST(SplitReplies, AGapShorterThanTheIntervalIsOneReadALongerOneTwo) {
         SystemClock clock;
         RecordingReporter reporter;
         IOComm port(store, clock, reporter);
-        ASSERT_NE(port.Open(printer.Port(), "baud=115200 parity=N data=8 stop=1", 0), 0) << name;
+        ASSERT_NE(port.Open(printer.Port(), "baud=115200 parity=N data=8 stop=1", SaveCommSetup::No), 0) << name;
         // A serial line takes the interval from here too; a network port keeps the stored one.
         port.SetTimeouts(kReadTotalMs, kIntervalMs);
 

@@ -18,7 +18,7 @@ constexpr int64_t kNetworkReadTotalMs = 100;  // what a network open sets the re
 class NetworkPortTest : public IOCommTest {
 protected:
     NetworkPortTest() { backend.clock = &clock; }
-    void OpenPrinter() { ASSERT_NE(Port().Open(kPrinter, "", 1), 0); }
+    void OpenPrinter() { ASSERT_NE(Port().Open(kPrinter, "", SaveCommSetup::Yes), 0); }
     // Reads `size` bytes; the text of what arrived.
     std::string Read(size_t size) {
         std::string buffer(size, '\0');
@@ -56,7 +56,7 @@ TEST_F(NetworkPortTest, TheDrainWaitsForTheAcknowledgementAtMost300Ms) {
         printer.unacknowledgedSequence.assign(c.counts.begin(), c.counts.end() - 1);
         printer.unacknowledged = c.counts.back();
         IOComm port(fresh, drainClock, reporter, printer);
-        ASSERT_NE(port.Open(kPrinter, "", 1), 0);
+        ASSERT_NE(port.Open(kPrinter, "", SaveCommSetup::Yes), 0);
         EXPECT_EQ(port.Settings().NetworkFixedDrain, c.fixedDrain ? 1u : 0u) << c.name;
         EXPECT_EQ(port.WaitOutput(c.waitMs), 1) << c.name;
         EXPECT_EQ(drainClock.sleeps, c.sleeps) << c.name;
