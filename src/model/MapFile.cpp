@@ -121,4 +121,10 @@ bool LoadMapFile(ConfigModel& model, const std::string& path, bool printLock, Re
     return false;
 }
 
+bool ReloadMapFile(ConfigModel& model, Reporter& reporter) {
+    if (model.mapFilePath.empty()) return true;
+    const std::string path = model.mapFilePath;
+    return LoadMapFile(model, path, false, reporter);
+}
+
 }  // namespace varnel
