@@ -49,8 +49,7 @@ int RunApplication(UserInterface& ui, Clock& clock, QtPrinterFilesDialog* filesD
     if (record) recorder.emplace(app, *record);
     if (filesDialog) filesDialog->AttachTo(app);
     app.Startup();
-    CommandActions& actions = recorder ? static_cast<CommandActions&>(*recorder) : app;
-    if (std::optional<int> exitCode = app.RunCommandLine(parameters, actions)) return *exitCode;
+    if (std::optional<int> exitCode = app.RunCommandLine(parameters)) return *exitCode;
     try {
         return openMainWindow(app);
     } catch (const ExitRequest& request) {

@@ -68,12 +68,8 @@ void CVarnelApp::Startup() {
 }
 
 std::optional<int> CVarnelApp::RunCommandLine(const std::vector<std::string>& parameters) {
-    return RunCommandLine(parameters, *this);
-}
-
-std::optional<int> CVarnelApp::RunCommandLine(const std::vector<std::string>& parameters, CommandActions& actions) {
     try {
-        DispatchCommandLine(actions, parameters);
+        DispatchCommandLine(*this, parameters, runObserver_);
     } catch (const ExitRequest& request) {
         return request.exitCode;
     }

@@ -73,8 +73,6 @@ public:
     // without the main window (an action that ends the process, or "exit"/"files"); nothing
     // when the main window is to open.
     std::optional<int> RunCommandLine(const std::vector<std::string>& parameters);
-    // The same, with every action carried out through `actions` (which passes them on to this).
-    std::optional<int> RunCommandLine(const std::vector<std::string>& parameters, CommandActions& actions);
     // Saves the port name and writes the end entry. Runs at most once; the destructor calls it.
     void Shutdown();
 

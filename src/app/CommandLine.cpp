@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <variant>
 
+#include "app/ActionObserver.h"
 #include "app/CommandActions.h"
 #include "base/AsciiText.h"
 #include "base/ExitRequest.h"
@@ -20,18 +23,24 @@ enum class Argument {
     None,            // the rest of the parameter is ignored
     Rest,            // everything after the keyword
     AfterSeparator,  // after the keyword and one more character (the ':' of "portsetup:9600")
+    WholeNumber,     // everything after the keyword, read as atoi reads it ("delay:1500")
 };
 
 using Action = void (*)(CommandActions&, const std::string&);
+// An action whose result ends the process.
+using EndingAction = int (*)(CommandActions&, const std::string&);
 
 struct KeywordRow {
     std::string_view keyword;
     Match match;
     Argument argument;
-    Action action;
+    std::variant<Action, EndingAction> action;
     std::string_view argumentForm;  // for the usage text
     std::string_view description;
+    std::string_view aliasOf = {};  // the keyword whose action this row repeats, which names it
 };
+
+constexpr std::string_view kConfigFileAction = "file";
 
 // The process ends here: 1 when the action succeeded, 0 otherwise.
 [[noreturn]] void EndProcess(int result) { throw ExitRequest{result == 1 ? kExitPassed : kExitFailed}; }
@@ -40,10 +49,10 @@ struct KeywordRow {
 // "verify" and "cfg1.cfg" by "cfg".
 constexpr std::array kKeywordRows{
     KeywordRow{"verify", Match::Prefix, Argument::None,
-               [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); },
+               [](CommandActions& a, const std::string&) { return a.CmdVerify(); },
                "", "compare the printer with the configuration in memory; exit code 1 passed, 0 failed"},
     KeywordRow{"verifycfg", Match::Prefix, Argument::None,
-               [](CommandActions& a, const std::string&) { EndProcess(a.CmdVerify()); }, "", "same as verify"},
+               [](CommandActions& a, const std::string&) { return a.CmdVerify(); }, "", "same as verify", "verify"},
     KeywordRow{"writefile:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdWriteFile(arg); },
                "<path>", "write the configuration in memory to a configuration file"},
@@ -60,15 +69,15 @@ constexpr std::array kKeywordRows{
     KeywordRow{"map:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdMap(arg); }, "<path>", "load a map file"},
     KeywordRow{"isfw:", Match::Prefix, Argument::Rest,
-               [](CommandActions& a, const std::string& arg) { EndProcess(a.CmdIsFw(arg)); },
+               [](CommandActions& a, const std::string& arg) { return a.CmdIsFw(arg); },
                "<id>", "check the firmware identifier's first 6 characters; exit code 1 matches, 0 not"},
     KeywordRow{"isfwr:", Match::Prefix, Argument::Rest,
-               [](CommandActions& a, const std::string& arg) { EndProcess(a.CmdIsFwr(arg)); },
+               [](CommandActions& a, const std::string& arg) { return a.CmdIsFwr(arg); },
                "<id>", "check the whole firmware identifier; exit code 1 matches, 0 not"},
     KeywordRow{"maplock:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdMapLock(arg); },
                "<path>", "accept wrong lock values from now on, load a map file"},
-    KeywordRow{"delay:", Match::Prefix, Argument::Rest,
+    KeywordRow{"delay:", Match::Prefix, Argument::WholeNumber,
                [](CommandActions& a, const std::string& arg) { a.CmdDelay(AtoI(arg)); },
                "<ms>", "accept wrong lock values from now on, wait"},
     KeywordRow{"optslock:", Match::Prefix, Argument::Rest,
@@ -96,7 +105,7 @@ constexpr std::array kKeywordRows{
                [](CommandActions& a, const std::string&) { a.CmdWriteCfg(); },
                "", "write the configuration in memory to the printer"},
     KeywordRow{"cfg", Match::Prefix, Argument::None, [](CommandActions& a, const std::string&) { a.CmdWriteCfg(); },
-               "", "same as writecfg"},
+               "", "same as writecfg", "writecfg"},
     KeywordRow{"port:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdPort(arg); },
                "<name>", "use this port (COM1, LPT1, USB001, 192.168.0.9:9100, /dev/ttyUSB0 ...)"},
@@ -132,10 +141,25 @@ std::string ArgumentOf(const KeywordRow& row, std::string_view parameter) {
         ++skip;
         break;
     case Argument::Rest:
+    case Argument::WholeNumber:
         break;
     }
-    if (skip >= parameter.size()) return {};
-    return std::string(parameter.substr(skip));
+    const std::string_view rest = skip < parameter.size() ? parameter.substr(skip) : std::string_view();
+    if (row.argument == Argument::WholeNumber) return std::to_string(AtoI(rest));
+    return std::string(rest);
+}
+
+std::string_view ActionName(const KeywordRow& row) {
+    std::string_view name = row.aliasOf.empty() ? row.keyword : row.aliasOf;
+    if (name.ends_with(':')) name.remove_suffix(1);
+    return name;
+}
+
+// The result of an action that ends the process; none for the others.
+std::optional<int> Carry(const KeywordRow& row, CommandActions& actions, const std::string& argument) {
+    if (const EndingAction* ending = std::get_if<EndingAction>(&row.action)) return (*ending)(actions, argument);
+    std::get<Action>(row.action)(actions, argument);
+    return std::nullopt;
 }
 
 constexpr char kPathRoot = '/';
@@ -143,25 +167,34 @@ bool IsSwitchMark(char c) { return c == '-' || c == kPathRoot; }
 
 }  // namespace
 
-void ParseParam(CommandActions& actions, std::string_view parameter, char switchMark) {
+void ParseParam(CommandActions& actions, std::string_view parameter, char switchMark, ActionObserver* observer) {
     for (const KeywordRow& row : kKeywordRows) {
         if (!Matches(row, parameter)) continue;
-        row.action(actions, ArgumentOf(row, parameter));
+        const std::string argument = ArgumentOf(row, parameter);
+        if (observer)
+            observer->ActionStarting(ActionName(row), row.argument == Argument::None ? std::nullopt
+                                                                                    : std::optional(argument));
+        const std::optional<int> result = Carry(row, actions, argument);
+        if (observer) observer->ActionFinished(result);
+        if (result) EndProcess(*result);
         return;
     }
     // Not a keyword: a configuration file path. On this system a leading "/" starts an absolute
     // path, so it stays part of the path.
     std::string path = switchMark == kPathRoot ? std::string(1, kPathRoot) : std::string();
     path += parameter;
+    if (observer) observer->ActionStarting(kConfigFileAction, path);
     actions.CmdConfigFile(path);
+    if (observer) observer->ActionFinished(std::nullopt);
 }
 
-void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters) {
+void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters,
+                         ActionObserver* observer) {
     for (const std::string& parameter : parameters) {
         std::string_view text = parameter;
         char switchMark = !text.empty() && IsSwitchMark(text.front()) ? text.front() : kNoSwitchMark;
         if (switchMark != kNoSwitchMark) text.remove_prefix(1);
-        ParseParam(actions, text, switchMark);
+        ParseParam(actions, text, switchMark, observer);
     }
 }
 

@@ -2,16 +2,15 @@
 
 #include <string>
 
+#include "app/ActionObserver.h"
 #include "protocol/VerifyDifference.h"
 
 namespace varnel {
 
 // What the application object tells a record of the run while it happens, from the command line
-// and the window alike.
-class RunObserver {
+// and the window alike; the command line's dispatcher tells it of each action as well.
+class RunObserver : public ActionObserver {
 public:
-    virtual ~RunObserver() = default;
-
     // An error report that went into the log (errors met while probing quietly do not).
     virtual void ErrorLogged(const std::string& text) = 0;
     virtual void DifferenceFound(const VerifyDifference& difference) = 0;

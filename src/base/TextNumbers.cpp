@@ -15,19 +15,27 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Where a number's digits begin, as atoi and atof see it: after leading white space and one sign.
+struct NumberStart {
+    size_t digits;
+    bool negative;
+};
+
+NumberStart FindNumberStart(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (negative || text[i] == '+')) ++i;
+    return {i, negative};
+}
+
 }  // namespace
 
 int32_t AtoI(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const auto [start, negative] = FindNumberStart(text);
     int64_t value = 0;
     constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
+    for (size_t i = start; i < text.size() && IsDigit(text[i]); ++i) {
         value = value * 10 + (text[i] - '0');
         if (value > kLimit) value = kLimit;  // saturate; keep scanning the digits
     }
@@ -39,16 +47,10 @@ int32_t AtoI(std::string_view text) {
 }
 
 double AtoF(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
     // Take the longest prefix that forms a decimal number, then let from_chars (locale-free)
     // convert it.
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    size_t mantissaStart = i;
+    const auto [mantissaStart, negative] = FindNumberStart(text);
+    size_t i = mantissaStart;
     size_t digits = 0;
     while (i < text.size() && IsDigit(text[i])) { ++i; ++digits; }
     if (i < text.size() && text[i] == '.') {

@@ -1,5 +1,7 @@
 #include "base/Windows1252.h"
 
+#include "base/Utf8.h"
+
 namespace varnel {
 namespace {
 
@@ -13,19 +15,6 @@ int SequenceLength(unsigned char first) {
     if (first >= 0xE0 && first <= 0xEF) return 3;
     if (first >= 0xF0 && first <= 0xF4) return 4;
     return 0;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 }  // namespace

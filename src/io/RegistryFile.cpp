@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/AsciiText.h"
+#include "base/Utf8.h"
 
 namespace varnel {
 
@@ -54,24 +55,6 @@ std::optional<uint32_t> ParseHexNumber(std::string_view digits, std::size_t maxD
         value = (value << 4) | static_cast<uint32_t>(digit);
     }
     return value;
-}
-
-void AppendUtf8(std::string& out, uint32_t codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 // regedit saves Version 5.00 exports as UTF-16LE; the store itself is 8-bit text.

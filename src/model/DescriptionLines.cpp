@@ -6,6 +6,7 @@ namespace varnel {
 namespace {
 
 using Traits = std::char_traits<char>;
+constexpr char kCommentMark = ';';
 
 }  // namespace
 
@@ -37,6 +38,19 @@ std::string DescriptionLineReader::ReadLine() {
     if (nul != std::string::npos) line.resize(nul);
     return line;
 }
+
+void ForEachDescriptionLine(std::istream& in,
+                            const std::function<bool(const std::string& line, std::string_view text)>& take) {
+    DescriptionLineReader reader(in);
+    bool room = true;
+    for (int lines = 0; lines < kMaxDescriptionLines && reader.Good() && room; ++lines) {
+        const std::string line = reader.ReadLine();
+        const std::string_view text = SkipBlanks(line);
+        if (!text.empty()) room = take(line, text);
+    }
+}
+
+bool IsCommentLine(std::string_view text) { return text.size() < 2 || text.front() == kCommentMark; }
 
 bool OpenDescriptionFile(std::ifstream& in, const std::string& path) {
     struct stat info {};
@@ -79,7 +93,7 @@ std::string_view ValueBeforeComment(std::string_view text) {
 }
 
 std::string_view CommentOfLine(std::string_view line) {
-    std::size_t semicolon = line.find(';');
+    std::size_t semicolon = line.find(kCommentMark);
     return semicolon == std::string_view::npos ? line : line.substr(semicolon);
 }
 

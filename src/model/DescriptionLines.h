@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <fstream>
+#include <functional>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -31,6 +32,15 @@ private:
     std::streambuf* buffer_;
     bool good_;
 };
+
+// Reads a map or options file line by line within the line limit and hands every line that is
+// not blank to `take`, with its text from the first non-blank on; `take` answers whether its
+// table has room for another entry, and reading stops once it has none.
+void ForEachDescriptionLine(std::istream& in,
+                            const std::function<bool(const std::string& line, std::string_view text)>& take);
+
+// A map or options line that holds no entry: a comment, or a single character.
+bool IsCommentLine(std::string_view text);
 
 // Opens a description file for reading. A directory is refused like a missing file (on Linux it
 // would open and then read as empty).

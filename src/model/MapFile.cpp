@@ -6,6 +6,7 @@
 
 #include "base/Reporter.h"
 #include "base/TextNumbers.h"
+#include "model/DescriptionFile.h"
 #include "model/DescriptionLines.h"
 #include "model/LockValue.h"
 #include "model/SettingNames.h"
@@ -22,13 +23,17 @@ constexpr double kNameWeight = 0.3;
 // The lock is compared to two decimals: a stored value within 0.02 is accepted.
 constexpr double kMapLockScale = 100.0;
 
-constexpr const char* kUnableToRead = "Unable to Read Map file from Disk: ";
-constexpr const char* kLockMissing = "Map file Lock Value is missing, reading file failed: ";
-constexpr const char* kLockIncorrect = "Map file Lock Value is incorrect, reading file failed: ";
-constexpr const char* kWarning =
-    "\n\nWARNING: Do not modify a map file. Modification of a map file can render your printer unusable.";
-constexpr const char* kObtainFiles = "\nObtain map files from your printer manufactrure. ";
-constexpr const char* kShouldBe = "Map file value should be: ";
+constexpr std::string_view kAdvice =
+    "\n\nWARNING: Do not modify a map file. Modification of a map file can render your printer unusable."
+    "\nObtain map files from your printer manufactrure. ";
+constexpr DescriptionTexts kMapTexts{
+    "Unable to Read Map file from Disk: ",
+    "Map file Lock Value is missing, reading file failed: ",
+    kAdvice,
+    "Map file Lock Value is incorrect, reading file failed: ",
+    kAdvice,
+    "Map file value should be: ",
+};
 constexpr const char* kLoadFailed = "Error reading map File: ";
 
 // The reader starts from rows with every text emptied, the header text included.
@@ -55,21 +60,16 @@ void FillEntry(MapEntry& entry, std::string_view raw, std::string_view name, std
 }
 
 void ReadEntries(MapTable& table, std::istream& in) {
-    DescriptionLineReader reader(in);
     int row = 0;
-    for (int lines = 0; lines < kMaxDescriptionLines && reader.Good() && row < kMaxMapRows; ++lines) {
-        std::string raw = reader.ReadLine();
-        std::string_view t = SkipBlanks(raw);
-        if (t.empty()) continue;
+    ForEachDescriptionLine(in, [&](const std::string& raw, std::string_view t) {
         // A comment line waits in the row of the next entry, which replaces it with its own.
-        if (t.front() == ';' || t.size() < 2) {
+        if (IsCommentLine(t)) {
             table[row].comment = raw;
-            continue;
+            return true;
         }
-        std::string_view name = FirstToken(t);
-        FillEntry(table[row], raw, name, DropToken(t));
-        ++row;
-    }
+        FillEntry(table[row], raw, FirstToken(t), DropToken(t));
+        return ++row < kMaxMapRows;
+    });
 }
 
 std::string FormatLockValue(double value) {
@@ -80,49 +80,31 @@ std::string FormatLockValue(double value) {
     return std::string(text.data(), static_cast<size_t>(length));
 }
 
-std::string LockErrorText(const char* head, const std::string& path) {
-    return head + path + kWarning + kObtainFiles + QuotedMakerAddress();
-}
-
 }  // namespace
 
 double ComputeMapLockValue(const MapTable& table) {
-    double sum = 0.0;
-    for (const MapEntry& row : table) {
-        if (row.name == kSetupName) continue;
+    return TableLockValue(table, [](const MapEntry& row, double& sum) {
         if (row.location != -1.0) sum += row.location * kLocationWeight;
         if (row.table != -1) sum += row.table * kTableWeight;
         if (row.width != -1) sum += row.width * kWidthWeight;
         if (!row.text.empty()) sum += CharSum(row.text) * kTextWeight;
         if (!row.name.empty()) sum += CharSum(row.name) * kNameWeight;
-    }
-    return ReduceLockSum(sum);
+    });
 }
 
 bool ReadMapStream(ConfigModel& model, MapTable& table, std::istream& in, const std::string& path,
                    bool printLock, Reporter& reporter) {
     ClearRowsForReading(table);
-    if (!in) {
-        reporter.ReportError(kUnableToRead + path, event::kGeneral, kSeverityError);
-        return false;
-    }
-    ReadEntries(table, in);
-
-    model.mapLockValue = ComputeMapLockValue(table);
-    int lockRow = FindMapRow(table, kSetupName);
-    if (lockRow < 0) {
-        reporter.ReportError(LockErrorText(kLockMissing, path), event::kGeneral, kSeverityError);
-        return false;
-    }
-    double stored = table[lockRow].location;
-    if (printLock)
-        reporter.ReportMessage(kShouldBe + FormatLockValue(model.mapLockValue), event::kGeneral, kSeverityMessage);
-    if (LockMatches(model.mapLockValue, stored, kMapLockScale)) return true;
-
-    reporter.ReportError(LockErrorText(kLockIncorrect, path), event::kGeneral, kSeverityError);
-    if (model.lockOverride) return true;
-    ClearMapTable(table);
-    return false;
+    const auto readRows = [&](std::istream& rows) {
+        ReadEntries(table, rows);
+        model.mapLockValue = ComputeMapLockValue(table);
+        const int lockRow = FindMapRow(table, kSetupName);
+        return DescriptionLock{model.mapLockValue,
+                               lockRow < 0 ? std::nullopt : std::optional<double>(table[lockRow].location),
+                               kMapLockScale, FormatLockValue(model.mapLockValue)};
+    };
+    return ReadDescription(in, path, kMapTexts, {printLock, model.lockOverride}, reporter, readRows,
+                           [&table] { ClearMapTable(table); });
 }
 
 bool ReadMapFile(ConfigModel& model, MapTable& table, const std::string& path, bool printLock,
@@ -137,6 +119,12 @@ bool LoadMapFile(ConfigModel& model, const std::string& path, bool printLock, Re
     if (ReadMapFile(model, model.mapEntries, path, printLock, reporter)) return true;
     reporter.ReportError(kLoadFailed + path, event::kGeneral, kSeverityError);
     return false;
+}
+
+bool ReloadMapFile(ConfigModel& model, Reporter& reporter) {
+    if (model.mapFilePath.empty()) return true;
+    const std::string path = model.mapFilePath;
+    return LoadMapFile(model, path, false, reporter);
 }
 
 }  // namespace varnel

@@ -23,6 +23,10 @@ bool ReadMapStream(ConfigModel& model, MapTable& table, std::istream& in, const 
 // fails) and reads the file into model.mapEntries.
 bool LoadMapFile(ConfigModel& model, const std::string& path, bool printLock, Reporter& reporter);
 
+// Before an exchange with the printer: reads the map file the model names (if any) again into
+// model.mapEntries, failing as "map:" fails.
+bool ReloadMapFile(ConfigModel& model, Reporter& reporter);
+
 // The lock value of a map table: the weighted sum over every row not named "Setup", reduced.
 double ComputeMapLockValue(const MapTable& table);
 

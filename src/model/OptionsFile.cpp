@@ -7,6 +7,7 @@
 #include "base/ExitRequest.h"
 #include "base/Reporter.h"
 #include "base/TextNumbers.h"
+#include "model/DescriptionFile.h"
 #include "model/DescriptionLines.h"
 #include "model/DirectorySearch.h"
 #include "model/LockValue.h"
@@ -28,14 +29,15 @@ constexpr int kWrongLockExitCode = 0;
 constexpr char kRangeMark = '-';
 constexpr std::string_view kOptionsPattern = "*.opt";
 
-constexpr const char* kUnableToRead = "Unable to Read Opts file from Disk: ";
-constexpr const char* kLockMissing = "Options file Lock Value is missing, reading file failed: ";
-constexpr const char* kMissingWarning = "\n\nWARNING: Do not modify a Options file.";
-constexpr const char* kMissingObtain = "\nObtain option files from your printer manufactrure. ";
-constexpr const char* kLockIncorrect = "Options file Lock Value is incorrect, reading file failed: ";
-constexpr const char* kIncorrectWarning = "\n\nWARNING: Do not modify an options file.";
-constexpr const char* kIncorrectObtain = "\nObtain options files from your printer manufactrure. ";
-constexpr const char* kShouldBe = "Options file lock value should be: ";
+// The two lock errors give their advice in words of their own.
+constexpr DescriptionTexts kOptionsTexts{
+    "Unable to Read Opts file from Disk: ",
+    "Options file Lock Value is missing, reading file failed: ",
+    "\n\nWARNING: Do not modify a Options file.\nObtain option files from your printer manufactrure. ",
+    "Options file Lock Value is incorrect, reading file failed: ",
+    "\n\nWARNING: Do not modify an options file.\nObtain options files from your printer manufactrure. ",
+    "Options file lock value should be: ",
+};
 constexpr const char* kNoModelField = "Could not find Model field in file: ";
 constexpr const char* kCouldNotReread = "While locating Opts file, Could not read Opts file: ";
 constexpr const char* kModelMismatch = "Model name missmatch or missing in options file.";
@@ -76,15 +78,12 @@ void FillEntry(OptionEntry& entry, std::string_view t) {
 }
 
 void ReadEntries(OptionsTable& table, std::istream& in) {
-    DescriptionLineReader reader(in);
     int row = 0;
-    for (int lines = 0; lines < kMaxDescriptionLines && reader.Good() && row < kMaxOptions; ++lines) {
-        std::string line = reader.ReadLine();
-        std::string_view t = SkipBlanks(line);
-        if (t.empty() || t.front() == ';' || t.size() < 2) continue;
+    ForEachDescriptionLine(in, [&](const std::string&, std::string_view t) {
+        if (IsCommentLine(t)) return true;
         FillEntry(table[row], t);
-        ++row;
-    }
+        return ++row < kMaxOptions;
+    });
 }
 
 // The computed lock as a whole number for "%i". An absurd file can push the sum far below any
@@ -99,9 +98,7 @@ std::string WholeLockText(double lock) {
 }  // namespace
 
 double ComputeOptionsLockValue(const OptionsTable& table) {
-    double sum = 0.0;
-    for (const OptionEntry& row : table) {
-        if (row.name == kSetupName) continue;
+    return TableLockValue(table, [](const OptionEntry& row, double& sum) {
         if (row.value != -1) sum += row.value * kValueWeight;
         if (!row.name.empty()) sum += CharSum(row.name) * kNameWeight;
         if (!row.group.empty()) sum += CharSum(row.group) * kGroupWeight;
@@ -109,35 +106,23 @@ double ComputeOptionsLockValue(const OptionsTable& table) {
         // The value token counts only in rows with a display text, so the model name of the
         // "Model" entry stays outside the lock.
         if (!row.text.empty()) sum += CharSum(row.valueText) * kValueTextWeight;
-    }
-    return ReduceLockSum(sum);
+    });
 }
 
 bool ReadOptionsStream(ConfigModel& model, OptionsTable& table, std::istream& in, const std::string& path,
                        bool printLock, Reporter& reporter) {
     ClearRowsForReading(table);
-    if (!in) {
-        reporter.ReportError(kUnableToRead + path, event::kGeneral, kSeverityError);
-        return false;
-    }
-    ReadEntries(table, in);
-
-    double lock = ComputeOptionsLockValue(table);
-    int lockRow = FindOption(table, kSetupName, -1);
-    if (lockRow < 0) {
-        reporter.ReportError(kLockMissing + path + kMissingWarning + kMissingObtain + QuotedMakerAddress(),
-                             event::kGeneral, kSeverityError);
-        return false;
-    }
-    int32_t stored = table[lockRow].value;
-    if (printLock) reporter.ReportMessage(kShouldBe + WholeLockText(lock), event::kGeneral, kSeverityMessage);
-    if (LockMatches(lock, stored, kOptionsLockScale)) return true;
-
-    reporter.ReportError(kLockIncorrect + path + kIncorrectWarning + kIncorrectObtain + QuotedMakerAddress(),
-                         event::kGeneral, kSeverityError);
-    if (model.lockOverride) return true;
-    ClearOptionsTable(table);
-    throw ExitRequest{kWrongLockExitCode};
+    const auto readRows = [&table](std::istream& rows) {
+        ReadEntries(table, rows);
+        const double lock = ComputeOptionsLockValue(table);
+        const int lockRow = FindOption(table, kSetupName, -1);
+        return DescriptionLock{lock, lockRow < 0 ? std::nullopt : std::optional<double>(table[lockRow].value),
+                               kOptionsLockScale, WholeLockText(lock)};
+    };
+    return ReadDescription(in, path, kOptionsTexts, {printLock, model.lockOverride}, reporter, readRows, [&table] {
+        ClearOptionsTable(table);
+        throw ExitRequest{kWrongLockExitCode};
+    });
 }
 
 bool ReadOptionsFile(ConfigModel& model, OptionsTable& table, const std::string& path, bool printLock,

@@ -128,11 +128,7 @@ private:
         reporter_.ShowStatus(verify_ ? "Begining Configuration Verification." : "Begining Configuration Reading.",
                              event::kConfigExchange, kSeverityMessage);
         if (!RequirePortName(context_, kMissingPort, event::kGeneral)) return false;
-        if (!model_.mapFilePath.empty() &&
-            !ReadMapFile(model_, model_.mapEntries, model_.mapFilePath, false, reporter_)) {
-            reporter_.ReportError("Error reading map File: " + model_.mapFilePath, event::kGeneral, kSeverityError);
-            return false;
-        }
+        if (!ReloadMapFile(model_, reporter_)) return false;
         if (!IdentifyPrinter(context_)) return false;
 
         const int modelRow = FindSetting(model_.settings, kModelName);

@@ -58,11 +58,7 @@ private:
         progress_ = "Configurating";
         if (!RequirePortName(context_, kMissingPort, event::kGeneral)) return false;
         reporter_.ShowStatus("Begining Configuration.", event::kConfigExchange, kSeverityMessage);
-        if (!model_.mapFilePath.empty() &&
-            !ReadMapFile(model_, model_.mapEntries, model_.mapFilePath, false, reporter_)) {
-            reporter_.ReportError("Error reading map File: " + model_.mapFilePath, event::kGeneral, kSeverityError);
-            return false;
-        }
+        if (!ReloadMapFile(model_, reporter_)) return false;
         if (!IdentifyPrinter(context_)) return false;
 
         const int mapModelRow = FindMapRow(model_.mapEntries, kModelName);

@@ -128,8 +128,15 @@ const char* ThemeName(ToolbarImage image) {
     case ToolbarImage::Open: return "document-open";
     case ToolbarImage::Save: return "document-save";
     case ToolbarImage::Help: return "help-contents";
-    default: return nullptr;
+    case ToolbarImage::ReadConfig:
+    case ToolbarImage::EditConfig:
+    case ToolbarImage::WriteConfig:
+    case ToolbarImage::Verify:
+    case ToolbarImage::SelectPort:
+    case ToolbarImage::Flash:
+    case ToolbarImage::App: break;  // no common theme name: our own drawing
     }
+    return nullptr;
 }
 
 }  // namespace

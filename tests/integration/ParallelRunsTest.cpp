@@ -20,6 +20,7 @@
 #include "support/DemoModel.h"
 #include "support/ScratchDir.h"
 #include "support/SimulatorProcess.h"
+#include "support/SplitText.h"
 #include "support/TestPaths.h"
 
 namespace varnel::test {
@@ -38,18 +39,6 @@ struct RunCase {
     std::string port;
     ExitStatus status;
 };
-
-// The log cut into its entries: each one ends with an empty line.
-std::vector<std::string> LogEntries(const std::string& log) {
-    std::vector<std::string> entries;
-    size_t from = 0;
-    for (size_t end = log.find("\r\n\r\n"); end != std::string::npos; end = log.find("\r\n\r\n", from)) {
-        entries.push_back(log.substr(from, end - from));
-        from = end + 4;
-    }
-    if (from < log.size()) entries.push_back(log.substr(from));
-    return entries;
-}
 
 // An entry one run wrote in one piece: a start block, an end line, an error or a message, with
 // no other entry's beginning inside it.
@@ -157,7 +146,8 @@ TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
     const std::string log = ReadFileBytes(dir.File("Varnel.log"));
     EXPECT_EQ(Count(log, kInvoked), static_cast<size_t>(kRuns));
     EXPECT_EQ(Count(log, kTerminated), static_cast<size_t>(kRuns));
-    for (const std::string& entry : LogEntries(log)) EXPECT_TRUE(IsWholeEntry(entry)) << "entry:\n" << entry;
+    // Each entry of the log ends with an empty line.
+    for (const std::string& entry : SplitAt(log, "\r\n\r\n")) EXPECT_TRUE(IsWholeEntry(entry)) << "entry:\n" << entry;
     const size_t differing = std::count_if(runs.begin(), runs.end(), [](const RunCase& r) { return r.verify && r.changedPrinter; });
     EXPECT_EQ(Count(log, "\"Print_Speed\" does not verify."), differing);
 
@@ -167,13 +157,11 @@ TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.back(), '\n');
     std::map<std::string, int> recordsOfPort;
-    size_t lines = 0;
-    for (size_t from = 0, end = records.find('\n'); end != std::string::npos;
-         from = end + 1, end = records.find('\n', from)) {
-        ++lines;
-        const std::string line = records.substr(from, end - from);
+    const std::vector<std::string> lines = SplitAt(records, "\n");
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         const nlohmann::json record = nlohmann::json::parse(line, nullptr, false);
-        ASSERT_TRUE(record.is_object()) << "line " << lines << ": " << line;
+        ASSERT_TRUE(record.is_object()) << "line " << i + 1 << ": " << line;
         const auto run =
             std::find_if(runs.begin(), runs.end(), [&](const RunCase& r) { return r.port == record["port"]; });
         ASSERT_NE(run, runs.end()) << record["port"];
@@ -181,7 +169,7 @@ TEST(ParallelRunsTest, TwentyRunsShareOneFolderStoreAndLog) {
         EXPECT_EQ(record["exitCode"], run->status.code) << run->port;
         EXPECT_EQ(record["differences"].size(), run->verify && run->changedPrinter ? 1u : 0u) << run->port;
     }
-    EXPECT_EQ(lines, static_cast<size_t>(kRuns));
+    EXPECT_EQ(lines.size(), static_cast<size_t>(kRuns));
     EXPECT_EQ(recordsOfPort.size(), static_cast<size_t>(kRuns));
 }
 

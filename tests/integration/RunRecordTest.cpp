@@ -13,6 +13,7 @@
 #include "support/DemoModel.h"
 #include "support/ScratchDir.h"
 #include "support/SimulatorProcess.h"
+#include "support/SplitText.h"
 #include "support/TestPaths.h"
 
 namespace varnel::test {
@@ -28,17 +29,6 @@ const std::vector<std::pair<std::string, std::string>> kChanges{
     {"Sleep_Timeout         300", "Sleep_Timeout         600"},
     {"Auto_Cut              2", "Auto_Cut              1"},
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t from = 0;
-    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', from)) {
-        lines.push_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    if (from < text.size()) lines.push_back(text.substr(from));  // an unfinished line
-    return lines;
-}
 
 std::string ThisHost() {
     char name[256] = {};
@@ -88,7 +78,7 @@ TEST(RunRecordTest, VerificationWithThreeChangedSettingsLeavesOneLineListingThem
     ASSERT_TRUE(status.exited);
     EXPECT_EQ(status.code, 0) << "a verification that finds differences fails";
 
-    const std::vector<std::string> lines = Lines(ReadFileBytes(folder.File("run.jsonl")));
+    const std::vector<std::string> lines = SplitAt(ReadFileBytes(folder.File("run.jsonl")), "\n");
     ASSERT_EQ(lines.size(), 1u);
     const json record = json::parse(lines[0]);
     EXPECT_EQ(record["differences"], json::parse(R"([
@@ -135,7 +125,7 @@ TEST(RunRecordTest, EveryWayARunEndsAppendsItsLineToTheFileTheEnvironmentNames) 
         ASSERT_TRUE(status.exited);
         EXPECT_EQ(status.code, run.exitCode);
     }
-    const std::vector<std::string> lines = Lines(ReadFileBytes(folder.File("line.jsonl")));
+    const std::vector<std::string> lines = SplitAt(ReadFileBytes(folder.File("line.jsonl")), "\n");
     ASSERT_EQ(lines.size(), std::size(runs));
     for (size_t i = 0; i < lines.size(); ++i) {
         const json record = json::parse(lines[i]);

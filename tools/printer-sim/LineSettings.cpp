@@ -11,6 +11,7 @@ extern "C" int ioctl(int fd, unsigned long request, ...) noexcept;
 namespace varnel::sim {
 namespace {
 
+// The printer's own reading of the line; like PrinterBytes.h, kept apart from the program it tests.
 unsigned DataBits(tcflag_t cflag) {
     switch (cflag & CSIZE) {
         case CS5: return 5;

@@ -147,7 +147,15 @@ void PrinterEngine::Execute(const Command& command, Micros now) {
         case CommandKind::PrintData:
         case CommandKind::Ignored:
         case CommandKind::Session: return;
-        default: ExecuteFileCommand(command, now); return;
+        case CommandKind::FileList:
+        case CommandKind::FileOpenWrite:
+        case CommandKind::FileOpenRead:
+        case CommandKind::FileWrite:
+        case CommandKind::FileClose:
+        case CommandKind::FileReadBlock:
+        case CommandKind::FileDelete:
+        case CommandKind::FileDeleteAll:
+        case CommandKind::FileReset: ExecuteFileCommand(command, now); return;
     }
 }
 
@@ -216,7 +224,16 @@ void PrinterEngine::ExecuteFileCommand(const Command& command, Micros now) {
             StartBusy(now);
             return;
         case CommandKind::FileReset: Restart(now); return;
-        default: return;
+        // Not file commands: Execute takes them.
+        case CommandKind::Incomplete:
+        case CommandKind::PrintData:
+        case CommandKind::Ignored:
+        case CommandKind::Session:
+        case CommandKind::TableRead:
+        case CommandKind::ByteRead:
+        case CommandKind::MaskedWrite:
+        case CommandKind::StringWrite:
+        case CommandKind::Reset: return;
     }
 }
 

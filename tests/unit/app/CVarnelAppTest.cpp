@@ -74,15 +74,7 @@ protected:
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;
     RecordingMonitor monitor_;
-    test::FakePortBackend* backend_ = nullptr;  // owned by the application's port
-    CVarnelApp app_{store_, clock_, ui_, &monitor_, FakeBackend()};
-
-private:
-    std::unique_ptr<PortBackend> FakeBackend() {
-        auto backend = std::make_unique<test::FakePortBackend>();
-        backend_ = backend.get();
-        return backend;
-    }
+    CVarnelApp app_{store_, clock_, ui_, &monitor_, std::make_unique<test::FakePortBackend>()};
 };
 
 TEST_F(AppTest, StartupWritesTheStartBlockAndRemembersTheWorkingDirectory) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ActionObserver.h"
 #include "app/CommandActions.h"
 #include "base/ExitRequest.h"
 
@@ -49,6 +50,18 @@ private:
         calls.push_back(name + "(" + argument + ")");
         return answer;
     }
+};
+
+// Hears each action as "name(argument) -> how it ended": a result, or "done".
+class RecordingObserver : public ActionObserver {
+public:
+    void ActionStarting(std::string_view action, const std::optional<std::string>& argument) override {
+        heard.push_back(std::string(action) + (argument ? "(" + *argument + ")" : ""));
+    }
+    void ActionFinished(std::optional<int> result) override {
+        heard.back() += " -> " + (result ? std::to_string(*result) : "done");
+    }
+    std::vector<std::string> heard;
 };
 
 struct DispatchCase {
@@ -116,6 +129,33 @@ TEST(DispatchCommandLine, ActsOnEveryParameterInOrder) {
     DispatchCommandLine(actions, {"port:COM1", "readfile:a.cfg", "writecfg", "exit"});
     EXPECT_EQ(actions.calls,
               (std::vector<std::string>{"port(COM1)", "readfile(a.cfg)", "writecfg()", "exit()"}));
+}
+
+TEST(DispatchCommandLine, TellsTheObserverEachActionByItsNameWithItsArgument) {
+    RecordingActions actions;
+    RecordingObserver observer;
+    DispatchCommandLine(actions,
+                        {"/cfg1.cfg", "delay:  250ms", "delay:abc", "portsetup:9600", "sa", "s", "RESET.cfg",
+                         "readfile:a.cfg", "save.cfg", "/tmp/a.cfg", "exit"},
+                        &observer);
+    // An alias is named by the keyword it stands for; a delay by the number it waits.
+    EXPECT_EQ(observer.heard,
+              (std::vector<std::string>{"writecfg -> done", "delay(250) -> done", "delay(0) -> done",
+                                        "portsetup(9600) -> done", "sa -> done", "s -> done", "reset -> done",
+                                        "readfile(a.cfg) -> done", "file(save.cfg) -> done",
+                                        "file(/tmp/a.cfg) -> done", "exit -> done"}));
+    EXPECT_EQ(actions.calls.size(), observer.heard.size());
+}
+
+TEST(DispatchCommandLine, TellsTheObserverAnEndingActionsResultBeforeTheProcessEnds) {
+    for (const auto& [parameter, heard] : {std::pair{"verifycfg", "verify -> 0"}, std::pair{"isfw:PB", "isfw(PB) -> 0"},
+                                           std::pair{"isfwr:PB_1", "isfwr(PB_1) -> 0"}}) {
+        RecordingActions actions;
+        actions.result = 0;
+        RecordingObserver observer;
+        EXPECT_THROW(DispatchCommandLine(actions, {parameter, "reset"}, &observer), ExitRequest) << parameter;
+        EXPECT_EQ(observer.heard, std::vector<std::string>{heard});
+    }
 }
 
 struct EndingCase {

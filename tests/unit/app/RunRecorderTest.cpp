@@ -62,7 +62,7 @@ protected:
     std::optional<int> Run(const std::vector<std::string>& parameters) {
         RunRecorder recorder(app_, record_);
         app_.Startup();
-        return app_.RunCommandLine(parameters, recorder);
+        return app_.RunCommandLine(parameters);
     }
 
     // The working folder, where the map and options searches look.
@@ -121,7 +121,7 @@ TEST_F(RunRecorderTest, PassingVerificationAndFirmwareRevisionCheck) {
 
     RunRecord second;
     RunRecorder recorder(app_, second);
-    EXPECT_EQ(app_.RunCommandLine({"verify"}, recorder), 1);
+    EXPECT_EQ(app_.RunCommandLine({"verify"}), 1);
     EXPECT_EQ(ActionTexts(second), std::vector<std::string>{"verify ok"});
     EXPECT_TRUE(second.differences.empty());
 }

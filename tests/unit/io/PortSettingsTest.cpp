@@ -5,7 +5,14 @@
 namespace varnel::test {
 namespace {
 
-class PortSettingsTest : public IOCommTest {};
+class PortSettingsTest : public IOCommTest {
+protected:
+    static CommConfig PlainLineAt(uint32_t baudRate) {
+        CommConfig line = PlainLine();
+        line.dcb.BaudRate = baudRate;
+        return line;
+    }
+};
 
 TEST_F(PortSettingsTest, DefaultsWithoutStoredValues) {
     ASSERT_NE(Port().Open("LPT1", "", SaveCommSetup::Yes), 0);
@@ -103,9 +110,7 @@ TEST_F(PortSettingsTest, HandshakeFollowsTheStoredRecord) {
 }
 
 TEST_F(PortSettingsTest, ARecordLongerThan52BytesMeansPortSetupWithTheDialog) {
-    CommConfig chosen = PlainLine();
-    chosen.dcb.BaudRate = 19200;
-    ui.serialDialogResult = chosen.ToBytes();
+    ui.serialDialogResult = PlainLineAt(19200).ToBytes();
     StoreValue("Comm Data", RegValue::Binary(PlainLine().ToBytes() + "x"));
     ASSERT_NE(Port().Open("COM3", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(ui.serialDialogs, std::vector<std::string>{"COM3"});
@@ -117,9 +122,7 @@ TEST_F(PortSettingsTest, ARecordLongerThan52BytesMeansPortSetupWithTheDialog) {
 }
 
 TEST_F(PortSettingsTest, PortSetupTakesTheConfigurationStringInsteadOfTheDialog) {
-    CommConfig platform = PlainLine();
-    platform.dcb.BaudRate = 1200;
-    backend.defaultConfig = platform;
+    backend.defaultConfig = PlainLineAt(1200);
     store = MemorySettingsStore{};
     ASSERT_NE(Port().Open("COM3", "baud=38400 parity=N data=8 stop=2", SaveCommSetup::Yes), 0);
     EXPECT_TRUE(ui.serialDialogs.empty());
@@ -131,9 +134,7 @@ TEST_F(PortSettingsTest, PortSetupTakesTheConfigurationStringInsteadOfTheDialog)
 }
 
 TEST_F(PortSettingsTest, ACancelledDialogStillSavesAndAppliesThePlatformDefault) {
-    CommConfig platform = PlainLine();
-    platform.dcb.BaudRate = 2400;
-    backend.defaultConfig = platform;
+    backend.defaultConfig = PlainLineAt(2400);
     store = MemorySettingsStore{};
     ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(ui.serialDialogs.size(), 1u);
@@ -149,9 +150,7 @@ TEST_F(PortSettingsTest, PortSetupOnlyForSerialPorts) {
 TEST_F(PortSettingsTest, PortSetupOnAnOpenPortKeepsItOpen) {
     ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     RecordingUserInterface owner;
-    CommConfig chosen = PlainLine();
-    chosen.dcb.BaudRate = 57600;
-    owner.serialDialogResult = chosen.ToBytes();
+    owner.serialDialogResult = PlainLineAt(57600).ToBytes();
     EXPECT_EQ(Port().PortSetup(&owner), 1);
     EXPECT_EQ(owner.serialDialogs, std::vector<std::string>{"COM1"});
     EXPECT_TRUE(Port().IsOpen());

@@ -198,6 +198,23 @@ TEST_F(MapFileTest, MissingFileClearsTheTableAndLoadReportsTwice) {
     }
 }
 
+TEST_F(MapFileTest, ReloadReadsTheNamedMapAgainAndFailsAsLoadingIt) {
+    EXPECT_TRUE(ReloadMapFile(model, reporter)) << "no map file named";
+    EXPECT_TRUE(reporter.entries.empty());
+
+    test::WriteFileBytes(path, "Model TM100\nSetup 88.9\nBaud_Rate 2.0 4 1\n");
+    model.mapFilePath = path;
+    EXPECT_TRUE(ReloadMapFile(model, reporter));
+    EXPECT_EQ(FindMapRow(model.mapEntries, "Baud_Rate"), 2);
+    EXPECT_TRUE(reporter.entries.empty()) << "no lock value printed";
+
+    model.mapFilePath = dir.File("gone.map");
+    EXPECT_FALSE(ReloadMapFile(model, reporter));
+    EXPECT_EQ(model.mapFilePath, dir.File("gone.map"));
+    EXPECT_EQ(reporter.Errors(), (std::vector<std::string>{"Unable to Read Map file from Disk: " + dir.File("gone.map"),
+                                                           "Error reading map File: " + dir.File("gone.map")}));
+}
+
 TEST_F(MapFileTest, DirectoryIsRefusedLikeAMissingFile) {
     EXPECT_FALSE(ReadMapFile(model, model.mapEntries, dir.path(), false, reporter));
     EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Unable to Read Map file from Disk: " + dir.path()});

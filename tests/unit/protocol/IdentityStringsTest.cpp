@@ -11,6 +11,13 @@ namespace {
 
 using Kind = RecordingReporter::Kind;
 
+// A report one identity row gives for one outcome.
+struct RowReport {
+    const IdentityRow* row;
+    std::string text;
+    int eventCode;
+};
+
 // The fake printer of the fixture keeps every string write and answers table reads from it.
 class IdentityStringsTest : public ProtocolFixture {
 protected:
@@ -114,22 +121,17 @@ TEST_F(IdentityStringsTest, EachRowHasItsTableAndTexts) {
 }
 
 TEST_F(IdentityStringsTest, ReadBackOfTheOldTextIsTheRowsFailure) {
-    struct Case {
-        const IdentityRow* row;
-        std::string failure;
-        int eventCode;
-    };
-    const Case cases[] = {
+    const RowReport failures[] = {
         {&kSerialNumberRow, "Serial Number could not be verified.", 7},
         {&kSerialNumber2Row, "Serial Number could not be verified.", 7},
         {&kManufactureIdRow, "Manufacture ID could not be verified.", 8},
         {&kDescriptionRow, "Description could not be verified.", 9},
     };
-    for (const Case& c : cases) {
+    for (const RowReport& c : failures) {
         KeepOldText(c.row->table, "OLD-TEXT-00");
         EXPECT_EQ(ProgramIdentityString(context, *c.row, "NEW-TEXT-01"), 0);
         EXPECT_EQ(Last().kind, Kind::Error);
-        EXPECT_EQ(Last().text, c.failure);
+        EXPECT_EQ(Last().text, c.text);
         EXPECT_EQ(Last().eventCode, c.eventCode);
         EXPECT_EQ(Hex(backend.writesPerOpen.back().substr(backend.writesPerOpen.back().size() - 4)), "1B 7E 7E FF");
         EXPECT_FALSE(backend.IsOpen());
@@ -172,19 +174,14 @@ TEST_F(IdentityStringsTest, BytesWaitingBeforeTheReadAreDrainedFirst) {
 }
 
 TEST_F(IdentityStringsTest, MissingPortUsesTheRowsTextAndCode) {
-    struct Case {
-        const IdentityRow* row;
-        std::string text;
-        int eventCode;
-    };
-    const Case cases[] = {
+    const RowReport missingPort[] = {
         {&kSerialNumberRow, "I/O Port not specified, or I/O Port not specified before Serial Number.", 0},
         {&kSerialNumber2Row, "I/O Port not specified, or I/O Port not specified before Serial Number.", 0},
         {&kManufactureIdRow, "I/O Port not specified, or I/O Port not specified before Manufacture ID.", 8},
         {&kDescriptionRow, "I/O Port not specified, or I/O Port not specified before Description.", 0},
     };
     model->portName.clear();
-    for (const Case& c : cases) {
+    for (const RowReport& c : missingPort) {
         EXPECT_EQ(ProgramIdentityString(context, *c.row, "12345678901"), 0);
         EXPECT_EQ(Last().text, c.text);
         EXPECT_EQ(Last().eventCode, c.eventCode);
