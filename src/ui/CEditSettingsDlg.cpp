@@ -73,105 +73,10 @@ CEditSettingsDlg::CEditSettingsDlg(EditPages& pages, UserInterface& ui, QWidget*
     caption->setBuddy(groupList_);
     for (const std::string& group : pages_.Groups()) groupList_->addItem(ToDisplayText(group));
 
-    auto* rowsWidget = new QWidget;
-    auto* grid = new QGridLayout(rowsWidget);
-    // The first row lines up with the group list's caption; the page ends at a whole row; the
-    // "?" buttons keep clear of the scroll bar.
-    grid->setContentsMargins(0, 0, std::max(grid->horizontalSpacing(), 0), 0);
-    rows_.resize(largestPage);
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        RowWidgets& w = rows_[i];
-        w.label = new QLabel(rowsWidget);
-        w.label->setTextFormat(Qt::PlainText);
-        w.list = new PageComboBox(rowsWidget);
-        w.edit = new QLineEdit(rowsWidget);
-        w.help = new QToolButton(rowsWidget);
-        w.help->setText(QStringLiteral("?"));
-        w.help->setFocusPolicy(Qt::StrongFocus);
-        connect(w.help, &QToolButton::clicked, this, [this, i] { ShowHelp(static_cast<int>(i)); });
-        // The list and the text box share one place; only one of them is shown.
-        const int gridRow = static_cast<int>(i);
-        grid->addWidget(w.label, gridRow, 0);
-        grid->addWidget(w.list, gridRow, 1, Qt::AlignLeft);
-        grid->addWidget(w.edit, gridRow, 1, Qt::AlignLeft);
-        grid->addWidget(w.help, gridRow, 2);
-    }
-    // A short page keeps its rows at the top instead of spreading them over the height.
-    grid->setRowStretch(static_cast<int>(rows_.size()), 1);
-
-    // The columns fit the widest label, list and text box of every page, so that the dialog
-    // keeps one size whichever group is shown.
-    const QFontMetrics metrics = fontMetrics();
-    QLineEdit editProbe;
-    editProbe.setFont(font());
-    textBoxFrame_ = editProbe.sizeHint().width() - kLineEditHintCharacters * metrics.horizontalAdvance(QLatin1Char('x'));
-    int labelWidth = 0;
-    QString widestChoice;
-    int widestChoiceWidth = 0;
-    int widestTextBox = 0;
-    for (const EditPage& page : allPages) {
-        for (const EditRow& row : page) {
-            labelWidth = std::max(labelWidth, metrics.horizontalAdvance(ToDisplayText(row.Label())));
-            switch (row.kind) {
-            case EditRow::Kind::Choice:
-                for (const std::string& choice : row.choices) {
-                    const QString shown = ToDisplayText(choice);
-                    const int width = metrics.horizontalAdvance(shown);
-                    if (width > widestChoiceWidth) {
-                        widestChoiceWidth = width;
-                        widestChoice = shown;
-                    }
-                }
-                break;
-            case EditRow::Kind::Text: widestTextBox = std::max(widestTextBox, TextBoxWidth(row.maxLength)); break;
-            }
-        }
-    }
-    QComboBox listProbe;
-    listProbe.setFont(font());
-    listProbe.setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    listProbe.addItem(widestChoice);
-    valueColumnWidth_ = std::max(listProbe.sizeHint().width(), widestTextBox);
-    const int rowHeight = std::max(listProbe.sizeHint().height(), editProbe.sizeHint().height());
-    for (RowWidgets& w : rows_) {
-        // Every row is as tall as a list, whichever widget it shows.
-        w.list->setFixedSize(valueColumnWidth_, rowHeight);
-        w.edit->setFixedHeight(rowHeight);
-        // A compact square button.
-        w.help->setFixedSize(rowHeight, rowHeight);
-    }
-    grid->setColumnMinimumWidth(0, labelWidth);
-    grid->setColumnMinimumWidth(1, valueColumnWidth_);
-
-    rowArea_ = new QScrollArea(this);
-    rowArea_->setFrameShape(QFrame::NoFrame);
-    rowArea_->setFocusPolicy(Qt::NoFocus);
-    rowArea_->setWidgetResizable(true);
-    rowArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const bool scrolls = largestPage > static_cast<size_t>(kVisibleRows);
-    rowArea_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    rowArea_->setWidget(rowsWidget);
-    const int across = std::max(grid->horizontalSpacing(), 0);
-    const int spacing = std::max(grid->verticalSpacing(), 0);
-    const QMargins margins = grid->contentsMargins();
-    const int shownRows = std::clamp(static_cast<int>(largestPage), 1, kVisibleRows);
-    int areaWidth = margins.left() + labelWidth + across + valueColumnWidth_ + across + rowHeight + margins.right();
-    if (scrolls) {
-        areaWidth += rowArea_->verticalScrollBar()->sizeHint().width();
-        if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, rowArea_))
-            areaWidth += style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, rowArea_);
-    }
-    const int areaHeight = margins.top() + shownRows * rowHeight + (shownRows - 1) * spacing + margins.bottom();
-    rowArea_->setFixedSize(areaWidth, areaHeight);
-
-    // The group list is as wide as its longest entry, with room for a scroll bar when the
-    // groups outgrow its height.
-    int listWidth = std::max(groupList_->sizeHintForColumn(0) + 2 * groupList_->frameWidth() + 2 * across,
-                             caption->sizeHint().width());
-    const int listHeight = areaHeight - caption->sizeHint().height() - spacing;
-    if (groupList_->count() * groupList_->sizeHintForRow(0) + 2 * groupList_->frameWidth() > listHeight)
-        listWidth += groupList_->verticalScrollBar()->sizeHint().width();
-    groupList_->setFixedWidth(listWidth);
+    auto* grid = BuildRows(largestPage);
+    const ColumnWidths widths = MeasureColumns(allPages);
+    SizeRows(grid, widths, largestPage);
+    FitGroupList(*caption);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
@@ -188,7 +93,7 @@ CEditSettingsDlg::CEditSettingsDlg(EditPages& pages, UserInterface& ui, QWidget*
     auto* columns = new QHBoxLayout;
     columns->addLayout(groups);
     // The group list and the page are set apart a little more than the rows' parts.
-    columns->addSpacing(across);
+    columns->addSpacing(std::max(grid->horizontalSpacing(), 0));
     columns->addWidget(rowArea_);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(columns);
@@ -210,6 +115,119 @@ CEditSettingsDlg::CEditSettingsDlg(EditPages& pages, UserInterface& ui, QWidget*
     if (pages_.SelectedGroup() >= 0) groupList_->setCurrentRow(pages_.SelectedGroup());
     ShowPage();
     connect(groupList_, &QListWidget::currentRowChanged, this, &CEditSettingsDlg::OnGroupChanged);
+}
+
+QGridLayout* CEditSettingsDlg::BuildRows(size_t count) {
+    auto* rowsWidget = new QWidget;
+    auto* grid = new QGridLayout(rowsWidget);
+    // The first row lines up with the group list's caption; the page ends at a whole row; the
+    // "?" buttons keep clear of the scroll bar.
+    grid->setContentsMargins(0, 0, std::max(grid->horizontalSpacing(), 0), 0);
+    rows_.resize(count);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        RowWidgets& w = rows_[i];
+        w.label = new QLabel(rowsWidget);
+        w.label->setTextFormat(Qt::PlainText);
+        w.list = new PageComboBox(rowsWidget);
+        w.edit = new QLineEdit(rowsWidget);
+        w.help = new QToolButton(rowsWidget);
+        w.help->setText(QStringLiteral("?"));
+        w.help->setFocusPolicy(Qt::StrongFocus);
+        connect(w.help, &QToolButton::clicked, this, [this, i] { ShowHelp(static_cast<int>(i)); });
+        // The list and the text box share one place; only one of them is shown.
+        const int gridRow = static_cast<int>(i);
+        grid->addWidget(w.label, gridRow, 0);
+        grid->addWidget(w.list, gridRow, 1, Qt::AlignLeft);
+        grid->addWidget(w.edit, gridRow, 1, Qt::AlignLeft);
+        grid->addWidget(w.help, gridRow, 2);
+    }
+    // A short page keeps its rows at the top instead of spreading them over the height.
+    grid->setRowStretch(static_cast<int>(rows_.size()), 1);
+
+    rowArea_ = new QScrollArea(this);
+    rowArea_->setFrameShape(QFrame::NoFrame);
+    rowArea_->setFocusPolicy(Qt::NoFocus);
+    rowArea_->setWidgetResizable(true);
+    rowArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rowArea_->setWidget(rowsWidget);
+    return grid;
+}
+
+CEditSettingsDlg::ColumnWidths CEditSettingsDlg::MeasureColumns(const std::vector<EditPage>& allPages) {
+    const QFontMetrics metrics = fontMetrics();
+    QLineEdit editProbe;
+    editProbe.setFont(font());
+    textBoxFrame_ = editProbe.sizeHint().width() - kLineEditHintCharacters * metrics.horizontalAdvance(QLatin1Char('x'));
+    ColumnWidths widths;
+    QString widestChoice;
+    int widestChoiceWidth = 0;
+    int widestTextBox = 0;
+    for (const EditPage& page : allPages) {
+        for (const EditRow& row : page) {
+            widths.label = std::max(widths.label, metrics.horizontalAdvance(ToDisplayText(row.Label())));
+            switch (row.kind) {
+            case EditRow::Kind::Choice:
+                for (const std::string& choice : row.choices) {
+                    const QString shown = ToDisplayText(choice);
+                    const int width = metrics.horizontalAdvance(shown);
+                    if (width > widestChoiceWidth) {
+                        widestChoiceWidth = width;
+                        widestChoice = shown;
+                    }
+                }
+                break;
+            case EditRow::Kind::Text: widestTextBox = std::max(widestTextBox, TextBoxWidth(row.maxLength)); break;
+            }
+        }
+    }
+    QComboBox listProbe;
+    listProbe.setFont(font());
+    listProbe.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    listProbe.addItem(widestChoice);
+    widths.value = std::max(listProbe.sizeHint().width(), widestTextBox);
+    widths.rowHeight = std::max(listProbe.sizeHint().height(), editProbe.sizeHint().height());
+    return widths;
+}
+
+void CEditSettingsDlg::SizeRows(QGridLayout* grid, const ColumnWidths& widths, size_t largestPage) {
+    valueColumnWidth_ = widths.value;
+    for (RowWidgets& w : rows_) {
+        // Every row is as tall as a list, whichever widget it shows.
+        w.list->setFixedSize(widths.value, widths.rowHeight);
+        w.edit->setFixedHeight(widths.rowHeight);
+        // A compact square button.
+        w.help->setFixedSize(widths.rowHeight, widths.rowHeight);
+    }
+    grid->setColumnMinimumWidth(0, widths.label);
+    grid->setColumnMinimumWidth(1, widths.value);
+
+    // The area shows the largest page, up to kVisibleRows rows, and scrolls for the rest.
+    const bool scrolls = largestPage > static_cast<size_t>(kVisibleRows);
+    rowArea_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const int across = std::max(grid->horizontalSpacing(), 0);
+    const int spacing = std::max(grid->verticalSpacing(), 0);
+    const QMargins margins = grid->contentsMargins();
+    const int shownRows = std::clamp(static_cast<int>(largestPage), 1, kVisibleRows);
+    int width = margins.left() + widths.label + across + widths.value + across + widths.rowHeight + margins.right();
+    if (scrolls) {
+        width += rowArea_->verticalScrollBar()->sizeHint().width();
+        if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, rowArea_))
+            width += style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, rowArea_);
+    }
+    const int height = margins.top() + shownRows * widths.rowHeight + (shownRows - 1) * spacing + margins.bottom();
+    rowArea_->setFixedSize(width, height);
+}
+
+void CEditSettingsDlg::FitGroupList(const QLabel& caption) {
+    // As wide as its longest entry and its caption, with room for a scroll bar when the groups
+    // outgrow the height beside the page.
+    const int frame = 2 * groupList_->frameWidth();
+    const int padding = 2 * std::max(style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing), 0);
+    int width = std::max(groupList_->sizeHintForColumn(0) + frame + padding, caption.sizeHint().width());
+    const int height = rowArea_->height() - caption.sizeHint().height();
+    if (groupList_->count() * groupList_->sizeHintForRow(0) + frame > height)
+        width += groupList_->verticalScrollBar()->sizeHint().width();
+    groupList_->setFixedWidth(width);
 }
 
 CEditSettingsDlg::~CEditSettingsDlg() = default;

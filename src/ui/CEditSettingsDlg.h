@@ -6,6 +6,7 @@
 #include "app/EditPages.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -48,6 +49,18 @@ private:
         QToolButton* help = nullptr;
     };
 
+    // What the rows' columns need over every page, so that the dialog keeps one size.
+    struct ColumnWidths {
+        int label = 0;
+        int value = 0;
+        int rowHeight = 0;
+    };
+
+    // The rows of the largest page in their scroll area; returns their grid.
+    QGridLayout* BuildRows(size_t count);
+    ColumnWidths MeasureColumns(const std::vector<EditPage>& allPages);
+    void SizeRows(QGridLayout* grid, const ColumnWidths& widths, size_t largestPage);
+    void FitGroupList(const QLabel& caption);
     void ShowPage();
     void TakeInput();
     void OnGroupChanged(int group);
