@@ -1,5 +1,6 @@
 #include "app/HeadlessUserInterface.h"
 
+#include "app/HelpPage.h"
 #include "base/WriteAll.h"
 
 namespace varnel {
@@ -69,5 +70,13 @@ std::optional<std::string> HeadlessUserInterface::ChooseSaveFile(const std::stri
 }
 
 bool HeadlessUserInterface::EditSerialConfiguration(const std::string&, std::string&) { return false; }
+
+bool HeadlessUserInterface::EditConfiguration(EditPages&) { return false; }
+
+bool HeadlessUserInterface::OpenHelpPage(const std::string& path, const std::string&) {
+    // Without a display there is no browser to show the page in.
+    MessageBox(std::string(kHelpCaption), std::string(kHelpPageNotOpened) + path);
+    return false;
+}
 
 }  // namespace varnel

@@ -29,6 +29,10 @@ public:
                                               const std::string& directory) override;
     bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
 
+    // Configuration edit dialog
+    bool EditConfiguration(EditPages& pages) override;
+    bool OpenHelpPage(const std::string& path, const std::string& anchor) override;
+
     // Writes a line of its own (after ending a pending status line).
     void WriteLine(std::string_view text);
     // Moves to a fresh line if a status line is showing.

@@ -5,6 +5,8 @@
 
 namespace varnel {
 
+class EditPages;
+
 // What the core asks of whoever is in front of the program: the Qt window, the headless
 // console, or a recording double in tests. Dialogs return values; they never reach the model.
 class UserInterface {
@@ -28,6 +30,14 @@ public:
     // The serial configuration dialog: edits the 52-byte configuration record in place.
     // Returns false when cancelled (headless always).
     virtual bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) = 0;
+
+    // Configuration edit dialog
+    // Shows the opened pages until OK or Cancel; the user's input goes into `pages` (a change of
+    // group stores the page shown). True for OK; headless always false (cancelled).
+    virtual bool EditConfiguration(EditPages& pages) = 0;
+    // Opens the help page `path` (a local file) at `anchor` in the desktop's browser. A page that
+    // cannot be opened is said in a box with its path; false then.
+    virtual bool OpenHelpPage(const std::string& path, const std::string& anchor) = 0;
 };
 
 }  // namespace varnel

@@ -27,7 +27,7 @@
 #include "io/UdevDeviceSource.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
-#include "ui/CEditSettingsDlg.h"
+#include "app/EditConfiguration.h"
 #include "ui/CFlashDlg.h"
 #include "ui/CSelectPortDlg.h"
 #include "ui/CVarnelView.h"
@@ -218,7 +218,7 @@ void CMainFrame::ConnectDialogCommands() {
         RunSelectPort(app_, devices, this, [this] { DetectBaudRate(); }, [this] { app_.CmdPortSetup(""); });
     });
     EnableCommand(kCmdEditComment, [this] { RunEditComment(app_, this); });
-    EnableCommand(kCmdEditConfig, [this] { RunEditConfiguration(app_, this); });
+    EnableCommand(kCmdEditConfig, [this] { RunEditConfiguration(app_); });
     EnableCommand(kCmdAbout, [this] {
         CAboutDlg about(this);
         about.exec();

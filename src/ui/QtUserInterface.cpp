@@ -1,9 +1,14 @@
 #include "ui/QtUserInterface.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
+#include "app/HelpPage.h"
+#include "ui/CEditSettingsDlg.h"
 #include "ui/CommConfigDialog.h"
 #include "ui/UiText.h"
 
@@ -70,6 +75,23 @@ std::optional<std::string> QtUserInterface::ChooseSaveFile(const std::string& ti
 
 bool QtUserInterface::EditSerialConfiguration(const std::string& portName, std::string& commConfig) {
     return EditCommConfigDialog(owner_, portName, commConfig);
+}
+
+// ---- Configuration edit dialog
+
+bool QtUserInterface::EditConfiguration(EditPages& pages) {
+    CEditSettingsDlg dialog(pages, *this, owner_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& anchor) {
+    const QString file = DirectoryName(path);
+    QUrl url = QUrl::fromLocalFile(file);
+    if (!anchor.empty()) url.setFragment(ToDisplayText(anchor));
+    // A missing page would only bring up the browser's own error; the box says which file it is.
+    if (QFileInfo::exists(file) && QDesktopServices::openUrl(url)) return true;
+    MessageBox(std::string(kHelpCaption), std::string(kHelpPageNotOpened) + path);
+    return false;
 }
 
 }  // namespace varnel

@@ -30,6 +30,10 @@ public:
                                               const std::string& directory) override;
     bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
 
+    // Configuration edit dialog
+    bool EditConfiguration(EditPages& pages) override;
+    bool OpenHelpPage(const std::string& path, const std::string& anchor) override;
+
 private:
     // Guarded pointers: a window that closes leaves no dangling owner.
     QPointer<QWidget> owner_;

@@ -1,15 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpontaneKeyEvent>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
+#include "app/EditConfiguration.h"
+#include "app/EditPages.h"
 #include "model/ConfigFileReader.h"
 #include "model/MapFile.h"
 #include "model/OptionsFile.h"
@@ -21,373 +37,292 @@
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
-#include "support/TestPaths.h"
 #include "ui/CEditSettingsDlg.h"
+#include "ui/QtUserInterface.h"
 
 namespace varnel {
 namespace {
 
-using test::RecordingReporter;
+// ---- Real input on the shown dialog
 
-void AddOption(ConfigModel& model, int& row, std::string name, std::string group, std::string valueText,
-               std::string text, int32_t value = -1, int32_t low = -1, int32_t high = -1) {
-    model.options[static_cast<size_t>(row++)] = OptionEntry{std::move(name), std::move(group), value,
-                                                            std::move(valueText), std::move(text), low, high};
+void ClickGroup(CEditSettingsDlg& dialog, const QString& group) {
+    QListWidget* list = dialog.GroupList();
+    const QList<QListWidgetItem*> items = list->findItems(group, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << group.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items[0]).center());
+    ASSERT_EQ(list->currentItem(), items[0]);
+    // The new page is laid out before the user sees it.
+    QApplication::processEvents();
 }
 
-void AddSetting(ConfigModel& model, int& row, std::string name, int32_t value, std::string text = {}) {
-    SettingRow& setting = model.settings[static_cast<size_t>(row++)];
-    setting.name = std::move(name);
-    setting.value = value;
-    setting.text = std::move(text);
+// Presses Tab on whatever has the focus until `target` has it.
+void TabTo(QWidget* target) {
+    for (int presses = 0; presses < 100 && QApplication::focusWidget() != target; ++presses)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), target);
 }
 
-// The demo printer's configuration with its options and map, as a user would load it.
-class DemoModel : public ::testing::Test {
+void TypeInto(QLineEdit* edit, const QString& text) {
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+}
+
+void ClickButton(CEditSettingsDlg& dialog, QDialogButtonBox::StandardButton which) {
+    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
+}
+
+// A turn of the mouse wheel over `widget`, delivered as the window system delivers it.
+void Wheel(QWidget* widget, int notches) {
+    const QPointF at = QRectF(widget->rect()).center();
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    // Only a wheel event from the window system goes on to the parents a widget leaves it to;
+    // QTest delivers its own key and mouse events the same way.
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    QApplication::instance()->notify(widget, &event);
+}
+
+int RowOf(const CEditSettingsDlg& dialog, const QString& label) {
+    for (int i = 0; i < dialog.RowCount(); ++i)
+        if (dialog.RowLabel(i)->isVisibleTo(&dialog) && dialog.RowLabel(i)->text() == label) return i;
+    ADD_FAILURE() << "no row " << label.toStdString();
+    return 0;
+}
+
+// Whether `widget` lies wholly inside the part of the page the scroll area shows.
+bool InView(const CEditSettingsDlg& dialog, const QWidget* widget) {
+    const QWidget* viewport = dialog.RowArea()->viewport();
+    const QRect shown(widget->mapTo(viewport, QPoint(0, 0)), widget->size());
+    return viewport->rect().contains(shown);
+}
+
+void ShowAndActivate(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+// The demo model's configuration, options and map, loaded as a user loads them, in a folder
+// that holds no help page.
+class EditDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        test::CopyDemoModel(dir_.path());
         test::NullModelObserver observer;
-        ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
-        ASSERT_TRUE(LocateOptionsFile(model, "RP-DEMO", reporter, test::ExamplesDir()));
-        ASSERT_TRUE(ReadMapFile(model, model.mapEntries, test::ExamplesDir() + "/rpdemo_101.map", false, reporter));
-        reporter.entries.clear();
-    }
-    int RowOf(const CEditSettingsDlg& dialog, const QString& label) {
-        for (int i = 0; i < kEditRows; ++i)
-            if (dialog.RowLabel(i)->text() == label) return i;
-        return -1;
-    }
-    int32_t Value(const SettingsTable& settings, std::string_view name) {
-        return settings[static_cast<size_t>(FindSetting(settings, name))].value;
+        ASSERT_TRUE(ReadConfigurationFile(model_, dir_.File("rpdemo.cfg"), reporter_, observer));
+        ASSERT_TRUE(LocateOptionsFile(model_, "RP-DEMO", reporter_, dir_.path()));
+        ASSERT_TRUE(ReadMapFile(model_, model_.mapEntries, dir_.File("rpdemo_101.map"), false, reporter_));
+        // The read-only settings a file does not keep, as a read from the printer adds them.
+        for (const char* readOnly : {"Density_Compensate", "Head_Dot_Count"}) {
+            auto empty = std::find_if(model_.settings.begin(), model_.settings.end(),
+                                      [](const SettingRow& row) { return row.IsEmpty(); });
+            ASSERT_NE(empty, model_.settings.end());
+            *empty = SettingRow{readOnly, 1, "", "", ""};
+        }
+        model_.startDirectory = dir_.path();
+        reporter_.entries.clear();
+        pages_ = std::make_unique<EditPages>(model_, reporter_, nullptr);
+        pages_->Open();
     }
 
-    ConfigModel model;
-    RecordingReporter reporter;
+    test::ScratchDir dir_;
+    ConfigModel model_;
+    test::RecordingReporter reporter_;
+    std::unique_ptr<EditPages> pages_;
+    test::RecordingUserInterface ui_;
 };
 
-TEST_F(DemoModel, OpensOnGeneralSettingsWithTheGroupsSortedAndBlanksForUnderscores) {
-    int fills = 0;
-    CEditSettingsDlg dialog(model, reporter, [&] { ++fills; });
+TEST_F(EditDialogTest, OpensOnGeneralSettingsWithItsCaptionsAndTheCurrentValues) {
+    CEditSettingsDlg dialog(*pages_, ui_);
+    ShowAndActivate(dialog);
     EXPECT_EQ(dialog.windowTitle(), "Configuration Edit");
+    bool captioned = false;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        captioned |= label->isVisible() && label->text() == "Configuration Catagory";
+    EXPECT_TRUE(captioned);
     QStringList groups;
     for (int i = 0; i < dialog.GroupList()->count(); ++i) groups << dialog.GroupList()->item(i)->text();
     EXPECT_EQ(groups, (QStringList{"Barcode Settings", "General Settings", "Identity", "Paper Handling",
                                    "Print Setup", "Serial Interface"}));
     EXPECT_EQ(dialog.GroupList()->currentItem()->text(), "General Settings");
-    EXPECT_EQ(dialog.CurrentGroup(), "General_Settings");
-    EXPECT_EQ(fills, 1);
     EXPECT_EQ(dialog.RowLabel(0)->text(), "Print Mode");
     EXPECT_EQ(dialog.RowList(0)->currentText(), "Standard");
-    EXPECT_EQ(dialog.RowList(3)->currentText(), "Level 2");  // Buzzer_Volume 2 from the range 1-3
-    EXPECT_TRUE(reporter.Errors().empty());
+    EXPECT_EQ(dialog.RowList(RowOf(dialog, "Buzzer Volume"))->currentText(), "Level 2");  // 2 of the range 1-3
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Ok)->text().remove('&'), "OK");
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text().remove('&'), "Cancel");
+    EXPECT_TRUE(reporter_.Errors().empty());
 }
 
-TEST_F(DemoModel, SettingsNotWritableAreShownDisabled) {
-    ASSERT_TRUE(model.settings.back().IsEmpty());
-    model.settings.back() = SettingRow{"Printer_Class", 2, "", "", ""};
-    CEditSettingsDlg dialog(model, reporter, {});
-    int printerClass = RowOf(dialog, "Printer Class");
-    ASSERT_GE(printerClass, 0);
-    EXPECT_FALSE(dialog.RowList(printerClass)->isEnabled());
-    EXPECT_TRUE(dialog.RowList(0)->isEnabled());
-
-    EXPECT_EQ(dialog.RowList(printerClass)->currentText(), "Receipt 58 mm");
-
-    dialog.GroupList()->setCurrentItem(dialog.GroupList()->findItems("Identity", Qt::MatchExactly).at(0));
-    int firmware = RowOf(dialog, "Firmware ID");
-    int header = RowOf(dialog, "Header Text");
-    ASSERT_GE(firmware, 0);
-    ASSERT_GE(header, 0);
-    EXPECT_TRUE(dialog.RowEdit(firmware)->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.RowList(firmware)->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.RowEdit(firmware)->isEnabled());
-    EXPECT_TRUE(dialog.RowEdit(header)->isEnabled());
-    EXPECT_EQ(dialog.RowEdit(header)->text(), "WELCOME TO THE DEMO STORE");
-    EXPECT_EQ(dialog.RowEdit(header)->maxLength(), 40);  // the map's width of Header_Text
-}
-
-TEST_F(DemoModel, EditsOfEveryPageAreKeptAcrossGroupSwitchesUntilTheDialogCloses) {
-    CEditSettingsDlg dialog(model, reporter, {});
-    auto selectGroup = [&](const char* name) {
-        dialog.GroupList()->setCurrentItem(dialog.GroupList()->findItems(name, Qt::MatchExactly).at(0));
-    };
-    dialog.RowList(0)->setCurrentText("Page Mode");
-    selectGroup("Identity");
-    int header = RowOf(dialog, "Header Text");
-    dialog.RowEdit(header)->setText("HELLO");
-    selectGroup("General Settings");
-    EXPECT_EQ(dialog.RowList(0)->currentText(), "Page Mode");
-    selectGroup("Identity");
-    EXPECT_EQ(dialog.RowEdit(header)->text(), "HELLO");
-
-    dialog.accept();
-    const SettingsTable& edited = dialog.EditSettings();
-    EXPECT_EQ(Value(edited, "Print_Mode"), 1);
-    EXPECT_EQ(edited[static_cast<size_t>(FindSetting(edited, "Header_Text"))].text, "HELLO");
-    // The dialog never touches the model itself: a Cancel leaves it as it was.
-    EXPECT_EQ(Value(model.settings, "Print_Mode"), 0);
-    EXPECT_TRUE(reporter.Errors().empty());
-}
-
-TEST_F(DemoModel, HiddenRowsBelowTheLastSetting) {
-    CEditSettingsDlg dialog(model, reporter, {});
-    dialog.GroupList()->setCurrentItem(dialog.GroupList()->findItems("Identity", Qt::MatchExactly).at(0));
-    int used = 0;
-    for (int i = 0; i < kEditRows; ++i) used += dialog.RowLabel(i)->isVisibleTo(&dialog) ? 1 : 0;
-    EXPECT_EQ(used, 4);
-    EXPECT_FALSE(dialog.RowHelp(4)->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.RowList(4)->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.RowEdit(4)->isVisibleTo(&dialog));
-}
-
-TEST(EditPageTest, AGroupOfTwentyFiveSettingsShowsItsFirstEighteen) {
-    ConfigModel model;
-    int option = 0;
-    int setting = 0;
-    for (int i = 0; i < 25; ++i) {
-        std::string name = "Setting_" + std::to_string(100 + i);
-        AddOption(model, option, name, "Print_Setup", "0", "Off", 0);
-        AddOption(model, option, name, "Print_Setup", "Y", "CanBeWritten");
-        AddSetting(model, setting, name, 0);
+TEST_F(EditDialogTest, ChoosingAnotherGroupKeepsTheDialogsSizeAndItsRowsInPlace) {
+    CEditSettingsDlg dialog(*pages_, ui_);
+    ShowAndActivate(dialog);
+    const QSize size = dialog.size();
+    auto rowTop = [&](int row) { return dialog.RowLabel(row)->mapTo(&dialog, QPoint(0, 0)).y(); };
+    const int secondRow = rowTop(1);
+    const int thirdRow = rowTop(2);
+    for (const char* group : {"Identity", "Print Setup", "Serial Interface", "General Settings"}) {
+        SCOPED_TRACE(group);
+        ClickGroup(dialog, group);
+        EXPECT_EQ(dialog.size(), size);
+        EXPECT_EQ(rowTop(1), secondRow);
+        EXPECT_EQ(rowTop(2), thirdRow);
     }
-    RecordingReporter reporter;
-    EditPage page = FillEditPage(model.options, model.mapEntries, model.settings, "Print_Setup", reporter);
-    for (int i = 0; i < kEditRows; ++i) {
-        EXPECT_EQ(page[static_cast<size_t>(i)].kind, EditRow::Kind::Choice);
-        EXPECT_EQ(page[static_cast<size_t>(i)].Label(), "Setting " + std::to_string(100 + i));
-    }
-    EXPECT_EQ(ListEditGroups(model.options), std::vector<std::string>{"Print Setup"});
+    // The "?" buttons are small squares beside lists that take the column's width.
+    EXPECT_EQ(dialog.RowHelp(0)->width(), dialog.RowHelp(0)->height());
+    EXPECT_LT(dialog.RowHelp(0)->width() * 4, dialog.RowList(0)->width());
 }
 
-// The page decides text or choice by the same rule as the configuration read and the view.
-TEST(EditPageTest, AValueTokenStartingWithSGivesATextBox) {
-    ConfigModel model;
-    int option = 0;
-    int setting = 0;
-    for (const char* token : {"S", "s", "Str"}) {
-        std::string name = std::string("Text_") + token;
-        AddOption(model, option, name, "Identity", token, "");
-        AddSetting(model, setting, name, -1, name + " value");
-    }
-    AddOption(model, option, "Font", "Identity", "0", "Font A", 0);
-    AddSetting(model, setting, "Font", 0);
-    RecordingReporter reporter;
-    EditPage page = FillEditPage(model.options, model.mapEntries, model.settings, "Identity", reporter);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(page[i].kind, EditRow::Kind::Text) << page[i].name;
-        EXPECT_EQ(page[i].ValueText(), page[i].name + " value");
-    }
-    EXPECT_EQ(page[3].kind, EditRow::Kind::Choice);
-    EXPECT_EQ(page[3].ValueText(), "Font A");
+TEST_F(EditDialogTest, TextBoxesShowTheirWholeTextAndNotWritableSettingsAreDisabled) {
+    CEditSettingsDlg dialog(*pages_, ui_);
+    ShowAndActivate(dialog);
+    ClickGroup(dialog, "Identity");
+    QLineEdit* header = dialog.RowEdit(RowOf(dialog, "Header Text"));
+    QLineEdit* firmware = dialog.RowEdit(RowOf(dialog, "Firmware ID"));
+    ASSERT_TRUE(header->isVisible());
+    EXPECT_FALSE(dialog.RowList(RowOf(dialog, "Header Text"))->isVisible());
+    EXPECT_EQ(header->text(), "WELCOME TO THE DEMO STORE");
+    EXPECT_EQ(header->maxLength(), 40);  // the map's width of Header_Text
+    EXPECT_LT(header->fontMetrics().horizontalAdvance(header->text()), header->contentsRect().width());
+    // A field of 40 characters has room for 40 characters, within the value column.
+    EXPECT_GE(header->width(), header->fontMetrics().horizontalAdvance(QString(40, 'a')));
+    EXPECT_LE(header->width(), dialog.RowList(0)->width());
+    EXPECT_TRUE(header->isEnabled());
+    EXPECT_FALSE(firmware->isEnabled());
+
+    ClickGroup(dialog, "Print Setup");
+    EXPECT_FALSE(dialog.RowList(RowOf(dialog, "Head Dot Count"))->isEnabled());
+    EXPECT_TRUE(dialog.RowList(RowOf(dialog, "Print Quality"))->isEnabled());
 }
 
-// A range row with its format, a fixed choice, and a range giving bare numbers.
-class RangePage : public ::testing::Test {
-protected:
-    void SetUp() override {
-        int option = 0;
-        AddOption(model, option, "Model", "Printer", "RP-DEMO", "");
-        AddOption(model, option, "Delay", "General_Settings", "1-3", "%i sec", -1, 1, 3);
-        AddOption(model, option, "Delay", "General_Settings", "9", "Never", 9);
-        AddOption(model, option, "Delay", "General_Settings", "Y", "CanBeWritten");
-        AddOption(model, option, "Count", "General_Settings", "1-5", "%i", -1, 1, 5);
-        AddOption(model, option, "Count", "General_Settings", "Y", "CanBeWritten");
-        int setting = 0;
-        AddSetting(model, setting, "Delay", 1);
-        AddSetting(model, setting, "Count", 4);
-    }
-    EditPage Fill() { return FillEditPage(model.options, model.mapEntries, model.settings, "General_Settings", reporter); }
-    int32_t Value(std::string_view name) { return model.settings[static_cast<size_t>(FindSetting(model.settings, name))].value; }
+TEST_F(EditDialogTest, TheLastSettingsOfALargeGroupAreReachedWithTheMouse) {
+    CEditSettingsDlg dialog(*pages_, ui_);
+    ShowAndActivate(dialog);
+    ClickGroup(dialog, "Print Setup");
+    ASSERT_EQ(dialog.RowCount(), 26);
+    const int last = RowOf(dialog, "Head Dot Count");
+    EXPECT_EQ(last, 25);
+    EXPECT_FALSE(InView(dialog, dialog.RowHelp(last)));
 
-    ConfigModel model;
-    RecordingReporter reporter;
-};
+    // The wheel over a list that has no focus scrolls the page and leaves the setting alone.
+    QComboBox* density = dialog.RowList(0);
+    const QString densityBefore = density->currentText();
+    for (int turn = 0; turn < 10 && !InView(dialog, dialog.RowHelp(last)); ++turn) Wheel(density, -3);
+    EXPECT_EQ(density->currentText(), densityBefore);
+    ASSERT_TRUE(InView(dialog, dialog.RowHelp(last)));
+    EXPECT_EQ(dialog.RowList(last)->currentText(), "576 dots");
 
-TEST_F(RangePage, ARangeOffersOneEntryPerNumberAndStoresTheNumberOfTheChosenEntry) {
-    EditPage page = Fill();
-    EXPECT_EQ(page[0].choices, (std::vector<std::string>{"1 sec", "2 sec", "3 sec", "Never"}));
-    EXPECT_EQ(page[0].ValueText(), "1 sec");
-    page[0].selected = 1;
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_EQ(Value("Delay"), 2);
-    page[0].selected = 3;
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_EQ(Value("Delay"), 9);
-    EXPECT_TRUE(reporter.Errors().empty());
+    QTest::mouseClick(dialog.RowHelp(last), Qt::LeftButton);
+    EXPECT_EQ(ui_.helpPages, std::vector<std::string>{dir_.path() + "/Varnel.html#Head_Dot_Count"});
+    // A group that fits shows from its top again.
+    ClickGroup(dialog, "General Settings");
+    EXPECT_TRUE(InView(dialog, dialog.RowList(0)));
 }
 
-TEST_F(RangePage, AnEntryOfDigitsOnlyCannotBeStoredAndKeepsTheValue) {
-    EditPage page = Fill();
-    ASSERT_EQ(page[1].choices, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
-    EXPECT_EQ(page[1].ValueText(), "4");
-    // Left as it was filled, it is quietly kept.
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_TRUE(reporter.Errors().empty());
-
-    page[1].selected = 1;
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_EQ(Value("Count"), 4);
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Internal error, Configuration option not found: Count 2"});
-    EXPECT_EQ(reporter.entries[0].eventCode, 0);
-    EXPECT_EQ(reporter.entries[0].severity, 10);
+TEST_F(EditDialogTest, AHelpPageThatCannotBeOpenedIsSaidInABoxWithItsPath) {
+    QtUserInterface ui;
+    QString boxText;
+    test::WhenShown<CEditSettingsDlg>([&](CEditSettingsDlg& dialog) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTimer::singleShot(0, [&] {
+            QMessageBox* box = test::ShownDialog<QMessageBox>();
+            ASSERT_NE(box, nullptr);
+            boxText = box->text();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog.RowHelp(0), Qt::LeftButton);
+        ClickButton(dialog, QDialogButtonBox::Cancel);
+    });
+    EXPECT_FALSE(ui.EditConfiguration(*pages_));
+    EXPECT_TRUE(boxText.contains(QString::fromStdString(dir_.path() + "/Varnel.html"))) << boxText.toStdString();
 }
 
-TEST_F(RangePage, ARangeWiderThanAnyFieldIsCutButKeepsTheCurrentValue) {
-    model.options[1].high = 2147483647;
-    model.settings[0].value = 100000;
-    EditPage page = Fill();
-    ASSERT_EQ(page[0].choices.size(), 65536u + 1 + 1);  // the cut range, the current value, "Never"
-    EXPECT_EQ(page[0].choices[65535], "65536 sec");
-    EXPECT_EQ(page[0].ValueText(), "100000 sec");
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_EQ(Value("Delay"), 100000);
-    EXPECT_TRUE(reporter.Errors().empty());
-}
-
-TEST_F(RangePage, AValueWithoutAnOptionIsReportedAndTheFirstEntrySelected) {
-    model.settings[0].value = 7;
-    EditPage page = Fill();
-    EXPECT_EQ(page[0].selected, 0);
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{
-                                     "Internal error editing configruation. Value not found, or out of range, for "
-                                     "Delay, using first in list."});
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_EQ(Value("Delay"), 1);
-}
-
-TEST_F(RangePage, ARowNamingASettingNoLongerInTheCopyIsReportedAndSkipped) {
-    EditPage page = Fill();
-    page[0].name = "Gone";
-    StoreEditPage(page, model.options, model.settings, reporter);
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Internal error, Configuration item not found: Gone"});
-}
-
-TEST(EditSettingsTest, AnOptionsFileWithoutGroupsShowsAnEmptyPage) {
-    ConfigModel model;
-    int option = 0;
-    AddOption(model, option, "Model", "Printer", "RP-DEMO", "");
-    model.settings[0].comment = "; a comment line";
-    RecordingReporter reporter;
-    EXPECT_TRUE(ListEditGroups(model.options).empty());
-    EditPage page = FillEditPage(model.options, model.mapEntries, model.settings, "", reporter);
-    for (const EditRow& row : page) EXPECT_EQ(row.kind, EditRow::Kind::Unused);
-    EXPECT_TRUE(reporter.Errors().empty());
-}
-
-TEST(EditSettingsTest, TheModelComesFromTheMapElseFromTheSettings) {
-    ConfigModel model;
-    EXPECT_EQ(EditModelName(model), "");
-    model.settings[3].name = "Model";
-    model.settings[3].text = "FROM-CFG";
-    EXPECT_EQ(EditModelName(model), "FROM-CFG");
-    model.mapEntries[0].name = "Model";
-    EXPECT_EQ(EditModelName(model), "FROM-CFG");  // an empty map text does not count
-    model.mapEntries[0].text = "FROM-MAP";
-    EXPECT_EQ(EditModelName(model), "FROM-MAP");
-}
-
-TEST(EditSettingsTest, CopyBackKeepsTheCustomComments) {
-    SettingsTable settings;
-    settings[0] = SettingRow{"Buzzer", 0, "", "; old", "& custom"};
-    SettingsTable edited = settings;
-    edited[0].value = 1;
-    edited[0].comment = "; new";
-    edited[0].customComment = "& dropped";
-    CopyBackEditSettings(edited, settings);
-    EXPECT_EQ(settings[0].value, 1);
-    EXPECT_EQ(settings[0].comment, "; new");
-    EXPECT_EQ(settings[0].customComment, "& custom");
-}
-
-TEST(EditSettingsTest, GroupsCompareWithoutCaseAndGeneralSettingsComesFirstWhenPresent) {
-    ConfigModel model;
-    int option = 0;
-    AddOption(model, option, "Model", "Printer", "X", "");
-    AddOption(model, option, "A", "zeta", "0", "Off", 0);
-    AddOption(model, option, "B", "Alpha_Group", "0", "Off", 0);
-    AddOption(model, option, "C", "ALPHA_group", "0", "Off", 0);
-    std::vector<std::string> groups = ListEditGroups(model.options);
-    EXPECT_EQ(groups, (std::vector<std::string>{"Alpha Group", "zeta"}));
-    EXPECT_EQ(InitialGroupIndex(groups), 0);
-    EXPECT_EQ(InitialGroupIndex({"Alpha", "general settings x", "Zulu"}), 1);
-    EXPECT_EQ(StoredGroupName("Print Setup"), "Print_Setup");
-}
-
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
-
-// The Edit Configuration command in a working folder holding the demo model's files, as a user
-// starts the program there.
-class EditConfigurationCommand : public ::testing::Test {
+// The Edit Configuration command with the Qt user interface, in a working folder holding the
+// demo model's files, as a user starts the program there.
+class EditCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::CopyDemoModel(dir_.path());
         dir_.Enter();
         app_.model().startDirectory = dir_.path();
-    }
-
-    bool Run(const std::function<void(CEditSettingsDlg&)>& act) {
-        test::WhenShown<CEditSettingsDlg>(act);
-        return RunEditConfiguration(app_, nullptr);
-    }
-    void LoadDemo() {
         test::NullModelObserver observer;
-        ASSERT_TRUE(ReadConfigurationFile(app_.model(), "rpdemo.cfg", reporter_, observer));
+        ASSERT_TRUE(ReadConfigurationFile(app_.model(), "rpdemo.cfg", app_, observer));
         app_.model().modified = false;
     }
-    int32_t Value(std::string_view name) {
+
+    // Runs the command while `act` works its dialog; a dialog `act` leaves open fails the test.
+    bool Run(const std::function<void(CEditSettingsDlg&)>& act) {
+        test::WhenShown<CEditSettingsDlg>([act](CEditSettingsDlg& dialog) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            act(dialog);
+            if (!dialog.isVisible()) return;
+            ADD_FAILURE() << "the dialog was left open";
+            dialog.reject();
+        });
+        return RunEditConfiguration(app_);
+    }
+    int32_t Value(std::string_view name) const {
         const SettingsTable& settings = app_.model().settings;
         return settings[static_cast<size_t>(FindSetting(settings, name))].value;
+    }
+    std::string Text(std::string_view name) const {
+        const SettingsTable& settings = app_.model().settings;
+        return settings[static_cast<size_t>(FindSetting(settings, name))].text;
     }
 
     test::ScratchDir dir_;
     test::MemorySettingsStore store_;
     test::FakeClock clock_;
-    test::RecordingUserInterface ui_;
-    RecordingReporter reporter_;
+    QtUserInterface ui_;
     CVarnelApp app_{store_, clock_, ui_, nullptr, std::make_unique<test::FakePortBackend>()};
 };
 
-TEST_F(EditConfigurationCommand, WithoutAModelOrItsOptionsFileTheDialogIsNotShown) {
-    EXPECT_FALSE(RunEditConfiguration(app_, nullptr));
-    ASSERT_EQ(ui_.boxes.size(), 1u);
-    EXPECT_EQ(ui_.boxes[0], "Configuration Error: Unable to edit configuration. Must load a configuration file, or "
-                            "read configuration from printer first.");
+// The same keyboard and mouse edits on two pages, ended with Cancel and then with OK.
+struct Ending {
+    QDialogButtonBox::StandardButton button;
+    bool accepted;
+    int32_t printMode;
+    const char* headerText;
+};
 
-    app_.model().settings[0] = SettingRow{"Model", -1, "NO-SUCH-MODEL", "", ""};
-    ui_.boxes.clear();
-    EXPECT_FALSE(RunEditConfiguration(app_, nullptr));
-    ASSERT_FALSE(ui_.boxes.empty());
-    EXPECT_EQ(ui_.boxes.back(), "Configuration Error: Unable to locate correct Options file.");
+TEST_F(EditCommandTest, EditsOnTwoPagesAreDroppedOnCancelAndStoredOnOk) {
+    const Ending endings[] = {
+        {QDialogButtonBox::Cancel, false, 0, "WELCOME TO THE DEMO STORE"},
+        {QDialogButtonBox::Ok, true, 2, "HELLO THERE"},
+    };
+    for (const Ending& ending : endings) {
+        SCOPED_TRACE(ending.accepted ? "OK" : "Cancel");
+        EXPECT_EQ(Run([&ending](CEditSettingsDlg& dialog) {
+                      ClickGroup(dialog, "General Settings");
+                      TabTo(dialog.RowList(0));
+                      QTest::keyClicks(dialog.RowList(0), "L");  // "Label Mode"
+                      ClickGroup(dialog, "Identity");
+                      TypeInto(dialog.RowEdit(RowOf(dialog, "Header Text")), "HELLO THERE");
+                      ClickButton(dialog, ending.button);
+                  }),
+                  ending.accepted);
+        EXPECT_EQ(Value("Print_Mode"), ending.printMode);
+        EXPECT_EQ(Text("Header_Text"), ending.headerText);
+        EXPECT_EQ(app_.model().modified, ending.accepted);
+    }
 }
 
-TEST_F(EditConfigurationCommand, OkCopiesTheEditsBackAndMarksTheConfigurationModified) {
-    LoadDemo();
+TEST_F(EditCommandTest, ASettingBeyondTheEighteenthIsReachedByTabAndStored) {
     EXPECT_TRUE(Run([](CEditSettingsDlg& dialog) {
-        EXPECT_EQ(dialog.GroupList()->currentItem()->text(), "General Settings");
-        dialog.RowList(0)->setCurrentText("Label Mode");
-        dialog.accept();
+        ClickGroup(dialog, "Print Setup");
+        QComboBox* quality = dialog.RowList(RowOf(dialog, "Print Quality"));
+        ASSERT_GE(RowOf(dialog, "Print Quality"), CEditSettingsDlg::kVisibleRows);
+        EXPECT_FALSE(InView(dialog, quality));
+        TabTo(quality);
+        EXPECT_TRUE(InView(dialog, quality));
+        QTest::keyClick(quality, Qt::Key_Down);
+        EXPECT_EQ(quality->currentText(), "High Quality");
+        // Enter on a list takes the dialog's default button, OK.
+        QTest::keyClick(quality, Qt::Key_Return);
     }));
-    EXPECT_EQ(Value("Print_Mode"), 2);
+    EXPECT_EQ(Value("Print_Quality"), 2);
     EXPECT_TRUE(app_.model().modified);
-    // The map was matched to the model when the page was filled.
-    EXPECT_FALSE(app_.model().mapFilePath.empty());
-    EXPECT_TRUE(ui_.boxes.empty()) << ui_.boxes.front();
-}
-
-TEST_F(EditConfigurationCommand, CancelDropsTheEditsOfEveryPage) {
-    LoadDemo();
-    EXPECT_FALSE(Run([](CEditSettingsDlg& dialog) {
-        dialog.RowList(0)->setCurrentText("Label Mode");
-        dialog.GroupList()->setCurrentItem(dialog.GroupList()->findItems("Print Setup", Qt::MatchExactly).at(0));
-        dialog.RowList(0)->setCurrentIndex(0);
-        dialog.reject();
-    }));
-    EXPECT_EQ(Value("Print_Mode"), 0);
-    EXPECT_FALSE(app_.model().modified);
 }
 
 }  // namespace

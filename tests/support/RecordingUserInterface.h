@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,18 @@ public:
         return true;
     }
 
+    // Configuration edit dialog
+    // The script plays the user on the opened pages and answers OK (true) or Cancel; without one
+    // the dialog is cancelled.
+    bool EditConfiguration(EditPages& pages) override {
+        ++editDialogs;
+        return editScript ? editScript(pages) : false;
+    }
+    bool OpenHelpPage(const std::string& path, const std::string& anchor) override {
+        helpPages.push_back(path + "#" + anchor);
+        return helpPageOpens;
+    }
+
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     std::vector<std::string> statusTexts;
@@ -48,6 +61,10 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     std::optional<std::string> serialDialogResult;
     bool hasStatusLine = true;
+    int editDialogs = 0;
+    std::function<bool(EditPages&)> editScript;
+    std::vector<std::string> helpPages;  // path + "#" + anchor
+    bool helpPageOpens = true;
 
 private:
     std::optional<std::string> NextFile() {
