@@ -57,6 +57,9 @@ public:
         return std::nullopt;
     }
     bool EditSerialConfiguration(const std::string&, std::string&) override { return false; }
+
+    // Verification result dialog
+    void ShowVerificationResult(const std::vector<VerificationRow>&) override {}
 };
 
 // Notes when the stream's progress reports come, in wall and processor time.

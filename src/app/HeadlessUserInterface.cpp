@@ -70,4 +70,10 @@ std::optional<std::string> HeadlessUserInterface::ChooseSaveFile(const std::stri
 
 bool HeadlessUserInterface::EditSerialConfiguration(const std::string&, std::string&) { return false; }
 
+void HeadlessUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
+    std::string table = VerificationTabText(rows);
+    if (!table.empty() && table.back() == '\n') table.pop_back();
+    WriteLine(table);
+}
+
 }  // namespace varnel

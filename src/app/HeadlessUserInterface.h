@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 #include "base/UserInterface.h"
 
@@ -28,6 +29,10 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;
     bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
+
+    // Verification result dialog
+    // Written as the tab-separated table.
+    void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
     // Writes a line of its own (after ending a pending status line).
     void WriteLine(std::string_view text);

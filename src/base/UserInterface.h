@@ -2,6 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "base/VerificationTable.h"
 
 namespace varnel {
 
@@ -28,6 +31,11 @@ public:
     // The serial configuration dialog: edits the 52-byte configuration record in place.
     // Returns false when cancelled (headless always).
     virtual bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) = 0;
+
+    // Verification result dialog
+    // The settings one verification found different, in one table that can be copied or saved
+    // as CSV; modal until closed.
+    virtual void ShowVerificationResult(const std::vector<VerificationRow>& rows) = 0;
 };
 
 }  // namespace varnel

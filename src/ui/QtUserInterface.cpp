@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/CVerifyResultDlg.h"
 #include "ui/CommConfigDialog.h"
 #include "ui/UiText.h"
 
@@ -70,6 +71,11 @@ std::optional<std::string> QtUserInterface::ChooseSaveFile(const std::string& ti
 
 bool QtUserInterface::EditSerialConfiguration(const std::string& portName, std::string& commConfig) {
     return EditCommConfigDialog(owner_, portName, commConfig);
+}
+
+void QtUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
+    CVerifyResultDlg dialog(rows, *this, owner_);
+    dialog.exec();
 }
 
 }  // namespace varnel

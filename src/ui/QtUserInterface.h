@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/UserInterface.h"
 
@@ -29,6 +30,9 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;
     bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
+
+    // Verification result dialog
+    void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
 private:
     // Guarded pointers: a window that closes leaves no dangling owner.

@@ -40,6 +40,11 @@ public:
         return true;
     }
 
+    // Verification result dialog
+    void ShowVerificationResult(const std::vector<VerificationRow>& rows) override {
+        verificationResults.push_back(rows);
+    }
+
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     std::vector<std::string> statusTexts;
@@ -48,6 +53,7 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     std::optional<std::string> serialDialogResult;
     bool hasStatusLine = true;
+    std::vector<std::vector<VerificationRow>> verificationResults;
 
 private:
     std::optional<std::string> NextFile() {
