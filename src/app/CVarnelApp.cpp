@@ -122,6 +122,7 @@ int CVarnelApp::ReportMessage(const std::string& text, int eventCode, int severi
     WriteLog(std::string(kMessageEntryHead) + "\n" + text);
     ShowStatus(text, eventCode, severity);
     if (state_.silentMode != 0) return 0;
+    if (differenceBoxesHeld_ && eventCode == event::kSettingNotWritten) return 0;
     return ShowBox(kMessageCaption, text);
 }
 

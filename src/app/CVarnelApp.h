@@ -126,6 +126,10 @@ public:
     // Compares the printer with the configuration in memory; every difference is logged as
     // "verify" logs it and handed to `differences`. Returns 1 when the verification passed.
     int VerifyConfiguration(const VerifyDifferenceSink& differences);
+    // The window's Verify command: logs as "verify" does, but instead of one box per differing
+    // setting shows them all in one table when it ends; a passed verification is boxed as well.
+    // Returns 1 when the verification passed.
+    int VerifyInWindow();
 
     // Told of logged errors, differences, firmware identifiers and serial numbers as the run goes
     // on; null for none.
@@ -163,6 +167,8 @@ private:
     void ReadPortName();
     void SavePortName();
     int ShowBox(std::string_view caption, const std::string& text);
+    // Holds back the boxes of difference reports while it lives.
+    class DifferenceBoxHold;
 
     struct SavedProbeState {
         int silentMode;
@@ -183,6 +189,8 @@ private:
     std::string preInitSequence_;
     std::vector<SavedProbeState> probeStack_;
     std::function<std::string()> timeStamp_;
+    // While non-zero, difference reports are logged but not boxed.
+    int differenceBoxesHeld_ = 0;
     bool started_ = false;
     bool shutDown_ = false;
     // Last, so it goes first: closing it may still report through the members above.

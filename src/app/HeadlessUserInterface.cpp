@@ -79,4 +79,10 @@ bool HeadlessUserInterface::OpenHelpPage(const std::string& path, const std::str
     return false;
 }
 
+void HeadlessUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
+    std::string table = VerificationTabText(rows);
+    if (!table.empty() && table.back() == '\n') table.pop_back();
+    WriteLine(table);
+}
+
 }  // namespace varnel

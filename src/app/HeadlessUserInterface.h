@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 #include "base/UserInterface.h"
 
@@ -32,6 +33,10 @@ public:
     // Configuration edit dialog
     bool EditConfiguration(EditPages& pages) override;
     bool OpenHelpPage(const std::string& path, const std::string& anchor) override;
+
+    // Verification result dialog
+    // Written as the tab-separated table.
+    void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
     // Writes a line of its own (after ending a pending status line).
     void WriteLine(std::string_view text);

@@ -2,6 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "base/VerificationTable.h"
 
 namespace varnel {
 
@@ -38,6 +41,11 @@ public:
     // Opens the help page `path` (a local file) at `anchor` in the desktop's browser. A page that
     // cannot be opened is said in a box with its path; false then.
     virtual bool OpenHelpPage(const std::string& path, const std::string& anchor) = 0;
+
+    // Verification result dialog
+    // The settings one verification found different, in one table that can be copied or saved
+    // as CSV; modal until closed.
+    virtual void ShowVerificationResult(const std::vector<VerificationRow>& rows) = 0;
 };
 
 }  // namespace varnel

@@ -346,7 +346,7 @@ private:
             reporter_.ReportError(std::string(kVerificationFailed), event::kGeneral, kSeverityError);
             return 0;
         }
-        reporter_.ShowStatus(verify_ ? "End Configuration Verification. Verification OK" : "End Reading Configuration.",
+        reporter_.ShowStatus(verify_ ? std::string(kVerificationOkText) : "End Reading Configuration.",
                              event::kExchangeEnd, kSeverityMessage);
         model_.modified = true;
         context_.observer.InvalidateView();

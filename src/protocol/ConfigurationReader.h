@@ -1,10 +1,15 @@
 #pragma once
 
+#include <string_view>
+
 #include "protocol/VerifyDifference.h"
 
 namespace varnel {
 
 struct ProtocolContext;
+
+// The status text of a verification that found no difference.
+inline constexpr std::string_view kVerificationOkText = "End Configuration Verification. Verification OK";
 
 enum class ReadMode { Read = 0, Verify = 1 };
 

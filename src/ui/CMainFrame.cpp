@@ -151,7 +151,7 @@ void CMainFrame::CreateMenus() {
     AddCommand(configure, kCmdReadConfig, "Read Configuration from Printer", [this] { app_.CmdReadCfg(); });
     AddCommand(configure, kCmdEditConfig, "Edit Configuration...", nullptr);
     AddCommand(configure, kCmdWriteConfig, "Write Configuration to Printer", [this] { app_.CmdWriteCfg(); });
-    AddCommand(configure, kCmdVerifyConfig, "Verify Configruation", [this] { app_.CmdVerify(); });
+    AddCommand(configure, kCmdVerifyConfig, "Verify Configruation", [this] { app_.VerifyInWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddCommand(help, kCmdHelp, "Using Varnel", [this] { OpenHelpPage(); });

@@ -9,6 +9,7 @@
 
 #include "app/HelpPage.h"
 #include "ui/CEditSettingsDlg.h"
+#include "ui/CVerifyResultDlg.h"
 #include "ui/CommConfigDialog.h"
 #include "ui/UiText.h"
 
@@ -92,6 +93,11 @@ bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& a
     if (QFileInfo::exists(file) && QDesktopServices::openUrl(url)) return true;
     MessageBox(std::string(kHelpCaption), std::string(kHelpPageNotOpened) + path);
     return false;
+}
+
+void QtUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
+    CVerifyResultDlg dialog(rows, *this, owner_);
+    dialog.exec();
 }
 
 }  // namespace varnel

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/UserInterface.h"
 
@@ -33,6 +34,9 @@ public:
     // Configuration edit dialog
     bool EditConfiguration(EditPages& pages) override;
     bool OpenHelpPage(const std::string& path, const std::string& anchor) override;
+
+    // Verification result dialog
+    void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
 private:
     // Guarded pointers: a window that closes leaves no dangling owner.

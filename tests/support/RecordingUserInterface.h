@@ -53,6 +53,12 @@ public:
         return helpPageOpens;
     }
 
+
+    // Verification result dialog
+    void ShowVerificationResult(const std::vector<VerificationRow>& rows) override {
+        verificationResults.push_back(rows);
+    }
+
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     std::vector<std::string> statusTexts;
@@ -65,6 +71,7 @@ public:
     std::function<bool(EditPages&)> editScript;
     std::vector<std::string> helpPages;  // path + "#" + anchor
     bool helpPageOpens = true;
+    std::vector<std::vector<VerificationRow>> verificationResults;
 
 private:
     std::optional<std::string> NextFile() {

@@ -39,13 +39,7 @@ class RunRecorderTest : public testing::Test {
 protected:
     RunRecorderTest() {
         backend_->clock = &clock_;
-        WriteFileBytes("rptest.map", test::WithMapLock(test::kTestMapBody));
-        WriteFileBytes("rptest.opt", test::WithOptionsLock(test::kTestOptionsBody));
-        printer_.firmwareReply = std::string("~r\x05") + "REV:1.23";
-        printer_.Byte(1, 12) = 0xD8;
-        printer_.Byte(2, 4) = 0x12;
-        printer_.Byte(2, 5) = 0x34;
-        printer_.texts[3] = "Hello";
+        test::SetUpTestPrinter(printer_);
         app_.SetTimeStampSource([] { return std::string("Monday, March 02, 10:20:30"); });
         Set(0, "Model", -1, "RP-TEST");
         Set(1, "Baud_Rate", 3);

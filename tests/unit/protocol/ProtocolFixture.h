@@ -49,6 +49,18 @@ inline const char* kTestOptionsBody =
     "Locked General 1 On\n"
     "Locked General N CanBeWritten\n";
 
+// The test model's map and options files in the working folder, and a test printer holding
+// Baud_Rate 3 ("115200"), Big_Number 4660 and the header text "Hello".
+inline void SetUpTestPrinter(FakePrinter& printer) {
+    WriteFileBytes("rptest.map", WithMapLock(kTestMapBody));
+    WriteFileBytes("rptest.opt", WithOptionsLock(kTestOptionsBody));
+    printer.firmwareReply = std::string("~r\x05") + "REV:1.23";
+    printer.Byte(1, 12) = 0xD8;
+    printer.Byte(2, 4) = 0x12;
+    printer.Byte(2, 5) = 0x34;
+    printer.texts[3] = "Hello";
+}
+
 // A printer operation's whole world: the fake port with a printer behind it, a fake clock, and
 // recording doubles for reports and questions.
 class ProtocolFixture : public ::testing::Test {
