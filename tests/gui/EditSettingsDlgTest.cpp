@@ -84,7 +84,7 @@ TEST_F(DemoModel, OpensOnGeneralSettingsWithTheGroupsSortedAndBlanksForUnderscor
 
 TEST_F(DemoModel, SettingsNotWritableAreShownDisabled) {
     ASSERT_TRUE(model.settings.back().IsEmpty());
-    model.settings.back() = SettingRow{"Printer_Class", 2, "", "", ""};
+    model.settings.back() = SettingRow{"Printer_Class", 1, "", "", ""};
     CEditSettingsDlg dialog(model, reporter, {});
     int printerClass = RowOf(dialog, "Printer Class");
     ASSERT_GE(printerClass, 0);
