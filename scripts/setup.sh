@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need (only those missing), then
-# configures and builds. Usage: scripts/setup.sh [build-dir] [extra cmake args...]
+# Installs the Debian packages the build, the tests and the demo need (only those missing), then
+# configures and builds; ccache speeds the build when it is installed. Usage:
+# scripts/setup.sh [build-dir] [extra cmake args...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev libgmock-dev
-          libudev-dev nlohmann-json3-dev dbus dbus-x11 xvfb xauth clang libclang-rt-14-dev
-          desktop-file-utils)
+# Beyond a minimal Debian 12 (whose required packages bring bash, coreutils, diffutils, findutils,
+# grep, sed, mawk and dpkg with dpkg-deb), by what needs them:
+packages=(
+  # the build: compiler, generator, Qt, GoogleTest, libudev, JSON
+  cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev libgmock-dev
+  libudev-dev nlohmann-json3-dev
+  # the status monitor tests: dbus-run-session, dbus-send, dbus-launch
+  dbus dbus-x11
+  # window tests on a virtual display: Xvfb, xvfb-run, xauth, xdotool
+  xvfb xauth xdotool
+  # the libFuzzer build (scripts/fuzz.sh)
+  clang libclang-rt-14-dev
+  # the package test: desktop-file-validate, and man -l with its formatter
+  desktop-file-utils man-db groff-base
+)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,7 +33,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 build_dir=${1:-build}
 shift || true
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
 cmake --build "$build_dir"

@@ -33,6 +33,7 @@ const std::string kUnableToRead = "Unable to Read Configuration from Disk: ";
 const std::string kErrorReading = "Error reading configuration File: ";
 const std::string kOverlaying = "Overlaying current config with File: ";
 const std::string kFileTooLong = "Configuration file too long, the rest of it was not read: ";
+const std::string kHoldsNoSettings = " holds no settings: not a configuration file?";
 
 // Splits a configuration file into lines: LF or CR LF ends a line, and a line ends after
 // kMaxConfigLineLength characters, its remainder being read as the next line.
@@ -43,6 +44,8 @@ public:
     // True once a read has met the end of the stream or an error. A read at the very end
     // still yields one empty line, as the format has always been read.
     bool Finished() const { return finished_; }
+    // A zero byte never occurs in text: the file is binary, whatever its lines look like.
+    bool MetZeroByte() const { return metZeroByte_; }
 
     std::string ReadLine() {
         std::string line;
@@ -57,6 +60,7 @@ public:
                 in_.get();
                 break;
             }
+            if (c == '\0') metZeroByte_ = true;
             line.push_back(static_cast<char>(c));
         }
         return line;
@@ -65,6 +69,7 @@ public:
 private:
     std::istream& in_;
     bool finished_ = false;
+    bool metZeroByte_ = false;
 };
 
 enum class LineKind { kCustomComment, kComment, kBlank, kIgnored, kSetting };
@@ -154,27 +159,40 @@ bool RestHasContent(ConfigLineReader& reader) {
     return false;
 }
 
+struct LinesRead {
+    bool whole = true;        // false when the rows or the line limit ran out before the content
+    bool sawSetting = false;  // a setting line was among the lines read
+};
+
 // Fills the settings table from the file's lines. Ignored lines take no row, so a file this
-// program wrote reads back whole as long as its settings and comments fit. Returns false when
-// content was left unread because the rows or the line limit ran out.
-bool ReadLines(SettingsTable& settings, ConfigLineReader& reader, bool overlay) {
+// program wrote reads back whole as long as its settings and comments fit.
+LinesRead ReadLines(SettingsTable& settings, ConfigLineReader& reader, bool overlay) {
+    LinesRead read;
     int currentRow = 0;
     for (int count = 0; count < kMaxConfigLines; ++count) {
-        if (reader.Finished()) return true;
-        if (!overlay && currentRow >= kMaxSettings) return !RestHasContent(reader);
+        if (reader.Finished()) return read;
+        if (!overlay && currentRow >= kMaxSettings) {
+            read.whole = !RestHasContent(reader);
+            return read;
+        }
 
         std::string raw = reader.ReadLine();
         std::string_view trimmed = TrimLeading(raw);
         LineKind kind = Classify(raw, trimmed);
         if (kind == LineKind::kIgnored) continue;
+        read.sawSetting = read.sawSetting || kind == LineKind::kSetting;
 
         // In an overlay an empty line would leave an empty row as it found it.
         if (overlay && raw.empty()) continue;
         int row = overlay ? OverlayRow(settings, kind, trimmed) : currentRow++;
-        if (row == kNoRow) return false;
+        if (row == kNoRow) {
+            read.whole = false;
+            return read;
+        }
         StoreLine(settings[row], kind, raw, trimmed);
     }
-    return reader.Finished() || !RestHasContent(reader);
+    read.whole = reader.Finished() || !RestHasContent(reader);
+    return read;
 }
 
 std::string OverlayRefusedText(const std::string& path, const std::string& masterModel,
@@ -228,10 +246,14 @@ ReadOutcome ParseStream(ConfigModel& model, std::istream& in, const std::string&
                         ModelObserver& observer) {
     bool overlay = BeginRead(model, path, reporter);
     ConfigLineReader reader(in);
-    bool whole = ReadLines(model.settings, reader, overlay);
-    if (!whole) reporter.ReportError(kFileTooLong + path, event::kGeneral);
+    const LinesRead read = ReadLines(model.settings, reader, overlay);
+    if (!read.whole) reporter.ReportError(kFileTooLong + path, event::kGeneral);
+    // The reader rejects no line, so a binary or cut-off file would open without a word: name
+    // it when no line was a setting, or when it holds a zero byte, which no text file does.
+    if ((read.whole && !read.sawSetting) || reader.MetZeroByte())
+        reporter.ReportError(path + kHoldsNoSettings, event::kGeneral);
     FinishRead(model, overlay, path, reporter, observer);
-    return whole ? ReadOutcome::kRead : ReadOutcome::kReadInPart;
+    return read.whole ? ReadOutcome::kRead : ReadOutcome::kReadInPart;
 }
 
 ReadOutcome ParseFile(ConfigModel& model, const std::string& path, Reporter& reporter,

@@ -50,6 +50,47 @@ TEST(ProtocolTest, ProductionFlowOverAPseudoTerminal) {
     EXPECT_NE(log.find("\"Print_Speed\" does not verify."), std::string::npos) << log;
 }
 
+// The demo printer as the demo and the documentation start it, for each firmware, and after an
+// update from 1.00 to 1.01 (its tables placed through the 1.00 map, its firmware 1.01): what is
+// read from it is written back, saved and verified without a single error.
+struct DemoPrinterCase {
+    const char* name;
+    const char* map;
+    std::vector<std::string> more;
+};
+
+void PrintTo(const DemoPrinterCase& c, std::ostream* out) { *out << c.name; }
+
+class DemoPrinterTest : public ::testing::TestWithParam<DemoPrinterCase> {};
+
+TEST_P(DemoPrinterTest, ReadWriteSaveAndVerifyReportNoError) {
+    const DemoPrinterCase& c = GetParam();
+    std::vector<std::string> arguments{"--pty", "--map", ExamplesDir() + "/" + c.map,
+                                       "--cfg", ExamplesDir() + "/rpdemo.cfg"};
+    arguments.insert(arguments.end(), c.more.begin(), c.more.end());
+    Simulator printer(arguments);
+    ASSERT_FALSE(printer.Port().empty());
+    const std::string port = "port:" + printer.Port();
+    DemoFolder folder;
+
+    // Read into memory and written back at once, the settings that may not be written included.
+    EXPECT_EQ(folder.Run({"sa", port, "readcfg", "writecfg", "writefile:read.cfg", "exit"}), 0);
+    EXPECT_EQ(folder.Run({"sa", port, "readfile:read.cfg", "verify"}), 1);
+
+    const std::string log = folder.Log();
+    EXPECT_EQ(log.find("Configuration Error"), std::string::npos) << log;
+    const std::string read = ReadFileBytes(folder.File("read.cfg"));
+    EXPECT_EQ(read.find("Internal error"), std::string::npos) << read;
+    EXPECT_NE(read.find("Model                 \"RP-DEMO\""), std::string::npos) << read;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, DemoPrinterTest,
+    ::testing::Values(DemoPrinterCase{"Firmware101", "rpdemo_101.map", {}},
+                      DemoPrinterCase{"Firmware100", "rpdemo_100.map", {}},
+                      DemoPrinterCase{"UpdatedFrom100To101", "rpdemo_100.map", {"--firmware", "RPD1-1.01"}}),
+    [](const ::testing::TestParamInfo<DemoPrinterCase>& info) { return std::string(info.param.name); });
+
 TEST(ProtocolTest, FirmwareChecksOverTcpAndAnUnreachablePrinter) {
     SimulatorProcess printer(SimulatorLine::Tcp, {"--firmware", "ABCDEF12"});
     ASSERT_FALSE(printer.Port().empty());

@@ -56,7 +56,10 @@ struct LineCase {
     std::string text;
     std::string comment;
     std::string customComment;
+    bool namedAsNoConfiguration = false;  // the file holds no setting line, or is not text
 };
+
+constexpr const char* kHoldsNoSettings = " holds no settings: not a configuration file?";
 
 // Named by its label: without this, GoogleTest prints the case's raw bytes, padding included,
 // which memory checkers rightly flag as uninitialised reads.
@@ -72,7 +75,9 @@ TEST_P(SingleLineTest, FillsRowZero) {
     EXPECT_EQ(Row(0).text, c.text);
     EXPECT_EQ(Row(0).comment, c.comment);
     EXPECT_EQ(Row(0).customComment, c.customComment);
-    EXPECT_TRUE(reporter.Errors().empty());
+    std::vector<std::string> errors;
+    if (c.namedAsNoConfiguration) errors.push_back(path + kHoldsNoSettings);
+    EXPECT_EQ(reporter.Errors(), errors);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,15 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"HugeNegativeSaturates", "Neg -99999999999999999999\r\n", "Neg", INT32_MIN, "", "", ""},
         LineCase{"AmpersandInName", "A&B 3\r\n", "A&B", 3, "", "", "&B 3"},
         LineCase{"QuotesInName", "a\"b\" 5\r\n", "a\"b\"", -1, "b", "", ""},
-        LineCase{"IndentedCustomComment", "  &custom // kept\r\n", "", -1, "", "", "  &custom // kept"},
-        LineCase{"CommentWithSlashes", "; see http://x\r\n", "", -1, "", "; see http://x", ""},
-        LineCase{"OneCharacter", "x\r\n", "", -1, "", "x", ""},
-        LineCase{"BlanksOnly", "   \r\n", "", -1, "", "   ", ""},
-        LineCase{"QuotedSlashesIgnored", "Url \"http://x\"\r\n", "", -1, "", "", ""},
+        LineCase{"IndentedCustomComment", "  &custom // kept\r\n", "", -1, "", "", "  &custom // kept", true},
+        LineCase{"CommentWithSlashes", "; see http://x\r\n", "", -1, "", "; see http://x", "", true},
+        LineCase{"OneCharacter", "x\r\n", "", -1, "", "x", "", true},
+        LineCase{"BlanksOnly", "   \r\n", "", -1, "", "   ", "", true},
+        LineCase{"QuotedSlashesIgnored", "Url \"http://x\"\r\n", "", -1, "", "", "", true},
         LineCase{"NoLineEnd", "Last 9", "Last", 9, "", "", ""},
         LineCase{"LoneCarriageReturnKept", "Cr 4 ;a\rb\r\n", "Cr", 4, "", ";a\rb", ""},
         LineCase{"NulBytesKept", std::string("N\0m 7 ;\0\r\n", 10), std::string("N\0m", 3), 7, "",
-                 std::string(";\0", 2), ""}),
+                 std::string(";\0", 2), "", true}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return info.param.label; });
 
 TEST_F(ConfigFileReaderTest, IgnoredLinesTakeNoRowOtherLinesKeepTheirPlace) {
@@ -196,6 +201,62 @@ TEST_F(ConfigFileReaderTest, LinesPastTheLineLimitAreReported) {
     EXPECT_FALSE(Read(banners + "//\r\nFont 1\r\n"));
     EXPECT_TRUE(Row(0).IsEmpty());
     EXPECT_EQ(reporter.Errors().front(), "Configuration file too long, the rest of it was not read: " + path);
+}
+
+// Files a user may open by mistake: each is read as any file is, and named when it cannot be a
+// configuration.
+struct WholeFileCase {
+    const char* label;
+    std::string file;
+    bool namedAsNoConfiguration;
+    bool fitsTheReader = true;  // within the line and row limits
+};
+
+void PrintTo(const WholeFileCase& c, std::ostream* out) { *out << c.label; }
+
+std::string Example(const std::string& name) { return test::ReadFileBytes(test::ExamplesDir() + "/" + name); }
+
+// The demo configuration up to (not including) the line that starts with `line`.
+std::string DemoCutBefore(const std::string& line) {
+    std::string demo = Example("rpdemo.cfg");
+    return demo.substr(0, demo.find("\r\n" + line) + 2);
+}
+
+class WholeFileTest : public ConfigFileReaderTest, public ::testing::WithParamInterface<WholeFileCase> {};
+
+TEST_P(WholeFileTest, IsNamedOnlyWhenItHoldsNoSettings) {
+    const WholeFileCase& c = GetParam();
+    EXPECT_EQ(Read(c.file), c.fitsTheReader);
+    std::vector<std::string> errors;
+    if (!c.fitsTheReader) errors.push_back("Configuration file too long, the rest of it was not read: " + path);
+    if (c.namedAsNoConfiguration) errors.push_back(path + kHoldsNoSettings);
+    if (!c.fitsTheReader) errors.push_back("Error reading configuration File: " + path);
+    EXPECT_EQ(reporter.Errors(), errors);
+    EXPECT_EQ(model.configFilePath, path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, WholeFileTest,
+    ::testing::Values(
+        // A boot file: a line of text, then binary bytes, some of whose lines look like settings.
+        WholeFileCase{"BootFile", Example("RPD1_101.BOT"), true},
+        WholeFileCase{"Picture", test::ReadFileBytes(test::SourceDir() + "/docs/screenshot-main.png"), true, false},
+        WholeFileCase{"Empty", "", true},
+        WholeFileCase{"CutInTheCustomComments", Example("rpdemo.cfg").substr(0, 420), true},
+        WholeFileCase{"CutBeforeTheSettings", DemoCutBefore("File_Comment"), true},
+        WholeFileCase{"CutAmongTheSettings", DemoCutBefore("Print_Speed"), false},
+        WholeFileCase{"WholeDemo", Example("rpdemo.cfg"), false},
+        WholeFileCase{"OneSettingAmongComments", "; note\r\n&custom\r\nFont 1\r\n", false}),
+    [](const ::testing::TestParamInfo<WholeFileCase>& info) { return std::string(info.param.label); });
+
+TEST_F(ConfigFileReaderTest, AFileWithoutSettingsIsReadAsAnyFileIs) {
+    model.settings[0].name = "Old";
+    ASSERT_TRUE(Read("; only a comment\r\n&and a custom one\r\n"));
+    EXPECT_EQ(Row(0).comment, "; only a comment");
+    EXPECT_EQ(Row(1).customComment, "&and a custom one");
+    EXPECT_EQ(UsedRows(), 2);
+    EXPECT_FALSE(model.modified);
+    EXPECT_EQ(observer.titles, 2);  // unloaded, then read
 }
 
 TEST_F(ConfigFileReaderTest, GarbageNeverOverrunsTheTable) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "DemoModel.h"
+#include "PrinterMemory.h"
 #include "base/ExitRequest.h"
 #include "base/TextNumbers.h"
 #include "model/ConfigModel.h"
@@ -15,6 +17,7 @@
 #include "model/DirectorySearch.h"
 #include "model/MapFile.h"
 #include "model/OptionsFile.h"
+#include "protocol/FieldCodec.h"
 #include "support/RecordingReporter.h"
 #include "support/ScratchDir.h"
 #include "support/TestPaths.h"
@@ -185,6 +188,53 @@ TEST_F(ExamplesTest, ConfigurationFilesHoldValuesTheOptionsOffer) {
         }
     }
 }
+
+// The demo printer as the demo, the documentation and the tests start it: the simulator loaded
+// with an example configuration through the map of its firmware. Read through the map of the
+// firmware it runs, every setting the reader asks for must hold a value the options offer, or
+// the view shows "*** Invalid Setting ***", the edit dialog and a write report internal errors.
+struct DemoPrinterCase {
+    const char* name;
+    const char* loadedThrough;  // map the simulator placed the configuration with
+    const char* configuration;
+    const char* readThrough;  // map of the firmware the printer reports
+};
+
+void PrintTo(const DemoPrinterCase& c, std::ostream* out) { *out << c.name; }
+
+class DemoPrinterTest : public ExamplesTest, public ::testing::WithParamInterface<DemoPrinterCase> {};
+
+TEST_P(DemoPrinterTest, EveryValueTheReaderFindsIsAnOption) {
+    const DemoPrinterCase& c = GetParam();
+    sim::PrinterMemory memory;
+    sim::LoadDemoModel(test::ReadFileBytes(Example(c.loadedThrough)), test::ReadFileBytes(Example(c.configuration)),
+                       memory);
+    ASSERT_TRUE(ReadMapFile(model, model.mapEntries, Example(c.readThrough), false, reporter));
+
+    int numeric = 0;
+    for (const MapEntry& row : model.mapEntries) {
+        // The reader asks the printer for the settings the options describe, texts aside.
+        if (row.name.empty() || row.name == "Model" || row.name == "Firmware" || row.name == "Setup") continue;
+        if (FindOption(model.options, row.name, -1) < 0 || IsTextSetting(model.options, row.name)) continue;
+        const FieldLocation field = DecodeField(row);
+        const uint8_t first = memory.ReadByte(field.table, field.offset);
+        const int32_t value = field.SpansTwoBytes()
+                                  ? DecodeWordField(field, first, memory.ReadByte(field.table, field.offset + 1))
+                                  : DecodeByteField(field, first);
+        EXPECT_GE(FindOption(model.options, row.name, value), 0) << row.name << " = " << value;
+        ++numeric;
+    }
+    EXPECT_GT(numeric, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, DemoPrinterTest,
+    ::testing::Values(DemoPrinterCase{"Firmware101", "rpdemo_101.map", "rpdemo.cfg", "rpdemo_101.map"},
+                      DemoPrinterCase{"Firmware100", "rpdemo_100.map", "rpdemo.cfg", "rpdemo_100.map"},
+                      DemoPrinterCase{"Master101", "rpdemo_101.map", "master.cfg", "rpdemo_101.map"},
+                      // Firmware 1.01 flashed into a 1.00 printer: its new fields hold what 1.00 left.
+                      DemoPrinterCase{"FlashedFrom100To101", "rpdemo_100.map", "rpdemo.cfg", "rpdemo_101.map"}),
+    [](const ::testing::TestParamInfo<DemoPrinterCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace varnel
