@@ -118,7 +118,7 @@ protected:
             auto empty = std::find_if(model_.settings.begin(), model_.settings.end(),
                                       [](const SettingRow& row) { return row.IsEmpty(); });
             ASSERT_NE(empty, model_.settings.end());
-            *empty = SettingRow{readOnly, 1, "", "", ""};
+            *empty = SettingRow{readOnly, 0, "", "", ""};
         }
         model_.startDirectory = dir_.path();
         reporter_.entries.clear();

@@ -65,19 +65,19 @@ class DemoPrinterTest : public ::testing::TestWithParam<DemoPrinterCase> {};
 
 TEST_P(DemoPrinterTest, ReadWriteSaveAndVerifyReportNoError) {
     const DemoPrinterCase& c = GetParam();
-    std::vector<std::string> arguments{"--pty", "--map", ExamplesDir() + "/" + c.map,
-                                       "--cfg", ExamplesDir() + "/rpdemo.cfg"};
-    arguments.insert(arguments.end(), c.more.begin(), c.more.end());
-    Simulator printer(arguments);
+    std::vector<std::string> switches = DemoPrinterSwitches(c.map);
+    switches.insert(switches.end(), c.more.begin(), c.more.end());
+    SimulatorProcess printer(SimulatorLine::Pty, switches);
     ASSERT_FALSE(printer.Port().empty());
     const std::string port = "port:" + printer.Port();
-    DemoFolder folder;
+    ScratchDir folder;
+    CopyDemoModel(folder.path());
 
     // Read into memory and written back at once, the settings that may not be written included.
-    EXPECT_EQ(folder.Run({"sa", port, "readcfg", "writecfg", "writefile:read.cfg", "exit"}), 0);
-    EXPECT_EQ(folder.Run({"sa", port, "readfile:read.cfg", "verify"}), 1);
+    EXPECT_EQ(RunVarnel(folder.path(), {"sa", port, "readcfg", "writecfg", "writefile:read.cfg", "exit"}).ExitCode(), 0);
+    EXPECT_EQ(RunVarnel(folder.path(), {"sa", port, "readfile:read.cfg", "verify"}).ExitCode(), 1);
 
-    const std::string log = folder.Log();
+    const std::string log = folder.Read("Varnel.log");
     EXPECT_EQ(log.find("Configuration Error"), std::string::npos) << log;
     const std::string read = ReadFileBytes(folder.File("read.cfg"));
     EXPECT_EQ(read.find("Internal error"), std::string::npos) << read;

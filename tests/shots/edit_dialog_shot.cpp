@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         while (free < static_cast<int>(model.settings.size()) && !model.settings[static_cast<size_t>(free)].IsEmpty())
             ++free;
         if (free == static_cast<int>(model.settings.size())) return 1;
-        model.settings[static_cast<size_t>(free)] = SettingRow{readOnly, 1, "", "", ""};
+        model.settings[static_cast<size_t>(free)] = SettingRow{readOnly, 0, "", "", ""};
     }
     model.startDirectory = examples;
 

@@ -331,7 +331,7 @@ TEST(EditPageDemo, PrintSetupShowsAllTwentySixSettingsInTheOptionsFilesOrder) {
     int setting = static_cast<int>(empty - model.settings.begin());
     ASSERT_LT(setting + 1, static_cast<int>(model.settings.size()));
     AddSetting(model, setting, "Density_Compensate", 0);
-    AddSetting(model, setting, "Head_Dot_Count", 1);
+    AddSetting(model, setting, "Head_Dot_Count", 0);
     reporter.entries.clear();
 
     EditPages pages(model, reporter, {});

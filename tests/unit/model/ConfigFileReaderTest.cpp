@@ -11,6 +11,7 @@
 #include "support/CountingModelObserver.h"
 #include "support/RecordingReporter.h"
 #include "support/ScratchDir.h"
+#include "support/TestPaths.h"
 
 namespace varnel {
 namespace {
