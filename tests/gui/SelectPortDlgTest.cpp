@@ -8,6 +8,7 @@
 #include <QTest>
 #include <memory>
 
+#include "PrinterFilesCommand.h"
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
 #include "app/SelectPortCommand.h"
@@ -170,6 +171,27 @@ TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRateFoundAndTheDialogStaysOp
     });
     EXPECT_EQ(box, "Baud rate detected: 19200");
     EXPECT_EQ(app.model().portName, "/dev/ttyS1");
+}
+
+TEST_F(SelectPortCommandTest, TheFileManagersCommPortButtonOpensTheSameDialogOverIt) {
+    app.model().portName = "127.0.0.1:9100";
+    // A printer without files: the file list is empty.
+    backend->responder = [](test::FakePortBackend& port, const std::string& written) {
+        if (written == "\x1B" "fI") port.QueueReply(std::string(1, '\0'));
+    };
+    bool overFileManager = false;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& files) {
+        test::WhenShown<CSelectPortDlg>([&](CSelectPortDlg& dialog) {
+            overFileManager = dialog.parentWidget() == &files;
+            EXPECT_EQ(PortBox(dialog)->currentText(), "127.0.0.1:9100");
+            TypePort(*PortBox(dialog), "127.0.0.1:9101");
+            QTest::keyClick(PortBox(dialog)->lineEdit(), Qt::Key_Return);
+        });
+        QTest::mouseClick(files.Button(CPrinterFilesDlg::kIdCommPort), Qt::LeftButton);
+        QTest::mouseClick(files.Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
+    });
+    EXPECT_TRUE(overFileManager);
+    EXPECT_EQ(app.model().portName, "127.0.0.1:9101");
 }
 
 }  // namespace
