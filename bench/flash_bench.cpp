@@ -96,13 +96,13 @@ StreamFigures Flash(const std::string& portName, const std::string& prefix, cons
     test::MemorySettingsStore store;  // the benchmark must not touch the user's store
     SystemClock clock;
     TimingReporter reporter;
-    test::RecordingUserInterface ui;  // no status line, boxes count as OK
+    test::RecordingUserInterface ui;  // no status line; an unattended update asks nothing
     ui.hasStatusLine = false;
     auto model = std::make_unique<ConfigModel>();
     model->settings[0].name = "Firmware_ID";
     model->settings[0].text = "PB15_1*";
     model->portName = portName;
-    FlashContext context{*model, reporter, clock, ui, nullptr, [&] {
+    FlashContext context{*model, reporter, clock, ui, [&] {
                              return std::make_unique<IOComm>(store, clock, reporter);
                          }};
     StreamFigures figures;

@@ -12,8 +12,8 @@ namespace varnel {
 namespace {
 
 // The update's private port: its own object on the platform's ports, reporting like the rest.
-FlashContext ContextOf(CVarnelApp& app, FlashDialogPort* dialog) {
-    return FlashContext{app.model(), app, app.clock(), app.ui(), dialog, [&app] {
+FlashContext ContextOf(CVarnelApp& app) {
+    return FlashContext{app.model(), app, app.clock(), app.ui(), [&app] {
                             return std::make_unique<IOComm>(app.store(), app.clock(), app, MakeSystemPortBackend(),
                                                             &app.ui());
                         }};
@@ -21,12 +21,12 @@ FlashContext ContextOf(CVarnelApp& app, FlashDialogPort* dialog) {
 
 }  // namespace
 
-int FlashFirmwareInteractive(CVarnelApp& app, FlashDialogPort* dialog) {
-    return UpdateFirmware(ContextOf(app, dialog), "", false);
+int FlashFirmwareInteractive(CVarnelApp& app) {
+    return UpdateFirmware(ContextOf(app), "", false);
 }
 
 void CVarnelApp::CmdFlash(const std::string& bootFilePrefix) {
-    UpdateFirmware(ContextOf(*this, nullptr), bootFilePrefix, true);
+    UpdateFirmware(ContextOf(*this), bootFilePrefix, true);
 }
 
 }  // namespace varnel

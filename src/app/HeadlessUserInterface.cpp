@@ -69,7 +69,17 @@ std::optional<std::string> HeadlessUserInterface::ChooseSaveFile(const std::stri
     return std::nullopt;
 }
 
-bool HeadlessUserInterface::EditSerialConfiguration(const std::string&, std::string&) { return false; }
+std::optional<std::string> HeadlessUserInterface::SelectPort(PortDialogModel&) { return std::nullopt; }
+
+std::optional<std::string> HeadlessUserInterface::EditComment(const std::string&, size_t) { return std::nullopt; }
+
+FlashChoice HeadlessUserInterface::ChooseFlashAction(const FlashDialogTexts&) { return FlashChoice::Cancel; }
+
+void HeadlessUserInterface::ShowFlashProgress(const FlashDialogTexts&, const FlashProgressView&) {}
+
+std::optional<SerialLineSettings> HeadlessUserInterface::EditSerialLine(const std::string&, const SerialLineSettings&) {
+    return std::nullopt;
+}
 
 bool HeadlessUserInterface::EditConfiguration(EditPages&) { return false; }
 

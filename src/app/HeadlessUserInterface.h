@@ -28,7 +28,16 @@ public:
                                               const std::string& directory) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;
-    bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
+
+    // Port, comment and firmware dialogs
+    std::optional<std::string> SelectPort(PortDialogModel& choice) override;
+    std::optional<std::string> EditComment(const std::string& comment, size_t maxLength) override;
+    FlashChoice ChooseFlashAction(const FlashDialogTexts& texts) override;
+    // Never reached headless (the firmware dialog counts as cancelled, no stream follows it);
+    // an unattended stream shows on the status line.
+    void ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) override;
+    std::optional<SerialLineSettings> EditSerialLine(const std::string& portName,
+                                                     const SerialLineSettings& current) override;
 
     // Configuration edit dialog
     bool EditConfiguration(EditPages& pages) override;

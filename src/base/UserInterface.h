@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/VerificationTable.h"
+
+#include "base/FlashDialog.h"
+#include "base/PortDialogModel.h"
+#include "base/SerialLineSettings.h"
 
 namespace varnel {
 
@@ -30,9 +35,22 @@ public:
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                                       const std::string& directory) = 0;
 
-    // The serial configuration dialog: edits the 52-byte configuration record in place.
-    // Returns false when cancelled (headless always).
-    virtual bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) = 0;
+    // Port, comment and firmware dialogs
+    // "Select Communication Port": lists `choice`'s ports; its serial buttons act at once.
+    // Returns the port text on OK; nothing when cancelled (headless always).
+    virtual std::optional<std::string> SelectPort(PortDialogModel& choice) = 0;
+    // "Edit Comment": at most `maxLength` bytes. Returns the edited text on OK.
+    virtual std::optional<std::string> EditComment(const std::string& comment, size_t maxLength) = 0;
+    // The firmware dialog: what the boot loader and the file search found; the user's choice.
+    // Headless it counts as Cancel.
+    virtual FlashChoice ChooseFlashAction(const FlashDialogTexts& texts) = 0;
+    // The firmware dialog again, while the chosen file streams and the printer restarts; a
+    // Finished stage closes it.
+    virtual void ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) = 0;
+    // The serial configuration dialog for `portName`, starting from `current`. Returns the
+    // settings chosen on OK; nothing when cancelled (headless always).
+    virtual std::optional<SerialLineSettings> EditSerialLine(const std::string& portName,
+                                                             const SerialLineSettings& current) = 0;
 
     // Configuration edit dialog
     // Shows the opened pages until OK or Cancel; the user's input goes into `pages` (a change of

@@ -15,7 +15,6 @@
 #include "flash/BootFileSearch.h"
 #include "flash/BootReplyText.h"
 #include "flash/FileDialogFilter.h"
-#include "flash/FlashDialogPort.h"
 #include "flash/FlashLine.h"
 #include "flash/FlashProgress.h"
 #include "io/ClosePortOnFailure.h"
@@ -193,8 +192,7 @@ int FirmwareUpdate::LeaveBootMode(int eventCode) {
 }
 
 int FirmwareUpdate::AskUser() {
-    FlashChoice choice = ctx_.dialog ? ctx_.dialog->ShowFlashDialog(texts_) : FlashChoice::Cancel;
-    switch (choice) {
+    switch (ctx_.ui.ChooseFlashAction(texts_)) {
     case FlashChoice::Cancel: return 0;
     case FlashChoice::ExitBoot: return LeaveBootMode(event::kFlashBootExited);
     case FlashChoice::SelectFile:
@@ -228,7 +226,8 @@ int FirmwareUpdate::SwitchBaudRate() {
 }
 
 int FirmwareUpdate::Stream() {
-    FlashProgress progress(ctx_.reporter, ctx_.clock, bootFile_.Size());
+    // Unattended runs show no dialog, so the status line alone shows the progress.
+    FlashProgress progress(ctx_.reporter, ctx_.clock, ctx_.ui, unattended_ ? nullptr : &texts_, bootFile_.Size());
     int64_t sent = 0;
     {
         SubstitutionOff unchanged(*port_);
@@ -242,8 +241,9 @@ int FirmwareUpdate::Stream() {
         }
     }
     bootFile_.Close();
-    ctx_.clock.Sleep(kRestartPauseMs);
-    if (port_->GetPortType() == PortKind::Network) ctx_.clock.Sleep(kNetworkRestartPauseMs);
+    int64_t restartMs = kRestartPauseMs;
+    if (port_->GetPortType() == PortKind::Network) restartMs += kNetworkRestartPauseMs;
+    progress.WaitForRestart(restartMs);
     port_->Close();
     ctx_.reporter.ShowStatus(std::string(kFlashUpdatedText), event::kFlashUpdated);
     return 1;

@@ -7,7 +7,6 @@
 namespace varnel {
 
 class Clock;
-class FlashDialogPort;
 class IOComm;
 class Reporter;
 class UserInterface;
@@ -22,8 +21,7 @@ struct FlashContext {
     const ConfigModel& model;  // "Firmware_ID", portName, flashBaud
     Reporter& reporter;
     Clock& clock;
-    UserInterface& ui;        // the boot file chooser
-    FlashDialogPort* dialog;  // none without a display: the interactive update is cancelled
+    UserInterface& ui;  // the firmware dialog and the boot file chooser
     PortFactory makePort;
 };
 

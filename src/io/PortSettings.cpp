@@ -1,9 +1,11 @@
 #include "io/PortSettings.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/UserInterface.h"
 #include "io/BuildCommDcb.h"
+#include "io/DcbLineSettings.h"
 #include "io/IOComm.h"
 #include "io/PortName.h"
 
@@ -131,8 +133,8 @@ int IOComm::PortSetup(UserInterface* window) {
     if (!commString_.empty()) {
         BuildCommDcb(commString_, settings_.Config.dcb);
     } else if (UserInterface* owner = window ? window : ui_) {
-        std::string record = settings_.Config.ToBytes();
-        if (owner->EditSerialConfiguration(name, record)) settings_.Config.Overlay(record);
+        if (std::optional<SerialLineSettings> chosen = owner->EditSerialLine(name, LineSettingsOf(settings_.Config.dcb)))
+            ApplyLineSettings(settings_.Config.dcb, *chosen);
     }
     if (settings_.SaveCommSetup) WriteStoredCommConfig(key, settings_.Config);
     if (IsOpen()) backend_->SetConfig(settings_.Config);

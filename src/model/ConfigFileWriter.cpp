@@ -167,13 +167,11 @@ void WriteHumanReadableLine(ConfigFileText& out, const OptionsTable& options, co
 }
 
 // A name too long for the value column gets a wider one, with one blank before the value.
-void WriteMachineReadableLine(ConfigFileText& out, const SettingRow& row) {
+std::string MachineReadableLine(const SettingRow& row) {
     size_t column = std::max(kValueColumn, row.name.size() + 1);
     std::string start = NameField(row.name, column);
-    if (row.value == -1)
-        out.SettingLine(start + "\"" + row.text + "\"" + std::string(kMachineTextGap) + row.comment, row.name);
-    else
-        out.SettingLine(start + std::to_string(row.value) + std::string(kMachineValueGap) + row.comment, row.name);
+    if (row.value == -1) return start + "\"" + row.text + "\"" + std::string(kMachineTextGap) + row.comment;
+    return start + std::to_string(row.value) + std::string(kMachineValueGap) + row.comment;
 }
 
 // A row without a name that can take the comment. A comment row holding "//" is passed over:
@@ -186,14 +184,17 @@ int RowForFileComment(const SettingsTable& settings) {
     return -1;
 }
 
-// The configuration's comment goes into "File_Comment", or into the first row without a name.
+// The row that takes the configuration's comment: "File_Comment", or the first row without a
+// name; -1 when there is neither.
+int FileCommentRow(const SettingsTable& settings) {
+    int row = FindSetting(settings, kFileCommentName);
+    return row >= 0 ? row : RowForFileComment(settings);
+}
+
 void StoreFileComment(ConfigModel& model) {
-    int row = FindSetting(model.settings, kFileCommentName);
-    if (row < 0) {
-        row = RowForFileComment(model.settings);
-        if (row < 0) return;
-        model.settings[row].name = kFileCommentName;
-    }
+    int row = FileCommentRow(model.settings);
+    if (row < 0) return;
+    model.settings[row].name = kFileCommentName;
     model.settings[row].text = model.comment;
 }
 
@@ -223,7 +224,7 @@ ConfigFileText BuildConfigurationFile(ConfigModel& model, Reporter& reporter) {
             continue;
         }
         if (!BelongsInFile(model.options, row)) continue;
-        WriteMachineReadableLine(out, row);
+        out.SettingLine(MachineReadableLine(row), row.name);
     }
     return out;
 }
@@ -246,6 +247,20 @@ bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporte
     UpdateFileTimeStamp(model);
     // Lines left out have been reported; the file holds everything else.
     return text.complete();
+}
+
+size_t MaxFileCommentLength(const ConfigModel& model) {
+    // The "File_Comment" line as it would be written with an empty comment; the comment fills
+    // the rest of a line the reader takes whole.
+    SettingRow row;
+    int at = FileCommentRow(model.settings);
+    if (at >= 0) row = model.settings[at];
+    row.name = kFileCommentName;
+    row.value = -1;
+    row.text.clear();
+    size_t fixed = MachineReadableLine(row).size();
+    size_t longestLine = static_cast<size_t>(kMaxConfigLineLength) - 1;
+    return fixed < longestLine ? longestLine - fixed : 0;
 }
 
 std::string FormatFileTimeStamp(std::time_t lastWrite) {

@@ -1,30 +1,32 @@
 #pragma once
 
 #include <QDialog>
+#include <cstddef>
 #include <string>
 
+class QLabel;
 class QLineEdit;
 
 namespace varnel {
 
-class CVarnelApp;
-
 // "Edit Comment": the configuration's comment, kept as "File_Comment" when the file is saved.
+// The edit box takes at most `maxLength` bytes, what the file's line can hold; a counter below
+// it shows how much of that is used.
 class CEditCommentDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CEditCommentDlg(const std::string& comment, QWidget* parent = nullptr);
+    CEditCommentDlg(const std::string& comment, size_t maxLength, QWidget* parent = nullptr);
 
     // The edit box's text in the comment's bytes.
     std::string Comment() const;
-    QLineEdit* CommentEdit() const { return edit_; }
 
 private:
-    std::string original_;
-    QLineEdit* edit_ = nullptr;
-};
+    void UpdateCount();
 
-// The Edit Comment command: on OK the comment in memory takes the edited text. Returns true on OK.
-bool RunEditComment(CVarnelApp& app, QWidget* owner);
+    std::string original_;
+    size_t maxLength_;
+    QLineEdit* edit_ = nullptr;
+    QLabel* count_ = nullptr;
+};
 
 }  // namespace varnel

@@ -5,16 +5,20 @@
 #include <utility>
 #include <vector>
 
-#include "flash/FlashDialogPort.h"
+#include "base/FlashDialog.h"
 
+class QDialogButtonBox;
 class QFormLayout;
+class QLabel;
 class QLineEdit;
-class QWidget;
+class QProgressBar;
 
 namespace varnel {
 
-// The firmware-flash dialog: what the boot loader and the boot file search found, read-only,
-// and the user's choice of flashing, choosing another file, leaving boot mode or cancelling.
+// The firmware dialog: what the boot loader and the boot file search found, read-only, and the
+// user's choice of flashing, choosing another file, leaving boot mode or cancelling. Once the
+// user chose to flash, the same dialog shows the stream's progress and the printer's restart
+// in place of its buttons.
 class CFlashDlg : public QDialog {
     Q_OBJECT
 
@@ -30,22 +34,21 @@ public:
     // The dialog's result (one of the ids above) as the update's choice.
     static FlashChoice ChoiceFromResult(int result);
 
-    QLineEdit* Field(int controlId) const;
+    // Shows the progress in place of the buttons (the dialog is shown if it is not); a Finished
+    // stage hides it.
+    void ShowProgress(const FlashProgressView& progress);
+
+    // The window's close box and Escape: Cancel while choosing; nothing while the update runs,
+    // which cannot be stopped half-way.
+    void reject() override;
 
 private:
     void AddField(QFormLayout* form, const char* label, int controlId, const std::string& text);
 
-    std::vector<std::pair<int, QLineEdit*>> fields_;
-};
-
-// The dialog port of the Qt application: shows CFlashDlg modally over the given window.
-class QtFlashDialogPort : public FlashDialogPort {
-public:
-    explicit QtFlashDialogPort(QWidget* owner) : owner_(owner) {}
-    FlashChoice ShowFlashDialog(const FlashDialogTexts& texts) override;
-
-private:
-    QWidget* owner_;
+    QDialogButtonBox* buttons_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QLabel* progressText_ = nullptr;
+    bool showingProgress_ = false;
 };
 
 }  // namespace varnel

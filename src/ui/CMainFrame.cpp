@@ -16,7 +16,9 @@
 #include <optional>
 
 #include "app/CVarnelApp.h"
+#include "app/EditCommentCommand.h"
 #include "app/FlashActions.h"
+#include "app/SelectPortCommand.h"
 #include "base/ExitRequest.h"
 #include "flash/FileDialogFilter.h"
 #include "model/ConfigFileReader.h"
@@ -24,12 +26,8 @@
 #include "model/MapFile.h"
 #include "protocol/PortCommands.h"
 #include "protocol/ProtocolContext.h"
-#include "io/UdevDeviceSource.h"
 #include "ui/CAboutDlg.h"
-#include "ui/CEditCommentDlg.h"
 #include "app/EditConfiguration.h"
-#include "ui/CFlashDlg.h"
-#include "ui/CSelectPortDlg.h"
 #include "ui/CVarnelView.h"
 #include "ui/Help.h"
 #include "ui/QtUserInterface.h"
@@ -213,11 +211,8 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::ConnectDialogCommands() {
     // These commands start out disabled; each is enabled here with the dialog that runs it.
     EnableCommand(kCmdPrinterFiles, [this] { app_.ShowPrinterFiles(); });
-    EnableCommand(kCmdSelectPort, [this] {
-        UdevDeviceSource devices;
-        RunSelectPort(app_, devices, this, [this] { DetectBaudRate(); }, [this] { app_.CmdPortSetup(""); });
-    });
-    EnableCommand(kCmdEditComment, [this] { RunEditComment(app_, this); });
+    EnableCommand(kCmdSelectPort, [this] { SelectPort(app_); });
+    EnableCommand(kCmdEditComment, [this] { EditComment(app_); });
     EnableCommand(kCmdEditConfig, [this] { RunEditConfiguration(app_); });
     EnableCommand(kCmdAbout, [this] {
         CAboutDlg about(this);
@@ -299,8 +294,7 @@ void CMainFrame::DetectBaudRate() {
 }
 
 void CMainFrame::FlashFirmware() {
-    QtFlashDialogPort dialog(this);
-    FlashFirmwareInteractive(app_, &dialog);
+    FlashFirmwareInteractive(app_);
 }
 
 void CMainFrame::OpenHelpPage() {

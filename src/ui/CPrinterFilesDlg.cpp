@@ -24,9 +24,7 @@
 #include <QVBoxLayout>
 
 #include "app/CVarnelApp.h"
-#include "io/UdevDeviceSource.h"
-#include "protocol/PortCommands.h"
-#include "ui/CSelectPortDlg.h"
+#include "app/SelectPortCommand.h"
 #include "ui/UiText.h"
 
 namespace varnel {
@@ -307,16 +305,7 @@ std::vector<std::string> CPrinterFilesDlg::ChooseFilesToUpload() {
 void QtPrinterFilesDialog::AttachTo(CVarnelApp& app) {
     app.SetPrinterFilesDialog(this);
     // The same port selection as the main menu's Select Port.
-    selectPort_ = [&app](QWidget* owner) {
-        UdevDeviceSource devices;
-        RunSelectPort(
-            app, devices, owner,
-            [&app] {
-                ProtocolContext context = app.Context();
-                RunBaudRateDetection(context);
-            },
-            [&app] { app.CmdPortSetup(""); });
-    };
+    selectPort_ = [&app](QWidget*) { SelectPort(app); };
 }
 
 void QtPrinterFilesDialog::ShowPrinterFilesDialog(const FilesContext& context) {

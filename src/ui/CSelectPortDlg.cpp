@@ -1,132 +1,97 @@
 #include "ui/CSelectPortDlg.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
-#include "app/CVarnelApp.h"
-#include "base/AsciiText.h"
-#include "io/PortDiscovery.h"
-#include "io/PortName.h"
 #include "ui/UiText.h"
 
 namespace varnel {
 namespace {
 
-// Control ids of the dialog template.
+// Control ids of the dialog template, kept as object names.
 constexpr int kPortBoxId = 1000;
 constexpr int kDetectButtonId = 1054;
 constexpr int kSetupButtonId = 1055;
-constexpr std::string_view kComName = "COM";  // case-sensitive, as the port names write it
+// Wide enough for a native path or a network address with its port.
+constexpr int kPortBoxCharacters = 28;
+
+QString ControlName(int id) { return QStringLiteral("id%1").arg(id); }
 
 }  // namespace
 
-std::vector<std::string> CollectPortList(const std::function<std::string(int)>& entryAt) {
-    std::vector<std::string> ports;
-    for (int position = 0; position < kMaxPortListNames; ++position) {
-        std::string name = entryAt(position);
-        if (name.empty()) break;
-        bool held = std::any_of(ports.begin(), ports.end(), [&](const std::string& p) { return EqualsIgnoreCase(p, name); });
-        if (!held) ports.push_back(std::move(name));
-    }
-    std::stable_sort(ports.begin(), ports.end(), LessIgnoreCase);
-    return ports;
-}
-
-int InitialPortIndex(const std::vector<std::string>& ports, std::string_view portName) {
-    if (ports.empty()) return -1;
-    for (size_t i = 0; i < ports.size(); ++i)
-        if (StartsWithIgnoreCase(ports[i], portName))
-            return static_cast<int>(i);
-    return 0;
-}
-
-bool IsSerialPortText(std::string_view name) {
-    if (name.find(kComName) != std::string_view::npos) return true;
-    // A Linux user's serial ports are /dev/tty... paths, which hold no "COM".
-    return IsNativePath(name) && ClassifyPortName(name) == PortKind::Serial;
-}
-
-CSelectPortDlg::CSelectPortDlg(const std::vector<std::string>& ports, const std::string& portName, Actions actions,
-                               QWidget* parent)
-    : QDialog(parent), actions_(std::move(actions)) {
+CSelectPortDlg::CSelectPortDlg(PortDialogModel& model, QWidget* parent) : QDialog(parent), model_(model) {
     setWindowTitle(QStringLiteral("Select Communication Port"));
 
     // Widgets are owned by the dialog.
     portBox_ = new QComboBox(this);
-    portBox_->setObjectName(QStringLiteral("id%1").arg(kPortBoxId));
+    portBox_->setObjectName(ControlName(kPortBoxId));
     portBox_->setEditable(true);
+    // A typed name is taken as it is; it does not join the list.
     portBox_->setInsertPolicy(QComboBox::NoInsert);
-    portBox_->setMinimumContentsLength(24);
-    for (const std::string& port : ports) portBox_->addItem(ToDisplayText(port));
-    portBox_->setCurrentIndex(InitialPortIndex(ports, portName));
+    portBox_->setMinimumContentsLength(kPortBoxCharacters);
+    // No inline completion: a typed name such as LPT1 must not turn into a listed LPT1: unasked.
+    portBox_->setCompleter(nullptr);
+    portBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    for (const std::string& port : model_.Ports()) portBox_->addItem(ToDisplayText(port));
+    portBox_->setCurrentIndex(model_.SelectedIndex());
+    auto* label = new QLabel(QStringLiteral("&Port:"), this);
+    label->setBuddy(portBox_);
 
     detectButton_ = new QPushButton(QStringLiteral("Detect baud rate."), this);
-    detectButton_->setObjectName(QStringLiteral("id%1").arg(kDetectButtonId));
+    detectButton_->setObjectName(ControlName(kDetectButtonId));
     setupButton_ = new QPushButton(QStringLiteral("Setup serial port."), this);
-    setupButton_->setObjectName(QStringLiteral("id%1").arg(kSetupButtonId));
-    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+    setupButton_->setObjectName(ControlName(kSetupButtonId));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* okButton = buttons->button(QDialogButtonBox::Ok);
     okButton->setObjectName(QStringLiteral("ok"));
     okButton->setDefault(true);
-    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
     cancelButton_->setObjectName(QStringLiteral("cancel"));
+    // Enter means OK, never a serial command.
     for (QPushButton* button : {detectButton_, setupButton_, cancelButton_}) button->setAutoDefault(false);
 
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(label);
+    portRow->addWidget(portBox_, 1);
     auto* serialRow = new QHBoxLayout;
     serialRow->addWidget(detectButton_);
     serialRow->addWidget(setupButton_);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    buttonRow->addWidget(okButton);
-    buttonRow->addWidget(cancelButton_);
+    serialRow->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(portBox_);
+    layout->addLayout(portRow);
     layout->addLayout(serialRow);
-    layout->addLayout(buttonRow);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(okButton, &QPushButton::clicked, this, &CSelectPortDlg::accept);
-    connect(cancelButton_, &QPushButton::clicked, this, &CSelectPortDlg::reject);
-    connect(detectButton_, &QPushButton::clicked, this, [this] { SetPortAndRun(actions_.detectBaudRate); });
-    connect(setupButton_, &QPushButton::clicked, this, [this] { SetPortAndRun(actions_.setupSerialPort); });
-    connect(portBox_, &QComboBox::currentIndexChanged, this, &CSelectPortDlg::UpdateButtons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    // An editable combo box keeps Enter to itself; here Enter means OK, as in any other field.
+    connect(portBox_->lineEdit(), &QLineEdit::returnPressed, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(detectButton_, &QPushButton::clicked, this, [this] { RunSerialButton(SerialButton::DetectBaudRate); });
+    connect(setupButton_, &QPushButton::clicked, this, [this] { RunSerialButton(SerialButton::SetupSerialPort); });
     connect(portBox_, &QComboBox::currentTextChanged, this, &CSelectPortDlg::UpdateButtons);
     UpdateButtons();
+    portBox_->setFocus();
 }
 
 std::string CSelectPortDlg::PortText() const { return FromDisplayText(portBox_->currentText()); }
 
 void CSelectPortDlg::UpdateButtons() {
-    bool serial = IsSerialPortText(PortText());
+    bool serial = model_.SerialButtonsApply(PortText());
     detectButton_->setEnabled(serial);
     setupButton_->setEnabled(serial);
 }
 
-void CSelectPortDlg::SetPortAndRun(const std::function<void()>& command) {
-    if (actions_.setPort) actions_.setPort(PortText());
+void CSelectPortDlg::RunSerialButton(SerialButton button) {
     // The port is set now; Cancel could no longer undo it.
     cancelButton_->setEnabled(false);
-    if (command) command();
-}
-
-void CSelectPortDlg::accept() {
-    if (actions_.setPort) actions_.setPort(PortText());
-    QDialog::accept();
-}
-
-void RunSelectPort(CVarnelApp& app, const DeviceSource& devices, QWidget* owner,
-                   std::function<void()> detectBaudRate, std::function<void()> setupSerialPort) {
-    std::vector<std::string> ports =
-        CollectPortList([&](int position) { return GetPortListEntry(position, devices, app.store()); });
-    CSelectPortDlg::Actions actions{
-        [&app](const std::string& port) {
-            app.model().portName = port;
-            app.UpdateTitle();
-        },
-        std::move(detectBaudRate), std::move(setupSerialPort)};
-    CSelectPortDlg dialog(ports, app.model().portName, std::move(actions), owner);
-    dialog.exec();
+    model_.RunSerialButton(button, PortText());
 }
 
 }  // namespace varnel

@@ -1,6 +1,8 @@
 #include "ui/QtUserInterface.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,7 +10,10 @@
 #include <QUrl>
 
 #include "app/HelpPage.h"
+#include "ui/CEditCommentDlg.h"
 #include "ui/CEditSettingsDlg.h"
+#include "ui/CFlashDlg.h"
+#include "ui/CSelectPortDlg.h"
 #include "ui/CVerifyResultDlg.h"
 #include "ui/CommConfigDialog.h"
 #include "ui/UiText.h"
@@ -74,8 +79,52 @@ std::optional<std::string> QtUserInterface::ChooseSaveFile(const std::string& ti
                                                    ToDisplayText(filter)));
 }
 
-bool QtUserInterface::EditSerialConfiguration(const std::string& portName, std::string& commConfig) {
-    return EditCommConfigDialog(owner_, portName, commConfig);
+// Port, comment and firmware dialogs
+
+QtUserInterface::~QtUserInterface() { delete flashProgress_.data(); }
+
+QWidget* QtUserInterface::DialogOwner() const {
+    if (QWidget* running = QApplication::activeModalWidget()) return running;
+    return owner_;
+}
+
+std::optional<std::string> QtUserInterface::SelectPort(PortDialogModel& choice) {
+    CSelectPortDlg dialog(choice, DialogOwner());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.PortText();
+}
+
+std::optional<std::string> QtUserInterface::EditComment(const std::string& comment, size_t maxLength) {
+    CEditCommentDlg dialog(comment, maxLength, DialogOwner());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Comment();
+}
+
+FlashChoice QtUserInterface::ChooseFlashAction(const FlashDialogTexts& texts) {
+    CFlashDlg dialog(texts, DialogOwner());
+    return CFlashDlg::ChoiceFromResult(dialog.exec());
+}
+
+void QtUserInterface::ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) {
+    if (!flashProgress_) {
+        if (progress.stage == FlashProgressView::Stage::Finished) return;
+        flashProgress_ = new CFlashDlg(texts, DialogOwner());
+        // The update holds the program until it is done; the dialog says so.
+        flashProgress_->setWindowModality(Qt::ApplicationModal);
+    }
+    flashProgress_->ShowProgress(progress);
+    if (progress.stage == FlashProgressView::Stage::Finished) {
+        delete flashProgress_.data();
+        return;
+    }
+    // The stream gives the event loop no time of its own: the new text is drawn now. Input
+    // stays queued, as during every printer operation.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::optional<SerialLineSettings> QtUserInterface::EditSerialLine(const std::string& portName,
+                                                                  const SerialLineSettings& current) {
+    return EditCommConfigDialog(DialogOwner(), portName, current);
 }
 
 // ---- Configuration edit dialog

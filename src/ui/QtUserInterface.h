@@ -11,6 +11,8 @@
 
 namespace varnel {
 
+class CFlashDlg;
+
 // The user interface with a display: Qt message boxes and file dialogs. Boxes have no owner
 // until the main window exists; the main window then makes itself their owner and hands over
 // its status bar, which from then on shows the status texts.
@@ -29,7 +31,6 @@ public:
                                               const std::string& directory) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;
-    bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
 
     // Configuration edit dialog
     bool EditConfiguration(EditPages& pages) override;
@@ -42,6 +43,26 @@ private:
     // Guarded pointers: a window that closes leaves no dangling owner.
     QPointer<QWidget> owner_;
     QPointer<QStatusBar> statusBar_;
+
+public:
+    // Port, comment and firmware dialogs
+    ~QtUserInterface() override;
+    QtUserInterface(const QtUserInterface&) = delete;
+    QtUserInterface& operator=(const QtUserInterface&) = delete;
+    std::optional<std::string> SelectPort(PortDialogModel& choice) override;
+    std::optional<std::string> EditComment(const std::string& comment, size_t maxLength) override;
+    FlashChoice ChooseFlashAction(const FlashDialogTexts& texts) override;
+    void ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) override;
+    std::optional<SerialLineSettings> EditSerialLine(const std::string& portName,
+                                                     const SerialLineSettings& current) override;
+
+private:
+    // These dialogs open over the dialog running at the time (the file manager's "Comm Port"),
+    // else over the owner.
+    QWidget* DialogOwner() const;
+
+    // The firmware dialog while an update streams; it lives from the first progress to the last.
+    QPointer<CFlashDlg> flashProgress_;
 };
 
 }  // namespace varnel

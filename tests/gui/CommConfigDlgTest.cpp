@@ -1,80 +1,69 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
+#include <QTest>
 
 #include "ShownDialog.h"
-#include "io/CommConfig.h"
-#include "ui/CommConfigDialog.h"
+#include "ui/QtUserInterface.h"
 
 namespace varnel {
 namespace {
 
-CommConfig Line9600N81() {
-    CommConfig config;
-    config.dwSize = CommConfig::kSize;
-    config.dcb.DCBlength = 28;
-    config.dcb.BaudRate = 9600;
-    config.dcb.ByteSize = 8;
-    config.dcb.Parity = dcb::kNoParity;
-    config.dcb.StopBits = dcb::kOneStopBit;
-    return config;
-}
-
-// Runs the dialog on `record`; `act` works it while it is shown.
-bool RunDialog(std::string& record, const std::function<void(QDialog&)>& act) {
-    test::WhenShown<QDialog>(act, "CommConfigDialog");
-    return EditCommConfigDialog(nullptr, "/dev/ttyS0", record);
-}
+constexpr SerialLineSettings kLine9600N81{9600, 8, SerialParity::None, SerialStopBits::One, SerialFlowControl::None};
 
 QComboBox* Box(QDialog& dialog, const char* name) { return dialog.findChild<QComboBox*>(name); }
 
-TEST(CommConfigDlgTest, OkStoresAnyBaudRateAndTheLineSettingsInTheRecord) {
-    std::string record = Line9600N81().ToBytes();
-    ASSERT_TRUE(RunDialog(record, [](QDialog& dialog) {
+// Opens the dialog the way the port layer does; `act` works it while it is shown.
+std::optional<SerialLineSettings> RunDialog(const SerialLineSettings& current, const std::function<void(QDialog&)>& act) {
+    QtUserInterface ui;
+    test::WhenShown<QDialog>(act, "CommConfigDialog");
+    return ui.EditSerialLine("COM1", current);
+}
+
+TEST(CommConfigDlgTest, TheKeyboardChoosesAnyBaudRateAndTheLineAndEnterTakesThem) {
+    std::optional<SerialLineSettings> chosen = RunDialog(kLine9600N81, [](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "COM1 Properties");
         EXPECT_EQ(Box(dialog, "baud")->currentText(), "9600");
         EXPECT_EQ(Box(dialog, "dataBits")->currentText(), "8");
         EXPECT_EQ(Box(dialog, "parity")->currentText(), "None");
-        Box(dialog, "baud")->setCurrentText("250000");
-        Box(dialog, "dataBits")->setCurrentText("7");
-        Box(dialog, "parity")->setCurrentText("Even");
-        Box(dialog, "stopBits")->setCurrentText("2");
-        Box(dialog, "flow")->setCurrentText("Hardware");
-        dialog.accept();
-    }));
-    ASSERT_EQ(record.size(), CommConfig::kSize);
-    Dcb dcb = CommConfig::FromBytes(record).dcb;
-    EXPECT_EQ(dcb.BaudRate, 250000u);
-    EXPECT_EQ(dcb.ByteSize, 7);
-    EXPECT_EQ(dcb.Parity, dcb::kEvenParity);
-    EXPECT_TRUE(dcb.Has(dcb::fParity));
-    EXPECT_EQ(dcb.StopBits, dcb::kTwoStopBits);
-    EXPECT_TRUE(dcb.Has(dcb::fOutxCtsFlow));
-    EXPECT_EQ(dcb.RtsControl(), dcb::kRtsControlHandshake);
-    EXPECT_FALSE(dcb.Has(dcb::fOutX));
+        EXPECT_EQ(Box(dialog, "stopBits")->currentText(), "1");
+        EXPECT_EQ(Box(dialog, "flow")->currentText(), "None");
+        QLineEdit* baud = Box(dialog, "baud")->lineEdit();
+        QTest::keyClick(baud, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(baud, "250000");
+        QTest::keyClick(Box(dialog, "dataBits"), Qt::Key_Up);
+        QTest::keyClicks(Box(dialog, "parity"), "E");
+        QTest::keyClick(Box(dialog, "stopBits"), Qt::Key_End);
+        QTest::keyClicks(Box(dialog, "flow"), "H");
+        QTest::keyClick(Box(dialog, "flow"), Qt::Key_Return);
+    });
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(*chosen, (SerialLineSettings{250000, 7, SerialParity::Even, SerialStopBits::Two,
+                                           SerialFlowControl::Hardware}));
 }
 
-TEST(CommConfigDlgTest, CancelKeepsTheRecord) {
-    const std::string before = Line9600N81().ToBytes();
-    std::string record = before;
-    EXPECT_FALSE(RunDialog(record, [](QDialog& dialog) {
-        Box(dialog, "baud")->setCurrentText("19200");
-        dialog.reject();
-    }));
-    EXPECT_EQ(record, before);
+TEST(CommConfigDlgTest, EscapeChoosesNothing) {
+    EXPECT_EQ(RunDialog(kLine9600N81,
+                        [](QDialog& dialog) {
+                            QTest::keyClick(Box(dialog, "dataBits"), Qt::Key_Up);
+                            QTest::keyClick(&dialog, Qt::Key_Escape);
+                        }),
+              std::nullopt);
 }
 
-TEST(CommConfigDlgTest, AnEmptyRecordShowsAWorkingLineRatherThanFiveDataBits) {
-    std::string record(CommConfig::kSize, '\0');
-    ASSERT_TRUE(RunDialog(record, [](QDialog& dialog) {
-        EXPECT_EQ(Box(dialog, "baud")->currentText(), "9600");
-        EXPECT_EQ(Box(dialog, "dataBits")->currentText(), "8");
-        dialog.accept();
-    }));
-    Dcb dcb = CommConfig::FromBytes(record).dcb;
-    EXPECT_EQ(dcb.BaudRate, 9600u);
-    EXPECT_EQ(dcb.ByteSize, 8);
+TEST(CommConfigDlgTest, ItOpensOnTheLineItIsGiven) {
+    const SerialLineSettings line{57600, 7, SerialParity::Mark, SerialStopBits::OneAndHalf, SerialFlowControl::XonXoff};
+    std::optional<SerialLineSettings> chosen = RunDialog(line, [](QDialog& dialog) {
+        EXPECT_EQ(Box(dialog, "baud")->currentText(), "57600");
+        EXPECT_EQ(Box(dialog, "dataBits")->currentText(), "7");
+        EXPECT_EQ(Box(dialog, "parity")->currentText(), "Mark");
+        EXPECT_EQ(Box(dialog, "stopBits")->currentText(), "1.5");
+        EXPECT_EQ(Box(dialog, "flow")->currentText(), "Xon / Xoff");
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(chosen, line);
 }
 
 }  // namespace

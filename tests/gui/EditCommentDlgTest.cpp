@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <memory>
 
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
+#include "app/EditCommentCommand.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
 #include "model/OptionsFile.h"
@@ -15,65 +18,110 @@
 #include "support/MemorySettingsStore.h"
 #include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
-#include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 #include "support/TestPaths.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
+#include "ui/QtUserInterface.h"
 
 namespace varnel {
 namespace {
 
-class EditCommentCommand : public ::testing::Test {
+QLineEdit* CommentEdit(QDialog& dialog) { return dialog.findChild<QLineEdit*>("id1051"); }
+
+void ReplaceText(QLineEdit& edit, const QString& text) {
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&edit, text);
+}
+
+class EditCommentCommandTest : public ::testing::Test {
 protected:
+    EditCommentCommandTest() { dir.Enter(); }
+
+    // Runs the command; `act` works the dialog while it is shown and must close it.
     bool Run(const std::function<void(CEditCommentDlg&)>& act) {
         test::WhenShown<CEditCommentDlg>([&](CEditCommentDlg& dialog) {
-            shown = dialog.CommentEdit()->text().toStdString();
+            shown = CommentEdit(dialog)->text();
             act(dialog);
         });
-        return RunEditComment(app, nullptr);
+        return EditComment(app);
     }
 
+    test::ScratchDir dir;
     test::MemorySettingsStore store;
     test::FakeClock clock;
-    test::RecordingUserInterface ui;
+    QtUserInterface ui;
     CVarnelApp app{store, clock, ui, nullptr, std::make_unique<test::FakePortBackend>()};
-    std::string shown;
+    QString shown;
 };
 
-TEST_F(EditCommentCommand, OkTakesTheTextCancelKeepsTheComment) {
+TEST_F(EditCommentCommandTest, TypedTextAndOkBecomeTheCommentEscapeKeepsIt) {
     app.model().comment = "Demo store";
     EXPECT_FALSE(Run([](CEditCommentDlg& dialog) {
-        dialog.CommentEdit()->setText("changed");
-        dialog.reject();
+        EXPECT_EQ(dialog.windowTitle(), "Edit Comment");
+        ReplaceText(*CommentEdit(dialog), "changed");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
     }));
     EXPECT_EQ(shown, "Demo store");
     EXPECT_EQ(app.model().comment, "Demo store");
 
     EXPECT_TRUE(Run([](CEditCommentDlg& dialog) {
-        dialog.CommentEdit()->setText("Counter 2");
-        dialog.accept();
+        ReplaceText(*CommentEdit(dialog), "Counter 2");
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ok"), Qt::LeftButton);
     }));
     EXPECT_EQ(app.model().comment, "Counter 2");
 }
 
-TEST_F(EditCommentCommand, AnUntouchedCommentKeepsItsBytes) {
+TEST_F(EditCommentCommandTest, ALongTypedCommentStopsWhereTheFileLineEndsAndSavesWhole) {
+    const size_t limit = MaxFileCommentLength(app.model());
+    ASSERT_GT(limit, 200u);
+    QString count;
+    ASSERT_TRUE(Run([&](CEditCommentDlg& dialog) {
+        QTest::keyClicks(CommentEdit(dialog), QString(static_cast<qsizetype>(limit) + 100, QChar('x')));
+        count = dialog.findChild<QLabel*>("count")->text();
+        QTest::keyClick(CommentEdit(dialog), Qt::Key_Return);
+    }));
+    EXPECT_EQ(app.model().comment, std::string(limit, 'x'));
+    EXPECT_EQ(count, QStringLiteral("%1 of %1 characters").arg(limit));
+
+    test::RecordingReporter reporter;
+    test::NullModelObserver observer;
+    ASSERT_TRUE(WriteConfigurationFile(app.model(), dir.File("long.cfg"), reporter));
+    ConfigModel readBack;
+    ASSERT_TRUE(ReadConfigurationFile(readBack, dir.File("long.cfg"), reporter, observer));
+    EXPECT_EQ(readBack.comment, app.model().comment);
+    EXPECT_TRUE(reporter.Errors().empty());
+}
+
+TEST_F(EditCommentCommandTest, CharactersOfTwoBytesCountTwiceAgainstTheLimit) {
+    const size_t limit = MaxFileCommentLength(app.model());
+    ASSERT_TRUE(Run([&](CEditCommentDlg& dialog) {
+        // The key of "é", as a French keyboard sends it.
+        for (size_t i = 0; i < limit; ++i)
+            QTest::sendKeyEvent(QTest::Click, CommentEdit(dialog), Qt::Key_Eacute, QString(QChar(0xE9)), Qt::NoModifier);
+        QTest::keyClick(CommentEdit(dialog), Qt::Key_Return);
+    }));
+    std::string expected;
+    for (size_t i = 0; i < limit / 2; ++i) expected += "\xC3\xA9";
+    EXPECT_EQ(app.model().comment, expected);
+}
+
+TEST_F(EditCommentCommandTest, AnUntouchedCommentKeepsItsBytes) {
     app.model().comment = "Caf\xE9";  // Windows-1252, not UTF-8
-    EXPECT_TRUE(Run([](CEditCommentDlg& dialog) { dialog.accept(); }));
+    EXPECT_TRUE(Run([](CEditCommentDlg& dialog) { QTest::keyClick(CommentEdit(dialog), Qt::Key_Return); }));
     EXPECT_EQ(shown, "Café");
     EXPECT_EQ(app.model().comment, "Caf\xE9");
 }
 
-TEST_F(EditCommentCommand, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) {
-    test::ScratchDir dir;
+TEST_F(EditCommentCommandTest, ACommentOfMasterSavedMakesTheFileAMasterForOverlays) {
     test::RecordingReporter reporter;
     test::NullModelObserver observer;
     ConfigModel& model = app.model();
     ASSERT_TRUE(ReadConfigurationFile(model, test::ExamplesDir() + "/rpdemo.cfg", reporter, observer));
     ASSERT_TRUE(LocateOptionsFile(model, "RP-DEMO", reporter, test::ExamplesDir()));
     ASSERT_TRUE(Run([](CEditCommentDlg& dialog) {
-        dialog.CommentEdit()->setText("MASTER");
-        dialog.accept();
+        ReplaceText(*CommentEdit(dialog), "MASTER");
+        QTest::keyClick(CommentEdit(dialog), Qt::Key_Return);
     }));
     ASSERT_TRUE(WriteConfigurationFile(model, dir.File("master.cfg"), reporter));
 

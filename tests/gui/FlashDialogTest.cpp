@@ -1,27 +1,57 @@
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "ShownDialog.h"
+#include "flash/UpdateFirmware.h"
+#include "io/IOComm.h"
+#include "io/Reconnect.h"
+#include "model/ConfigModel.h"
+#include "support/FakeClock.h"
+#include "support/FakePortBackend.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingReporter.h"
+#include "support/ScratchDir.h"
 #include "ui/CFlashDlg.h"
+#include "ui/QtUserInterface.h"
 
 namespace varnel {
 namespace {
+
+using namespace std::string_literals;
 
 FlashDialogTexts SampleTexts() {
     return FlashDialogTexts{"VSBL-1.05", "RPD1-1.00", "RPD1_1*", "FLASH 29F040", "examples/RPD1_101.BOT",
                             "RPD1-1.01"};
 }
 
-TEST(FlashDialogTest, ShowsTheSixTextsReadOnlyUnderTheirLabels) {
-    CFlashDlg dialog(SampleTexts());
-    EXPECT_EQ(dialog.windowTitle(), "Dialog");
+QLineEdit* Field(QDialog& dialog, int id) { return dialog.findChild<QLineEdit*>(QStringLiteral("field%1").arg(id)); }
 
-    struct Field {
+// The colour a line edit shows inside its frame, to the right of its text.
+QColor Inside(QLineEdit& edit) {
+    QImage image = edit.grab().toImage();
+    return image.pixelColor(image.width() - 8, image.height() / 2);
+}
+
+TEST(FlashDialogTest, ShowsTheSixTextsUnderTheirLabelsInFieldsThatLookReadOnly) {
+    CFlashDlg dialog(SampleTexts());
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Firmware Update");
+    QLineEdit editable;
+    editable.show();
+
+    struct FieldCase {
         int id;
         const char* label;
         const char* text;
@@ -30,16 +60,21 @@ TEST(FlashDialogTest, ShowsTheSixTextsReadOnlyUnderTheirLabels) {
         {1061, "Firmware ID", "RPD1_1*"},        {1065, "Flash ID", "FLASH 29F040"},
         {1062, "File Selected", "examples/RPD1_101.BOT"}, {1063, "File Rev.", "RPD1-1.01"},
     };
-    for (const Field& f : fields) {
-        QLineEdit* edit = dialog.Field(f.id);
+    auto* form = dialog.findChild<QFormLayout*>();
+    ASSERT_NE(form, nullptr);
+    for (const FieldCase& f : fields) {
+        QLineEdit* edit = Field(dialog, f.id);
         ASSERT_NE(edit, nullptr) << f.id;
         EXPECT_EQ(edit->text(), f.text);
         EXPECT_TRUE(edit->isReadOnly());
-        auto* form = dialog.findChild<QFormLayout*>();
-        ASSERT_NE(form, nullptr);
         auto* label = qobject_cast<QLabel*>(form->labelForField(edit));
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text(), f.label);
+        // Drawn in the dialog's own colour, unlike a box that takes typing.
+        EXPECT_EQ(Inside(*edit), dialog.palette().color(QPalette::Window)) << f.id;
+        EXPECT_NE(Inside(*edit), Inside(editable)) << f.id;
+        QTest::keyClicks(edit, "typed");
+        EXPECT_EQ(edit->text(), f.text);
     }
 }
 
@@ -71,6 +106,98 @@ TEST(FlashDialogTest, EscapeCancels) {
     CFlashDlg dialog(SampleTexts());
     QTimer::singleShot(0, &dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); });
     EXPECT_EQ(CFlashDlg::ChoiceFromResult(dialog.exec()), FlashChoice::Cancel);
+}
+
+// What the firmware dialog showed at one moment of an update.
+struct Seen {
+    QString text;
+    int value;
+    int maximum;
+    bool buttonsShown;
+    QString title;
+};
+
+std::optional<Seen> SeeProgress() {
+    CFlashDlg* dialog = test::ShownDialog<CFlashDlg>();
+    if (!dialog) return std::nullopt;
+    auto* bar = dialog->findChild<QProgressBar*>("progress");
+    return Seen{dialog->findChild<QLabel*>("progressText")->text(), bar->value(), bar->maximum(),
+                dialog->findChild<QDialogButtonBox*>()->isVisible(), dialog->windowTitle()};
+}
+
+// A clock that looks at the dialog whenever the update waits.
+class WatchingClock : public test::FakeClock {
+public:
+    void Sleep(int64_t ms) override {
+        if (std::optional<Seen> seen = SeeProgress()) seenWhileWaiting.push_back(*seen);
+        FakeClock::Sleep(ms);
+    }
+    std::vector<Seen> seenWhileWaiting;
+};
+
+// An interactive update on the fake port: a boot loader that answers its queries and takes the
+// boot file a thousand bytes per 100 ms; the dialog is watched at every block.
+TEST(FlashDialogTest, DuringAnUpdateTheDialogShowsProgressRatesAndThePrintersRestart) {
+    ResetRetryStates();
+    test::ScratchDir dir;
+    dir.Write("PB15_101.BOT", std::string(20000, 'B'));
+    ConfigModel model;
+    model.settings[0].name = "Firmware_ID";
+    model.settings[0].text = "PB15_1*";
+    model.portName = "USB001";
+    test::MemorySettingsStore store;
+    WatchingClock clock;
+    test::RecordingReporter reporter;
+    QtUserInterface ui;
+    test::FakePortBackend backend;
+    std::vector<Seen> seenWhileStreaming;
+    bool streaming = false;
+    backend.responder = [&](test::FakePortBackend& port, const std::string& written) {
+        if (written == "\x00\x02\x42"s) port.QueueReply("PB15 BL 1.2\r");
+        if (written == "\x02\x45"s) port.QueueReply("FLASH 29F040\r");
+        if (written == "\x02\x4B"s) {
+            port.QueueReply("PB15-1.00\r");
+            streaming = true;
+            return;
+        }
+        if (!streaming) return;
+        if (std::optional<Seen> seen = SeeProgress()) seenWhileStreaming.push_back(*seen);
+        clock.Advance(100);
+    };
+    test::WhenShown<CFlashDlg>([&dir](CFlashDlg& dialog) {
+        EXPECT_EQ(Field(dialog, 1062)->text(), QString::fromStdString(dir.File("PB15_101.BOT")));
+        EXPECT_EQ(Field(dialog, 1063)->text(), "PB15-1.01");
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ok"), Qt::LeftButton);
+    });
+    FlashContext context{model, reporter, clock, ui, [&] { return std::make_unique<IOComm>(store, clock, reporter, backend); }};
+
+    ASSERT_EQ(UpdateFirmware(context, dir.path() + "/", false), 1);
+
+    ASSERT_EQ(seenWhileStreaming.size(), 20u);
+    const QRegularExpression progressText(R"(^Flashing: \d+ of 20000 bytes \(\d+%\)(, \d+\.\d KB/s)?$)");
+    bool rateSeen = false;
+    for (const Seen& seen : seenWhileStreaming) {
+        EXPECT_EQ(seen.title, "Firmware Update");
+        EXPECT_FALSE(seen.buttonsShown) << "the update cannot be stopped half-way";
+        EXPECT_TRUE(progressText.match(seen.text).hasMatch()) << seen.text.toStdString();
+        EXPECT_EQ(seen.maximum, 100);
+        if (seen.text == "Flashing: 18000 of 20000 bytes (90%), 9.8 KB/s") {
+            rateSeen = true;
+            EXPECT_EQ(seen.value, 90);
+        }
+    }
+    EXPECT_TRUE(rateSeen);
+
+    QStringList waits;
+    for (const Seen& seen : clock.seenWhileWaiting) {
+        EXPECT_EQ(seen.maximum, 0) << "a busy bar while the printer restarts";
+        waits << seen.text;
+    }
+    EXPECT_EQ(waits, (QStringList{"Waiting for the printer to restart: 6 s", "Waiting for the printer to restart: 5 s",
+                                  "Waiting for the printer to restart: 4 s", "Waiting for the printer to restart: 3 s",
+                                  "Waiting for the printer to restart: 2 s", "Waiting for the printer to restart: 1 s"}));
+    EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr) << "the dialog closes when the update is done";
+    EXPECT_EQ(reporter.Statuses().back(), "Flash Updated");
 }
 
 }  // namespace

@@ -1,170 +1,197 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <memory>
 
+#include "PrinterFilesCommand.h"
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
+#include "app/SelectPortCommand.h"
+#include "io/CommConfig.h"
 #include "io/PortSettings.h"
-#include "io/UdevDeviceSource.h"
+#include "io/SettingsStore.h"
 #include "support/FakeClock.h"
+#include "support/FakeDeviceSource.h"
 #include "support/FakePortBackend.h"
+#include "support/FakeSerialPrinter.h"
 #include "support/MemorySettingsStore.h"
-#include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
 #include "ui/CSelectPortDlg.h"
+#include "ui/QtUserInterface.h"
 
 namespace varnel {
 namespace {
 
-using Names = std::vector<std::string>;
+QComboBox* PortBox(QDialog& dialog) { return dialog.findChild<QComboBox*>("id1000"); }
+QPushButton* Button(QDialog& dialog, const char* name) { return dialog.findChild<QPushButton*>(name); }
 
-std::function<std::string(int)> ListOf(Names names) {
-    return [names](int position) {
-        return static_cast<size_t>(position) < names.size() ? names[static_cast<size_t>(position)] : std::string();
-    };
+QStringList Items(const QComboBox& box) {
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items << box.itemText(i);
+    return items;
 }
 
-class FakeDeviceSource : public DeviceSource {
-public:
-    Names printerPorts;
-    Names usbSerialPorts;
-    Names PrinterPorts() const override { return printerPorts; }
-    Names UsbSerialPorts() const override { return usbSerialPorts; }
-};
-
-TEST(SelectPortDlgTest, ThePortListHoldsEachNameOnceRegardlessOfCaseSorted) {
-    EXPECT_EQ(CollectPortList(ListOf({"LPT1:", "COM1", "com1", "COM1", "10.0.0.1:9100"})),
-              (Names{"10.0.0.1:9100", "COM1", "LPT1:"}));
-    EXPECT_EQ(CollectPortList(ListOf({})), Names{});
-    // Names after the first empty one are not asked for.
-    EXPECT_EQ(CollectPortList(ListOf({"COM2", "", "COM3"})), Names{"COM2"});
+// Replaces the combo box's text as a user does: select all, type.
+void TypePort(QComboBox& box, const QString& text) {
+    QTest::keyClick(box.lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box.lineEdit(), text);
 }
 
-TEST(SelectPortDlgTest, ThePortNameSelectsTheFirstEntryBeginningWithIt) {
-    struct Case {
-        Names ports;
-        const char* portName;
-        int expected;
-    } cases[] = {
-        {{"COM1", "COM10"}, "COM1", 0},
-        {{"COM10", "COM2"}, "COM1", 0},
-        {{"COM2", "LPT1:"}, "lpt1", 1},
-        {{"COM2", "LPT1:"}, "10.0.0.9:9100", 0},
-        {{}, "COM1", -1},
-    };
-    for (const Case& c : cases) EXPECT_EQ(InitialPortIndex(c.ports, c.portName), c.expected) << c.portName;
-}
-
-TEST(SelectPortDlgTest, SerialButtonsOnlyForComNamesAndNativeSerialPaths) {
-    struct Case {
-        const char* name;
-        bool serial;
-    } cases[] = {
-        {"COM1", true},         {"\\\\.\\COM3", true},   {"com1", false},         {"LPT1:", false},
-        {"/dev/ttyUSB0", true}, {"/dev/pts/3", true},    {"/dev/usb/lp0", false}, {"/dev/lp0", false},
-        {"10.0.0.1:9100", false}, {"", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsSerialPortText(c.name), c.serial) << c.name;
-        CSelectPortDlg dialog({c.name}, c.name, {});
-        EXPECT_EQ(dialog.DetectButton()->isEnabled(), c.serial) << c.name;
-        EXPECT_EQ(dialog.SetupButton()->isEnabled(), c.serial) << c.name;
-    }
-}
-
-TEST(SelectPortDlgTest, OpensWithTheListAndTheCurrentPortSelected) {
-    CSelectPortDlg dialog({"COM1", "COM10", "LPT1:"}, "COM1", {});
-    EXPECT_EQ(dialog.windowTitle(), "Select Communication Port");
-    EXPECT_EQ(dialog.PortBox()->count(), 3);
-    EXPECT_TRUE(dialog.PortBox()->isEditable());
-    EXPECT_EQ(dialog.PortBox()->currentText(), "COM1");
-    EXPECT_TRUE(dialog.SetupButton()->isEnabled());
-    dialog.PortBox()->setCurrentIndex(2);
-    EXPECT_FALSE(dialog.SetupButton()->isEnabled());
-    dialog.PortBox()->setEditText("COM4");
-    EXPECT_TRUE(dialog.SetupButton()->isEnabled());
-}
-
-TEST(SelectPortDlgTest, SerialButtonsSetThePortRunTheirCommandAndDisableCancel) {
-    struct Case {
-        const char* button;
-        const char* command;
-    } cases[] = {{"detect", "detect"}, {"setup", "setup"}};
-    for (const Case& c : cases) {
-        std::vector<std::string> calls;
-        CSelectPortDlg::Actions actions{[&](const std::string& port) { calls.push_back("port " + port); },
-                                        [&] { calls.push_back("detect"); }, [&] { calls.push_back("setup"); }};
-        CSelectPortDlg dialog({"COM1", "COM2"}, "COM2", actions);
-        QPushButton* button = std::string(c.button) == "detect" ? dialog.DetectButton() : dialog.SetupButton();
-        EXPECT_TRUE(dialog.CancelButton()->isEnabled());
-        button->click();
-        EXPECT_EQ(calls, (std::vector<std::string>{"port COM2", c.command}));
-        EXPECT_FALSE(dialog.CancelButton()->isEnabled());
-        EXPECT_EQ(dialog.result(), 0);  // still open
-    }
-}
-
-class SelectPortCommand : public ::testing::Test {
+// The Select Port command of the application with the Qt dialogs, on a fake line with a serial
+// printer at 19200 baud behind it.
+class SelectPortCommandTest : public ::testing::Test {
 protected:
-    // Runs the Select Port command; `act` works the dialog while it is shown.
-    void Run(const std::function<void(CSelectPortDlg&)>& act) {
-        test::WhenShown<CSelectPortDlg>([&](CSelectPortDlg& dialog) {
-            seen.clear();
-            for (int i = 0; i < dialog.PortBox()->count(); ++i) seen.push_back(dialog.PortBox()->itemText(i).toStdString());
-            act(dialog);
-        });
-        RunSelectPort(app, devices, nullptr, [] {}, [this] { ++setups; });
+    SelectPortCommandTest() {
+        dir.Enter();
+        backend->clock = &clock;
+        backend->responder = test::AnswerBaudProbeAt(19200);
     }
 
+    // Runs the command; `act` works the dialog while it is shown and must close it.
+    void Run(const std::function<void(CSelectPortDlg&)>& act) {
+        test::WhenShown<CSelectPortDlg>(act);
+        SelectPort(app, devices);
+        EXPECT_EQ(test::ShownDialog<CSelectPortDlg>(), nullptr);
+    }
+
+    test::ScratchDir dir;
     test::MemorySettingsStore store;
     test::FakeClock clock;
-    test::RecordingUserInterface ui;
-    CVarnelApp app{store, clock, ui, nullptr, std::make_unique<test::FakePortBackend>()};
-    FakeDeviceSource devices;
-    Names seen;
-    int setups = 0;
+    QtUserInterface ui;
+    std::unique_ptr<test::FakePortBackend> owned = std::make_unique<test::FakePortBackend>();
+    test::FakePortBackend* backend = owned.get();
+    CVarnelApp app{store, clock, ui, nullptr, std::move(owned)};
+    test::FakeDeviceSource devices;
 };
 
-TEST_F(SelectPortCommand, TypingAPortAndOkSetsItAndTheTitle) {
+TEST_F(SelectPortCommandTest, APortDiscoveryDidNotFindStaysSelectedUnderALabelAndEnterKeepsIt) {
+    for (const char* current : {"/dev/pts/7", "10.0.0.5:9100"}) {
+        SCOPED_TRACE(current);
+        app.model().portName = current;
+        devices.printerPorts = {"/dev/ttyUSB0", "/dev/ttyS0"};
+        bool accepted = false;
+        Run([&](CSelectPortDlg& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Select Communication Port");
+            QComboBox* box = PortBox(dialog);
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(Items(*box).contains(current));
+            EXPECT_EQ(box->count(), 3);
+            EXPECT_EQ(box->currentText(), current);
+            QLabel* label = nullptr;
+            for (QLabel* candidate : dialog.findChildren<QLabel*>())
+                if (candidate->buddy() == box) label = candidate;
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->text(), "&Port:");
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+            accepted = dialog.result() == QDialog::Accepted;
+        });
+        EXPECT_TRUE(accepted);
+        EXPECT_EQ(app.model().portName, current);
+    }
+}
+
+TEST_F(SelectPortCommandTest, TypingAPortAndClickingOkSetsItAndTheTitle) {
     app.model().portName = "COM1";
-    devices.printerPorts = {"COM1:", "COM1:"};
+    devices.printerPorts = {"COM1:", "COM1:", "LPT1:"};
     Run([](CSelectPortDlg& dialog) {
-        dialog.PortBox()->setEditText("LPT1");
-        dialog.accept();
+        QComboBox* box = PortBox(dialog);
+        EXPECT_EQ(Items(*box), (QStringList{"COM1:", "LPT1:"}));
+        EXPECT_EQ(box->currentText(), "COM1:");
+        TypePort(*box, "COM4");
+        EXPECT_TRUE(Button(dialog, "id1054")->isEnabled());
+        EXPECT_TRUE(Button(dialog, "id1055")->isEnabled());
+        TypePort(*box, "LPT1");
+        EXPECT_FALSE(Button(dialog, "id1054")->isEnabled());
+        EXPECT_FALSE(Button(dialog, "id1055")->isEnabled());
+        QTest::mouseClick(Button(dialog, "ok"), Qt::LeftButton);
     });
-    EXPECT_EQ(seen, Names{"COM1:"});
     EXPECT_EQ(app.model().portName, "LPT1");
     EXPECT_TRUE(app.WindowTitle().ends_with("Port: [LPT1]")) << app.WindowTitle();
 }
 
-TEST_F(SelectPortCommand, CancelKeepsThePortUnlessASerialButtonSetIt) {
+TEST_F(SelectPortCommandTest, CancelKeepsThePortAnotherEntryWasChosen) {
     app.model().portName = "COM1";
     devices.printerPorts = {"COM1:", "COM2:"};
     Run([](CSelectPortDlg& dialog) {
-        dialog.PortBox()->setCurrentIndex(1);
-        dialog.reject();
+        QTest::keyClick(PortBox(dialog), Qt::Key_Down);
+        EXPECT_EQ(PortBox(dialog)->currentText(), "COM2:");
+        QTest::mouseClick(Button(dialog, "cancel"), Qt::LeftButton);
     });
     EXPECT_EQ(app.model().portName, "COM1");
-
-    Run([](CSelectPortDlg& dialog) {
-        dialog.PortBox()->setCurrentIndex(1);
-        dialog.SetupButton()->click();
-        EXPECT_FALSE(dialog.CancelButton()->isEnabled());
-        dialog.reject();  // the window's close box
-    });
-    EXPECT_EQ(setups, 1);
-    EXPECT_EQ(app.model().portName, "COM2:");
 }
 
-TEST_F(SelectPortCommand, TheStoredNetworkAddressesAreListed) {
-    std::string list = " 127.0.0.1:9100";
-    list.resize(kTcpListSize, '\0');
-    store.SetValue(kPortSettingsKey, "TCP", RegValue::Binary(list));
-    devices.usbSerialPorts = {"/dev/ttyACM0"};
-    Run([](CSelectPortDlg& dialog) { dialog.reject(); });
-    EXPECT_EQ(seen, (Names{"/dev/ttyACM0", "127.0.0.1:9100"}));
+TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndStoresTheLineChosen) {
+    app.model().portName = "COM1";
+    devices.printerPorts = {"COM1:", "COM2:"};
+    test::StorePlainLine(store);
+    std::string titleWhileOpen;
+    Run([&](CSelectPortDlg& dialog) {
+        QTest::keyClick(PortBox(dialog), Qt::Key_Down);
+        test::WhenShown<QDialog>(
+            [](QDialog& line) {
+                EXPECT_EQ(line.windowTitle(), "COM2 Properties");
+                auto* baud = line.findChild<QComboBox*>("baud");
+                EXPECT_EQ(baud->currentText(), "9600");
+                TypePort(*baud, "38400");
+                QTest::keyClick(baud, Qt::Key_Return);
+            },
+            "CommConfigDialog");
+        QTest::mouseClick(Button(dialog, "id1055"), Qt::LeftButton);
+        EXPECT_FALSE(Button(dialog, "cancel")->isEnabled());
+        EXPECT_TRUE(dialog.isVisible());
+        titleWhileOpen = app.WindowTitle();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(titleWhileOpen.ends_with("Port: [COM2:]")) << titleWhileOpen;
+    EXPECT_EQ(app.model().portName, "COM2:");
+    auto after = store.GetValue(kPortSettingsKey, "Comm Data");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(CommConfig::FromBytes(after->data).dcb.BaudRate, 38400u);
+}
+
+TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRateFoundAndTheDialogStaysOpen) {
+    app.model().portName = "/dev/ttyS1";
+    devices.printerPorts = {"/dev/ttyS1"};
+    test::StorePlainLine(store);
+    QString box;
+    Run([&](CSelectPortDlg& dialog) {
+        test::WhenShown<QMessageBox>([&](QMessageBox& message) {
+            box = message.text();
+            QTest::keyClick(&message, Qt::Key_Return);
+        });
+        QTest::mouseClick(Button(dialog, "id1054"), Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_FALSE(Button(dialog, "cancel")->isEnabled());
+        QTest::mouseClick(Button(dialog, "ok"), Qt::LeftButton);
+    });
+    EXPECT_EQ(box, "Baud rate detected: 19200");
+    EXPECT_EQ(app.model().portName, "/dev/ttyS1");
+}
+
+TEST_F(SelectPortCommandTest, TheFileManagersCommPortButtonOpensTheSameDialogOverIt) {
+    app.model().portName = "127.0.0.1:9100";
+    // A printer without files: the file list is empty.
+    backend->responder = [](test::FakePortBackend& port, const std::string& written) {
+        if (written == "\x1B" "fI") port.QueueReply(std::string(1, '\0'));
+    };
+    bool overFileManager = false;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& files) {
+        test::WhenShown<CSelectPortDlg>([&](CSelectPortDlg& dialog) {
+            overFileManager = dialog.parentWidget() == &files;
+            EXPECT_EQ(PortBox(dialog)->currentText(), "127.0.0.1:9100");
+            TypePort(*PortBox(dialog), "127.0.0.1:9101");
+            QTest::keyClick(PortBox(dialog)->lineEdit(), Qt::Key_Return);
+        });
+        QTest::mouseClick(files.Button(CPrinterFilesDlg::kIdCommPort), Qt::LeftButton);
+        QTest::mouseClick(files.Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
+    });
+    EXPECT_TRUE(overFileManager);
+    EXPECT_EQ(app.model().portName, "127.0.0.1:9101");
 }
 
 }  // namespace

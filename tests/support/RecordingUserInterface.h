@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -34,12 +35,6 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&, const std::string&) override {
         return NextFile();
     }
-    bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override {
-        serialDialogs.push_back(portName);
-        if (!serialDialogResult) return false;
-        commConfig = *serialDialogResult;
-        return true;
-    }
 
     // Configuration edit dialog
     // The script plays the user on the opened pages and answers OK (true) or Cancel; without one
@@ -62,10 +57,8 @@ public:
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     std::vector<std::string> statusTexts;
-    std::vector<std::string> serialDialogs;
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
-    std::optional<std::string> serialDialogResult;
     bool hasStatusLine = true;
     int editDialogs = 0;
     std::function<bool(EditPages&)> editScript;
@@ -80,6 +73,50 @@ private:
         fileAnswers.pop_front();
         return answer;
     }
+
+public:
+    // Port, comment and firmware dialogs
+    struct PortDialog {
+        std::vector<std::string> ports;
+        int selected;
+    };
+    struct CommentDialog {
+        std::string comment;
+        size_t maxLength;
+    };
+    std::optional<std::string> SelectPort(PortDialogModel& choice) override {
+        portDialogs.push_back({choice.Ports(), choice.SelectedIndex()});
+        return portDialogAnswer ? portDialogAnswer(choice) : std::nullopt;
+    }
+    std::optional<std::string> EditComment(const std::string& comment, size_t maxLength) override {
+        commentDialogs.push_back({comment, maxLength});
+        return commentAnswer;
+    }
+    FlashChoice ChooseFlashAction(const FlashDialogTexts& texts) override {
+        flashDialogs.push_back(texts);
+        return flashChoice;
+    }
+    void ShowFlashProgress(const FlashDialogTexts&, const FlashProgressView& progress) override {
+        flashProgress.push_back(progress);
+    }
+    std::optional<SerialLineSettings> EditSerialLine(const std::string& portName,
+                                                     const SerialLineSettings& current) override {
+        serialDialogs.push_back(portName);
+        serialDialogStarts.push_back(current);
+        return serialDialogResult;
+    }
+
+    std::vector<PortDialog> portDialogs;
+    // Works the port dialog as a user would (the serial buttons included); none: Cancel.
+    std::function<std::optional<std::string>(PortDialogModel&)> portDialogAnswer;
+    std::vector<CommentDialog> commentDialogs;
+    std::optional<std::string> commentAnswer;
+    std::vector<FlashDialogTexts> flashDialogs;
+    FlashChoice flashChoice = FlashChoice::Cancel;
+    std::vector<FlashProgressView> flashProgress;
+    std::vector<std::string> serialDialogs;
+    std::vector<SerialLineSettings> serialDialogStarts;
+    std::optional<SerialLineSettings> serialDialogResult;
 };
 
 }  // namespace varnel::test

@@ -1,4 +1,5 @@
 #include "app/HeadlessUserInterface.h"
+#include "app/PortChoice.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -64,9 +65,15 @@ TEST(HeadlessUserInterface, QuestionsAreNoAndDialogsAreCancelled) {
     EXPECT_FALSE(ui.AskYesNo("Varnel", "Save changes?"));
     EXPECT_EQ(ui.ChooseOpenFile("Open", "Config Files (*.cfg)", "."), std::nullopt);
     EXPECT_EQ(ui.ChooseSaveFile("Save", "Config Files (*.cfg)", "."), std::nullopt);
-    std::string record(52, '\x01');
-    EXPECT_FALSE(ui.EditSerialConfiguration("COM1", record));
-    EXPECT_EQ(record, std::string(52, '\x01'));
+    EXPECT_EQ(ui.EditSerialLine("COM1", SerialLineSettings{}), std::nullopt);
+    bool serialCommandRan = false;
+    PortChoice ports([](int position) { return position == 0 ? std::string("COM1") : std::string(); }, "COM1",
+                     [&](SerialButton, const std::string&) { serialCommandRan = true; });
+    EXPECT_EQ(ui.SelectPort(ports), std::nullopt);
+    EXPECT_FALSE(serialCommandRan);
+    EXPECT_EQ(ui.EditComment("Demo store", 200), std::nullopt);
+    EXPECT_EQ(ui.ChooseFlashAction(FlashDialogTexts{}), FlashChoice::Cancel);
+    EXPECT_EQ(channel.Drain(), "Varnel: Save changes? [answered No]\n");
 }
 
 TEST(HeadlessUserInterface, NoStatusLineWhenTheStreamIsNoTerminal) {

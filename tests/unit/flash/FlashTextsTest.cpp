@@ -67,8 +67,34 @@ TEST(FlashLineTest, AFlashBaudTheSwitchCannotCarryIsRefused) {
 
 TEST(FlashProgressTest, TextCarriesBytesPercentAndRate) {
     EXPECT_EQ(FlashProgress::Text(1000, 2500, 0), "Flashing: 1000 of 2500 bytes (40%)");
-    EXPECT_EQ(FlashProgress::Text(2500, 2500, 500), "Flashing: 2500 of 2500 bytes (100%), 5000 bytes/s");
+    EXPECT_EQ(FlashProgress::Text(2500, 2500, 2000), "Flashing: 2500 of 2500 bytes (100%), 1.2 KB/s");
     EXPECT_EQ(FlashProgress::Text(0, 0, 0), "Flashing: 0 of 0 bytes (100%)");
+}
+
+TEST(FlashProgressTest, RatesInUnitsAndNoneOverTooShortAStretch) {
+    struct Case {
+        int64_t bytes;
+        int64_t elapsedMs;
+        const char* text;
+    } cases[] = {
+        // What the port's buffers took in the first moments is no rate.
+        {12288, 1, ""},
+        {12288, 999, ""},
+        {850, 1000, "850 bytes/s"},
+        {1023, 1000, "1023 bytes/s"},
+        {1024, 1000, "1.0 KB/s"},
+        {12600, 1000, "12.3 KB/s"},
+        {57600, 10000, "5.6 KB/s"},
+        {1258291, 1000, "1.2 MB/s"},
+        {12288000, 1000, "11.7 MB/s"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FlashProgress::RateText(c.bytes, c.elapsedMs), c.text) << c.bytes;
+}
+
+TEST(FlashProgressTest, RestartTextCountsWholeSecondsRoundedUp) {
+    EXPECT_EQ(FlashProgress::RestartText(14000), "Waiting for the printer to restart: 14 s");
+    EXPECT_EQ(FlashProgress::RestartText(1000), "Waiting for the printer to restart: 1 s");
+    EXPECT_EQ(FlashProgress::RestartText(1), "Waiting for the printer to restart: 1 s");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "flash/FlashDialogPort.h"
 #include "flash/UpdateFirmware.h"
 #include "io/IOComm.h"
 #include "io/Reconnect.h"
@@ -35,16 +34,6 @@ std::string BootImage(size_t size) {
     return bytes;
 }
 
-class RecordingFlashDialog : public FlashDialogPort {
-public:
-    FlashChoice ShowFlashDialog(const FlashDialogTexts& texts) override {
-        shown.push_back(texts);
-        return choice;
-    }
-    FlashChoice choice = FlashChoice::Flash;
-    std::vector<FlashDialogTexts> shown;
-};
-
 // A boot loader played on the fake port: answers its three queries, takes everything else.
 class UpdateFirmwareTest : public ::testing::Test {
 protected:
@@ -55,6 +44,7 @@ protected:
         model.portName = "USB001";
         backend.clock = &clock;
         backend.responder = [this](test::FakePortBackend& port, const std::string& written) {
+            lastWriteMs = clock.now;
             if (written == kBootQuery && bootReply) port.QueueReply(*bootReply);
             if (written == kFlashIdQuery) port.QueueReply(flashIdReply);
             if (written == kFirmwareQuery) port.QueueReply(firmwareReply);
@@ -72,9 +62,9 @@ protected:
         return bytes;
     }
 
-    int Run(bool unattended, FlashDialogPort* dialogPort = nullptr) { return RunFrom(Prefix(), unattended, dialogPort); }
-    int RunFrom(const std::string& prefix, bool unattended, FlashDialogPort* dialogPort = nullptr) {
-        FlashContext context{model, reporter, clock, ui, dialogPort, [this] {
+    int Run(bool unattended) { return RunFrom(Prefix(), unattended); }
+    int RunFrom(const std::string& prefix, bool unattended) {
+        FlashContext context{model, reporter, clock, ui, [this] {
                                  return std::make_unique<IOComm>(store, clock, reporter, backend);
                              }};
         return UpdateFirmware(context, prefix, unattended);
@@ -93,6 +83,13 @@ protected:
     bool Slept(int64_t ms) const {
         return std::find(clock.sleeps.begin(), clock.sleeps.end(), ms) != clock.sleeps.end();
     }
+    // The status texts after the stream's last progress text.
+    std::vector<std::string> StatusesAfterStream() const {
+        std::vector<std::string> statuses = reporter.Statuses();
+        auto last = std::find_if(statuses.rbegin(), statuses.rend(),
+                                 [](const std::string& s) { return s.starts_with("Flashing: "); });
+        return std::vector<std::string>(last.base(), statuses.end());
+    }
     const RecordingReporter::Entry* LastStatus() const {
         for (auto it = reporter.entries.rbegin(); it != reporter.entries.rend(); ++it)
             if (it->kind == RecordingReporter::Kind::Status) return &*it;
@@ -109,6 +106,7 @@ protected:
     std::optional<std::string> bootReply = "PB15 BL 1.2\r"s;
     std::string flashIdReply = "FLASH 29F040\r"s;
     std::string firmwareReply = "PB15-1.00\r"s;
+    int64_t lastWriteMs = 0;
 };
 
 TEST_F(UpdateFirmwareTest, StreamsTheNewestMatchingFileInBlocksOfAThousand) {
@@ -126,15 +124,76 @@ TEST_F(UpdateFirmwareTest, StreamsTheNewestMatchingFileInBlocksOfAThousand) {
     EXPECT_EQ(blocks[2].size(), 500u);
     EXPECT_EQ(blocks[0] + blocks[1] + blocks[2], image);
     EXPECT_FALSE(backend.IsOpen());
-    EXPECT_TRUE(Slept(6000));
     ASSERT_NE(LastStatus(), nullptr);
     EXPECT_EQ(LastStatus()->text, "Flash Updated");
     EXPECT_EQ(LastStatus()->eventCode, 14);
     EXPECT_TRUE(reporter.Errors().empty());
     std::vector<std::string> statuses = reporter.Statuses();
-    ASSERT_GE(statuses.size(), 2u);
-    EXPECT_TRUE(statuses[statuses.size() - 2].starts_with("Flashing: 2500 of 2500 bytes (100%)"))
-        << "progress ends at the file's size";
+    auto lastProgress = std::find_if(statuses.rbegin(), statuses.rend(),
+                                     [](const std::string& s) { return s.starts_with("Flashing: "); });
+    ASSERT_NE(lastProgress, statuses.rend());
+    EXPECT_TRUE(lastProgress->starts_with("Flashing: 2500 of 2500 bytes (100%)")) << "progress ends at the file's size";
+    EXPECT_TRUE(ui.flashProgress.empty()) << "an unattended update shows no dialog";
+}
+
+TEST_F(UpdateFirmwareTest, ThePrinterRestartIsAWaitThatCountsDown) {
+    struct Case {
+        const char* port;
+        int64_t waitMs;
+    } cases[] = {{"USB001", 6000}, {"127.0.0.1:9100", 14000}};  // a network printer takes longer
+    AddBootFile("PB15_101.BOT", 1000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.port);
+        reporter.entries.clear();
+        model.portName = c.port;
+
+        ASSERT_EQ(Run(true), 1);
+
+        EXPECT_EQ(clock.now - lastWriteMs, c.waitMs);
+        std::vector<std::string> expected;
+        for (int64_t left = c.waitMs / 1000; left > 0; --left)
+            expected.push_back("Waiting for the printer to restart: " + std::to_string(left) + " s");
+        expected.push_back("Flash Updated");
+        EXPECT_EQ(StatusesAfterStream(), expected);
+    }
+}
+
+TEST_F(UpdateFirmwareTest, TheDialogFollowsTheStreamAndTheRestartThenCloses) {
+    AddBootFile("PB15_101.BOT", 2500);
+    ui.flashChoice = FlashChoice::Flash;
+
+    ASSERT_EQ(Run(false), 1);
+
+    using Stage = FlashProgressView::Stage;
+    const std::vector<FlashProgressView>& shown = ui.flashProgress;
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.front().stage, Stage::Streaming);
+    EXPECT_EQ(shown.front().percent, 0);
+    auto restart = std::find_if(shown.begin(), shown.end(), [](const FlashProgressView& v) { return v.stage == Stage::Restarting; });
+    ASSERT_NE(restart, shown.begin());
+    ASSERT_NE(restart, shown.end());
+    EXPECT_EQ((restart - 1)->percent, 100);
+    EXPECT_EQ((restart - 1)->text, "Flashing: 2500 of 2500 bytes (100%)");
+    EXPECT_EQ(restart->text, "Waiting for the printer to restart: 6 s");
+    EXPECT_EQ(shown.back().stage, Stage::Finished);
+    // Each text the dialog shows is the status line's too.
+    std::vector<std::string> statuses = reporter.Statuses();
+    for (auto view = shown.begin(); view != shown.end() - 1; ++view)
+        EXPECT_NE(std::find(statuses.begin(), statuses.end(), view->text), statuses.end()) << view->text;
+}
+
+TEST_F(UpdateFirmwareTest, AStreamThatFailsClosesTheDialogsProgressToo) {
+    AddBootFile("PB15_101.BOT", 2500);
+    ui.flashChoice = FlashChoice::Flash;
+    backend.responder = [this, inner = backend.responder](test::FakePortBackend& port, const std::string& written) {
+        inner(port, written);
+        if (written == kFirmwareQuery) port.acceptNothing = true;
+    };
+
+    EXPECT_EQ(Run(false), 0);
+
+    ASSERT_FALSE(ui.flashProgress.empty());
+    EXPECT_EQ(ui.flashProgress.back().stage, FlashProgressView::Stage::Finished);
 }
 
 TEST_F(UpdateFirmwareTest, AnUpToDatePrinterIsOnlyTakenOutOfBootMode) {
@@ -209,7 +268,7 @@ TEST_F(UpdateFirmwareTest, TheReopenCarriesFlashBaudAsWritten) {
     // The port object's settings text, looked at whenever the printer is written to.
     std::vector<std::string> commStrings;
     IOComm* seen = nullptr;
-    FlashContext context{model, reporter, clock, ui, nullptr, [&] {
+    FlashContext context{model, reporter, clock, ui, [&] {
                              auto port = std::make_unique<IOComm>(store, clock, reporter, backend);
                              seen = port.get();
                              return port;
@@ -244,7 +303,6 @@ TEST_F(UpdateFirmwareTest, NoBaudSwitchOffASerialLine) {
         ASSERT_EQ(Run(true), 1);
         EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{image});
     }
-    EXPECT_TRUE(Slept(8000)) << "a network printer is given longer to restart";
 }
 
 TEST_F(UpdateFirmwareTest, APartialWriteIsResumedWhereThePortStopped) {
@@ -286,13 +344,13 @@ TEST_F(UpdateFirmwareTest, APrinterThatStopsTakingDataEndsTheUpdateAfterAMinute)
 
 TEST_F(UpdateFirmwareTest, TheBootFileIsOpenedByItsNameOnDisk) {
     std::string image = AddBootFile("pb15_101.bot", 300);
-    RecordingFlashDialog dialog;
+    ui.flashChoice = FlashChoice::Flash;
 
-    ASSERT_EQ(Run(false, &dialog), 1);
+    ASSERT_EQ(Run(false), 1);
 
-    ASSERT_EQ(dialog.shown.size(), 1u);
-    EXPECT_EQ(dialog.shown[0].fileSelected, Prefix() + "PB15_101.BOT");
-    EXPECT_EQ(dialog.shown[0].fileRev, "PB15-1.01");
+    ASSERT_EQ(ui.flashDialogs.size(), 1u);
+    EXPECT_EQ(ui.flashDialogs[0].fileSelected, Prefix() + "PB15_101.BOT");
+    EXPECT_EQ(ui.flashDialogs[0].fileRev, "PB15-1.01");
     EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{image});
 }
 
@@ -302,36 +360,35 @@ TEST_F(UpdateFirmwareTest, WithoutABootFileInTheWorkingFolderTheModelFoldersAreS
     const std::string image = BootImage(300);
     test::ModelFolders::Put(folders.Share1(), "pb15_101.bot", image);
     test::ModelFolders::Put(folders.Share2(), "PB15_109.BOT", "a later folder");
-    RecordingFlashDialog dialog;
+    ui.flashChoice = FlashChoice::Flash;
 
-    ASSERT_EQ(RunFrom("", false, &dialog), 1);
-    ASSERT_EQ(dialog.shown.size(), 1u);
-    EXPECT_EQ(dialog.shown[0].fileSelected, folders.Share1() + "/PB15_101.BOT");
-    EXPECT_EQ(dialog.shown[0].fileRev, "PB15-1.01");
+    ASSERT_EQ(RunFrom("", false), 1);
+    ASSERT_EQ(ui.flashDialogs.size(), 1u);
+    EXPECT_EQ(ui.flashDialogs[0].fileSelected, folders.Share1() + "/PB15_101.BOT");
+    EXPECT_EQ(ui.flashDialogs[0].fileRev, "PB15-1.01");
     EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{image});
 
     // One in the working folder wins, even an older one.
     const std::string working = BootImage(200);
     test::WriteFileBytes("PB15_100.BOT", working);
     backend.writeCalls.clear();
-    dialog.shown.clear();
-    ASSERT_EQ(RunFrom("", false, &dialog), 1);
-    ASSERT_EQ(dialog.shown.size(), 1u);
-    EXPECT_EQ(dialog.shown[0].fileSelected, "PB15_100.BOT");
+    ui.flashDialogs.clear();
+    ASSERT_EQ(RunFrom("", false), 1);
+    ASSERT_EQ(ui.flashDialogs.size(), 1u);
+    EXPECT_EQ(ui.flashDialogs[0].fileSelected, "PB15_100.BOT");
     EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{working});
 }
 
 TEST_F(UpdateFirmwareTest, TheDialogShowsWhatWasFound) {
     AddBootFile("PB15_101.BOT", 10);
     bootReply = "\x06"s;
-    RecordingFlashDialog dialog;
-    dialog.choice = FlashChoice::Cancel;
+    ui.flashChoice = FlashChoice::Cancel;
 
-    EXPECT_EQ(Run(false, &dialog), 0);
+    EXPECT_EQ(Run(false), 0);
 
     EXPECT_EQ(WritesAfter(kBootQuery), (std::vector<std::string>{kFlashIdQuery, kFirmwareQuery}));
-    ASSERT_EQ(dialog.shown.size(), 1u);
-    const FlashDialogTexts& texts = dialog.shown[0];
+    ASSERT_EQ(ui.flashDialogs.size(), 1u);
+    const FlashDialogTexts& texts = ui.flashDialogs[0];
     EXPECT_EQ(texts.bootLoaderRev, "");
     EXPECT_EQ(texts.flashId, "FLASH 29F040");
     EXPECT_EQ(texts.firmwareRev, "PB15-1.00");
@@ -343,10 +400,9 @@ TEST_F(UpdateFirmwareTest, TheDialogShowsWhatWasFound) {
 
 TEST_F(UpdateFirmwareTest, ExitBootLeavesBootModeWithoutFlashing) {
     AddBootFile("PB15_101.BOT", 10);
-    RecordingFlashDialog dialog;
-    dialog.choice = FlashChoice::ExitBoot;
+    ui.flashChoice = FlashChoice::ExitBoot;
 
-    ASSERT_EQ(Run(false, &dialog), 1);
+    ASSERT_EQ(Run(false), 1);
 
     EXPECT_EQ(WritesAfter(kFirmwareQuery), std::vector<std::string>{kExitBoot});
     ASSERT_NE(LastStatus(), nullptr);
@@ -357,11 +413,10 @@ TEST_F(UpdateFirmwareTest, ExitBootLeavesBootModeWithoutFlashing) {
 TEST_F(UpdateFirmwareTest, SelectFileStreamsTheChosenFile) {
     AddBootFile("PB15_101.BOT", 10);
     std::string other = AddBootFile("other.img", 1500);
-    RecordingFlashDialog dialog;
-    dialog.choice = FlashChoice::SelectFile;
+    ui.flashChoice = FlashChoice::SelectFile;
     ui.fileAnswers.push_back(dir.File("other.img"));
 
-    ASSERT_EQ(Run(false, &dialog), 1);
+    ASSERT_EQ(Run(false), 1);
 
     std::vector<std::string> blocks = WritesAfter(kFirmwareQuery);
     ASSERT_EQ(blocks.size(), 2u);
@@ -369,28 +424,20 @@ TEST_F(UpdateFirmwareTest, SelectFileStreamsTheChosenFile) {
 }
 
 TEST_F(UpdateFirmwareTest, NoFileFoundAndTheChooserCancelledIsABootFileError) {
-    RecordingFlashDialog dialog;
-    EXPECT_EQ(Run(false, &dialog), 0);
-    EXPECT_EQ(dialog.shown.at(0).fileSelected, "");
+    ui.flashChoice = FlashChoice::Flash;
+    EXPECT_EQ(Run(false), 0);
+    EXPECT_EQ(ui.flashDialogs.at(0).fileSelected, "");
     EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Boot File Error!"});
     EXPECT_FALSE(backend.IsOpen());
 }
 
-TEST_F(UpdateFirmwareTest, WithoutADialogTheInteractiveUpdateIsCancelled) {
-    AddBootFile("PB15_101.BOT", 10);
-    EXPECT_EQ(Run(false, nullptr), 0);
-    EXPECT_TRUE(WritesAfter(kFirmwareQuery).empty());
-    EXPECT_TRUE(reporter.Errors().empty());
-}
-
 TEST_F(UpdateFirmwareTest, AnUnreadableBootFileIsABootFileError) {
     // A directory opens but cannot be read: the stream must not count that as the file's end.
-    RecordingFlashDialog dialog;
-    dialog.choice = FlashChoice::SelectFile;
+    ui.flashChoice = FlashChoice::SelectFile;
     std::filesystem::create_directory(dir.File("image"));
     ui.fileAnswers.push_back(dir.File("image"));
 
-    EXPECT_EQ(Run(false, &dialog), 0);
+    EXPECT_EQ(Run(false), 0);
 
     EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Boot File Error!"});
     EXPECT_EQ(reporter.entries.back().eventCode, 12);

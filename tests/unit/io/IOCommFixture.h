@@ -10,23 +10,12 @@
 #include "io/SettingsStore.h"
 #include "support/FakeClock.h"
 #include "support/FakePortBackend.h"
+#include "support/FakeSerialPrinter.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingUserInterface.h"
 
 namespace varnel::test {
-
-// A 9600 8N1 line without flow control, as a station would have stored it.
-inline CommConfig PlainLine() {
-    CommConfig c;
-    c.dwSize = CommConfig::kSize;
-    c.wVersion = 1;
-    c.dcb.DCBlength = dcb::kDcbLength;
-    c.dcb.BaudRate = 9600;
-    c.dcb.ByteSize = 8;
-    c.dcb.Set(dcb::fBinary, true);
-    return c;
-}
 
 // An IOComm on the scripted fake, with a stored line configuration so that serial opens go
 // straight to the port. The retry counters are process-wide and start afresh for every test.

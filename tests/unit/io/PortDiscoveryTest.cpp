@@ -6,18 +6,13 @@
 #include "io/PortDiscovery.h"
 #include "io/PortSettings.h"
 #include "io/UdevDeviceSource.h"
+#include "support/FakeDeviceSource.h"
 #include "support/MemorySettingsStore.h"
 
 namespace varnel {
 namespace {
 
-class FakeDeviceSource : public DeviceSource {
-public:
-    std::vector<std::string> printerPorts;
-    std::vector<std::string> usbSerialPorts;
-    std::vector<std::string> PrinterPorts() const override { return printerPorts; }
-    std::vector<std::string> UsbSerialPorts() const override { return usbSerialPorts; }
-};
+using test::FakeDeviceSource;
 
 // The list as the port dialog asks for it: positions 0, 1, ... up to the first empty name.
 std::vector<std::string> WholeList(const DeviceSource& devices, const SettingsStore& store) {

@@ -110,7 +110,9 @@ TEST_F(PortSettingsTest, HandshakeFollowsTheStoredRecord) {
 }
 
 TEST_F(PortSettingsTest, ARecordLongerThan52BytesMeansPortSetupWithTheDialog) {
-    ui.serialDialogResult = PlainLineAt(19200).ToBytes();
+    SerialLineSettings chosen;
+    chosen.baudRate = 19200;
+    ui.serialDialogResult = chosen;
     StoreValue("Comm Data", RegValue::Binary(PlainLine().ToBytes() + "x"));
     ASSERT_NE(Port().Open("COM3", "", SaveCommSetup::Yes), 0);
     EXPECT_EQ(ui.serialDialogs, std::vector<std::string>{"COM3"});
@@ -150,7 +152,9 @@ TEST_F(PortSettingsTest, PortSetupOnlyForSerialPorts) {
 TEST_F(PortSettingsTest, PortSetupOnAnOpenPortKeepsItOpen) {
     ASSERT_NE(Port().Open("COM1", "", SaveCommSetup::Yes), 0);
     RecordingUserInterface owner;
-    owner.serialDialogResult = PlainLineAt(57600).ToBytes();
+    SerialLineSettings chosen;
+    chosen.baudRate = 57600;
+    owner.serialDialogResult = chosen;
     EXPECT_EQ(Port().PortSetup(&owner), 1);
     EXPECT_EQ(owner.serialDialogs, std::vector<std::string>{"COM1"});
     EXPECT_TRUE(Port().IsOpen());

@@ -230,12 +230,13 @@ TEST_F(PortCommandsTest, SerialSetupWithATextAsksNoDialogAndStoresTheText) {
 
 TEST_F(PortCommandsTest, SerialSetupWithoutTextAsksTheDialog) {
     ASSERT_EQ(SetupSerialPort(context, "baud=4800"), 1);  // a stored record to edit
-    CommConfig edited = CommConfig::FromBytes(store.GetValue(kPortSettingsKey, "Comm Data")->data);
-    edited.dcb.BaudRate = 2400;
-    ui.serialDialogResult = edited.ToBytes();
+    SerialLineSettings edited;
+    edited.baudRate = 2400;
+    ui.serialDialogResult = edited;
 
     ASSERT_EQ(SetupSerialPort(context, ""), 1);
     EXPECT_EQ(ui.serialDialogs.size(), 1u);
+    EXPECT_EQ(ui.serialDialogStarts.at(0).baudRate, 4800u) << "the dialog starts from the stored setup";
     EXPECT_EQ(StoredBaud(), 2400u);
 }
 

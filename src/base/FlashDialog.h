@@ -4,7 +4,7 @@
 
 namespace varnel {
 
-// The six texts the firmware-flash dialog shows, read-only.
+// The six texts the firmware dialog shows, read-only.
 struct FlashDialogTexts {
     std::string bootLoaderRev;
     std::string firmwareRev;
@@ -14,7 +14,7 @@ struct FlashDialogTexts {
     std::string fileRev;
 };
 
-// How the user ended the dialog.
+// How the user ended the firmware dialog.
 enum class FlashChoice {
     Flash,       // OK: flash the file shown (or choose one when none was found)
     Cancel,
@@ -22,12 +22,13 @@ enum class FlashChoice {
     SelectFile,  // "SELECT FILE": choose another boot file, then flash it
 };
 
-// The firmware-flash dialog as the update sees it. The Qt layer shows a real dialog; without a
-// display there is none and the interactive update counts as cancelled.
-class FlashDialogPort {
-public:
-    virtual ~FlashDialogPort() = default;
-    virtual FlashChoice ShowFlashDialog(const FlashDialogTexts& texts) = 0;
+// What the firmware dialog shows once the user chose to flash: the stream's progress, then the
+// printer's restart, then it closes.
+struct FlashProgressView {
+    enum class Stage { Streaming, Restarting, Finished };
+    Stage stage = Stage::Streaming;
+    int percent = 0;   // of the boot file sent
+    std::string text;  // as the status line shows it: bytes, percent and rate, or the wait left
 };
 
 }  // namespace varnel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+// The two buttons of the port dialog that act at once, while the dialog stays open.
+enum class SerialButton { DetectBaudRate, SetupSerialPort };
+
+// What the port dialog shows and what its serial buttons do, prepared by the application: the
+// dialog only lists, asks and hands the typed or chosen text back.
+class PortDialogModel {
+public:
+    virtual ~PortDialogModel() = default;
+
+    // The names listed, in the order shown.
+    virtual const std::vector<std::string>& Ports() const = 0;
+    // The entry selected when the dialog opens; -1 for none.
+    virtual int SelectedIndex() const = 0;
+    // Whether "Detect baud rate." and "Setup serial port." apply to the port text shown.
+    virtual bool SerialButtonsApply(const std::string& portText) const = 0;
+    // A serial button: the port becomes `portText` and the button's command runs. The port
+    // stays set whatever the dialog ends with.
+    virtual void RunSerialButton(SerialButton button, const std::string& portText) = 0;
+};
+
+}  // namespace varnel

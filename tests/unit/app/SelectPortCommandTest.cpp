@@ -1,0 +1,118 @@
+#include "app/SelectPortCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CVarnelApp.h"
+#include "io/CommConfig.h"
+#include "io/PortSettings.h"
+#include "io/SettingsStore.h"
+#include "support/FakeClock.h"
+#include "support/FakeDeviceSource.h"
+#include "support/FakePortBackend.h"
+#include "support/FakeSerialPrinter.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingUserInterface.h"
+#include "support/ScratchDir.h"
+
+namespace varnel {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// The application on a fake line with a serial printer at 19200 baud behind it; the log goes to
+// a scratch folder.
+class SelectPortCommandTest : public ::testing::Test {
+protected:
+    SelectPortCommandTest() {
+        dir.Enter();
+        backend->clock = &clock;
+        backend->responder = test::AnswerBaudProbeAt(kPrinterRate);
+    }
+
+    // Works the port dialog as a user would: presses `button` with `text` shown, then cancels.
+    void PressThenCancel(SerialButton button, const std::string& text) {
+        ui.portDialogAnswer = [button, text](PortDialogModel& dialog) -> std::optional<std::string> {
+            dialog.RunSerialButton(button, text);
+            return std::nullopt;
+        };
+    }
+
+    static constexpr uint32_t kPrinterRate = 19200;
+    test::ScratchDir dir;
+    test::MemorySettingsStore store;
+    test::FakeClock clock;
+    test::RecordingUserInterface ui;
+    std::unique_ptr<test::FakePortBackend> owned = std::make_unique<test::FakePortBackend>();
+    test::FakePortBackend* backend = owned.get();
+    CVarnelApp app{store, clock, ui, nullptr, std::move(owned)};
+    test::FakeDeviceSource devices;
+};
+
+TEST_F(SelectPortCommandTest, OkSetsTheTextAsThePortAndTheTitleShowsIt) {
+    app.model().portName = "COM1";
+    devices.printerPorts = {"COM1:", "LPT1:"};
+    ui.portDialogAnswer = [](PortDialogModel&) { return std::optional<std::string>("LPT1"); };
+
+    SelectPort(app, devices);
+
+    ASSERT_EQ(ui.portDialogs.size(), 1u);
+    EXPECT_EQ(ui.portDialogs[0].ports, (Names{"COM1:", "LPT1:"}));
+    EXPECT_EQ(ui.portDialogs[0].selected, 0);
+    EXPECT_EQ(app.model().portName, "LPT1");
+    EXPECT_TRUE(app.WindowTitle().ends_with("Port: [LPT1]")) << app.WindowTitle();
+}
+
+TEST_F(SelectPortCommandTest, CancelKeepsThePortInUseWhichTheListKeepsSelected) {
+    app.model().portName = "/dev/pts/4";
+    devices.printerPorts = {"/dev/ttyS0"};
+    std::string list = " 127.0.0.1:9100";
+    list.resize(kTcpListSize, '\0');
+    store.SetValue(kPortSettingsKey, "TCP", RegValue::Binary(list));
+
+    SelectPort(app, devices);
+
+    ASSERT_EQ(ui.portDialogs.size(), 1u);
+    EXPECT_EQ(ui.portDialogs[0].ports, (Names{"/dev/pts/4", "/dev/ttyS0", "127.0.0.1:9100"}));
+    EXPECT_EQ(ui.portDialogs[0].selected, 0);
+    EXPECT_EQ(app.model().portName, "/dev/pts/4");
+}
+
+TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndAsksForTheLine) {
+    app.model().portName = "COM1";
+    test::StorePlainLine(store);
+    SerialLineSettings chosen;
+    chosen.baudRate = 38400;
+    ui.serialDialogResult = chosen;
+    PressThenCancel(SerialButton::SetupSerialPort, "COM2:");
+
+    SelectPort(app, devices);
+
+    EXPECT_EQ(app.model().portName, "COM2:") << "a port a serial button set stays after Cancel";
+    EXPECT_TRUE(app.WindowTitle().ends_with("Port: [COM2:]")) << app.WindowTitle();
+    EXPECT_EQ(ui.serialDialogs, Names{"COM2"});
+    EXPECT_EQ(ui.serialDialogStarts.at(0).baudRate, 9600u);
+    auto after = store.GetValue(kPortSettingsKey, "Comm Data");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(CommConfig::FromBytes(after->data).dcb.BaudRate, 38400u);
+    EXPECT_FALSE(backend->IsOpen());
+}
+
+TEST_F(SelectPortCommandTest, DetectBaudRateSetsThePortAndReportsTheRateFound) {
+    app.model().portName = "LPT1";
+    PressThenCancel(SerialButton::DetectBaudRate, "/dev/ttyS3");
+
+    SelectPort(app, devices);
+
+    EXPECT_EQ(app.model().portName, "/dev/ttyS3");
+    ASSERT_FALSE(ui.statusTexts.empty());
+    EXPECT_EQ(ui.statusTexts.front(), "Automatic Baud Rate detection in progress.");
+    EXPECT_EQ(ui.boxes, Names{"Configuration Message: Baud rate detected: 19200"});
+    EXPECT_EQ(app.model().detectedBaud, 19200);
+}
+
+}  // namespace
+}  // namespace varnel
