@@ -20,12 +20,12 @@
 
 #include "base/Clock.h"
 #include "base/Reporter.h"
-#include "base/UserInterface.h"
 #include "flash/UpdateFirmware.h"
 #include "io/IOComm.h"
 #include "io/SettingsStore.h"
 #include "model/ConfigModel.h"
 #include "support/MemorySettingsStore.h"
+#include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 #include "support/SimulatorProcess.h"
 
@@ -44,20 +44,6 @@ double Seconds(clockid_t id) {
     clock_gettime(id, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
-
-class NoUserInterface : public UserInterface {
-public:
-    int MessageBox(const std::string&, const std::string&) override { return 1; }
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    bool SetStatusText(const std::string&) override { return false; }
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    bool EditSerialConfiguration(const std::string&, std::string&) override { return false; }
-};
 
 // Notes when the stream's progress reports come, in wall and processor time.
 class TimingReporter : public Reporter {
@@ -110,7 +96,9 @@ StreamFigures Flash(const std::string& portName, const std::string& prefix, cons
     test::MemorySettingsStore store;  // the benchmark must not touch the user's store
     SystemClock clock;
     TimingReporter reporter;
-    NoUserInterface ui;
+    // Nothing to show and nobody to ask: boxes count as OK, questions as No, dialogs as cancelled.
+    test::RecordingUserInterface ui;
+    ui.hasStatusLine = false;
     auto model = std::make_unique<ConfigModel>();
     model->settings[0].name = "Firmware_ID";
     model->settings[0].text = "PB15_1*";

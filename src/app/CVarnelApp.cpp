@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -15,6 +17,8 @@
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
 #include "io/SettingsStore.h"
+#include "io/UdevDeviceSource.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -52,7 +56,7 @@ CVarnelApp::~CVarnelApp() {
 }
 
 ProtocolContext CVarnelApp::Context() {
-    return ProtocolContext{model_, *port_, *this, clock_, ui_, *this, preInitSequence_};
+    return ProtocolContext{model_, *port_, *this, clock_, ui_, *this, preInitSequence_, doc_};
 }
 
 int CVarnelApp::ClosePortOnFailure(int result) { return varnel::ClosePortOnFailure(*port_, *this, result); }
@@ -164,12 +168,60 @@ void CVarnelApp::SetFlashButtonVisible(bool visible) {
 }
 
 void CVarnelApp::InvalidateView() {
+    // The model changed: an options file that was not found may be found now.
+    failedOptionsLookup_.reset();
     if (mainWindow_) mainWindow_->Invalidate();
 }
 
-void CVarnelApp::NewDocument() {
-    if (!model_.keepSettingsOnNew) NewConfiguration(model_, *this);
-    model_.keepSettingsOnNew = false;
+// ---- The interactive run
+
+void CVarnelApp::OpenFirstDocument() {
+    // A configuration read from the printer on the command line is not saved anywhere yet; the
+    // first document keeps it instead of dropping it unseen.
+    if (model_.modified) model_.keepSettingsOnNew = true;
+    doc_.NewDocument();
+    UpdateTitle();
+    // A file read before the window existed could not show the flash button yet.
+    const bool fileWithFirmwareId =
+        !model_.configFilePath.empty() && FindSetting(model_.settings, kFirmwareIdName) >= 0;
+    SetFlashButtonVisible(fileWithFirmwareId);
+}
+
+ViewSnapshot CVarnelApp::PrepareViewSnapshot() {
+    // A failed search may leave another model's options in the table; the notice stays.
+    if (failedOptionsLookup_ && *failedOptionsLookup_ == ListingOptionsModel(model_))
+        return LayOutListing(model_, OptionsLookup::NotFound);
+    const OptionsLookup lookup = LookUpListingOptions(model_, *this);
+    failedOptionsLookup_.reset();
+    if (lookup == OptionsLookup::NotFound) failedOptionsLookup_ = ListingOptionsModel(model_);
+    return LayOutListing(model_, lookup);
+}
+
+bool CVarnelApp::QueryExit() {
+    if (PrinterOperationRunning()) return false;
+    doc_.AskToSaveChanges();
+    return true;
+}
+
+int CVarnelApp::OpenHelpPage(const std::string& anchor) {
+    const std::string page = model_.startDirectory + "/" + std::string(kHelpPageName);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(page, ignored)) {
+        ReportError(std::string(kHelpPageMissingText) + page, event::kGeneral);
+        return 0;
+    }
+    if (!ui_.OpenHelpPage(page, anchor)) {
+        ReportError(std::string(kHelpPageNotOpenedText) + page, event::kGeneral);
+        return 0;
+    }
+    return 1;
+}
+
+void CVarnelApp::ShowAbout() { ui_.ShowAboutBox(); }
+
+const DeviceSource& CVarnelApp::SystemDevices() {
+    devices_ = std::make_unique<UdevDeviceSource>();
+    return *devices_;
 }
 
 // ---- Command-line actions the application carries out itself

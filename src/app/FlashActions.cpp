@@ -25,6 +25,11 @@ int FlashFirmwareInteractive(CVarnelApp& app, FlashDialogPort* dialog) {
     return UpdateFirmware(ContextOf(app, dialog), "", false);
 }
 
+int CVarnelApp::RunFirmwareUpdate(FlashDialogPort* dialog) {
+    PrinterOperation operation(*this);
+    return FlashFirmwareInteractive(*this, dialog);
+}
+
 void CVarnelApp::CmdFlash(const std::string& bootFilePrefix) {
     UpdateFirmware(ContextOf(*this, nullptr), bootFilePrefix, true);
 }

@@ -1,11 +1,13 @@
 #include "app/HeadlessUserInterface.h"
 
+#include "app/CommandLine.h"
 #include "base/WriteAll.h"
 
 namespace varnel {
 namespace {
 
 constexpr int kMessageBoxOk = 1;
+constexpr std::string_view kAboutCaption = "About Varnel";
 constexpr std::string_view kClearToLineEnd = "\x1b[K";
 
 // A status text is shown on one terminal line: line ends and other control characters would
@@ -69,5 +71,13 @@ std::optional<std::string> HeadlessUserInterface::ChooseSaveFile(const std::stri
 }
 
 bool HeadlessUserInterface::EditSerialConfiguration(const std::string&, std::string&) { return false; }
+
+// Help pages
+
+// Without a display there is no browser to show the page in.
+bool HeadlessUserInterface::OpenHelpPage(const std::string&, const std::string&) { return false; }
+
+// The About box as a box of its own: its text, counted as closed at once.
+void HeadlessUserInterface::ShowAboutBox() { WriteLine(std::string(kAboutCaption) + ": " + std::string(kVersionText)); }
 
 }  // namespace varnel

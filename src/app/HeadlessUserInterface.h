@@ -10,7 +10,7 @@
 namespace varnel {
 
 // The user interface of a run without a display. Message boxes are written to standard error and
-// count as OK; questions are answered No; dialogs count as cancelled. Status texts form one line
+// count as OK; questions are answered No; dialogs count as cancelled and no help page opens. Status texts form one line
 // on a terminal that rewrites itself, and nothing at all when standard error is not a terminal.
 class HeadlessUserInterface : public UserInterface {
 public:
@@ -28,6 +28,10 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;
     bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
+
+    // Help pages
+    bool OpenHelpPage(const std::string& path, const std::string& anchor) override;
+    void ShowAboutBox() override;
 
     // Writes a line of its own (after ending a pending status line).
     void WriteLine(std::string_view text);

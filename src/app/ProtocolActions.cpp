@@ -1,5 +1,5 @@
-// Command-line actions that talk to the printer's configuration: firmware checks, reading,
-// verifying and writing the configuration.
+// The printer's configuration, from the menu, the toolbar and the command line: firmware checks,
+// reading, verifying and writing the configuration.
 #include "app/CVarnelApp.h"
 #include "protocol/ConfigurationReader.h"
 #include "protocol/ConfigurationWriter.h"
@@ -8,10 +8,25 @@
 
 namespace varnel {
 
-int CVarnelApp::CmdVerify() {
+int CVarnelApp::RunReadConfiguration() {
+    PrinterOperation operation(*this);
+    ProtocolContext context = Context();
+    return ReadConfiguration(context, ReadMode::Read);
+}
+
+int CVarnelApp::RunVerifyConfiguration() {
+    PrinterOperation operation(*this);
     ProtocolContext context = Context();
     return ReadConfiguration(context, ReadMode::Verify);
 }
+
+int CVarnelApp::RunWriteConfiguration() {
+    PrinterOperation operation(*this);
+    ProtocolContext context = Context();
+    return WriteConfiguration(context);
+}
+
+int CVarnelApp::CmdVerify() { return RunVerifyConfiguration(); }
 
 int CVarnelApp::CmdIsFw(const std::string& firmwareId) {
     ProtocolContext context = Context();
@@ -23,14 +38,8 @@ int CVarnelApp::CmdIsFwr(const std::string& firmwareId) {
     return CheckFirmwareRevision(context, firmwareId);
 }
 
-void CVarnelApp::CmdReadCfg() {
-    ProtocolContext context = Context();
-    ReadConfiguration(context, ReadMode::Read);
-}
+void CVarnelApp::CmdReadCfg() { RunReadConfiguration(); }
 
-void CVarnelApp::CmdWriteCfg() {
-    ProtocolContext context = Context();
-    WriteConfiguration(context);
-}
+void CVarnelApp::CmdWriteCfg() { RunWriteConfiguration(); }
 
 }  // namespace varnel

@@ -28,6 +28,13 @@ public:
     // The serial configuration dialog: edits the 52-byte configuration record in place.
     // Returns false when cancelled (headless always).
     virtual bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) = 0;
+
+    // Help pages
+    // Shows the page at `path` (at `anchor` when not empty) in the desktop's web browser.
+    // Returns false when it could not be opened (headless always).
+    virtual bool OpenHelpPage(const std::string& path, const std::string& anchor) = 0;
+    // The About box: the program's version; returns when the user closes it.
+    virtual void ShowAboutBox() = 0;
 };
 
 }  // namespace varnel

@@ -4,7 +4,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/CAboutDlg.h"
 #include "ui/CommConfigDialog.h"
+#include "ui/Help.h"
 #include "ui/UiText.h"
 
 namespace varnel {
@@ -24,7 +26,12 @@ QString DirectoryName(const std::string& directory) {
 
 }  // namespace
 
+void QtUserInterface::PaintOwner() {
+    if (owner_ && owner_->isVisible()) owner_->repaint();
+}
+
 int QtUserInterface::MessageBox(const std::string& caption, const std::string& text) {
+    PaintOwner();
     QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
     box.setText(ToDisplayText(text));
@@ -37,6 +44,7 @@ int QtUserInterface::MessageBox(const std::string& caption, const std::string& t
 }
 
 bool QtUserInterface::AskYesNo(const std::string& caption, const std::string& text) {
+    PaintOwner();
     QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
     box.setText(ToDisplayText(text));
@@ -70,6 +78,17 @@ std::optional<std::string> QtUserInterface::ChooseSaveFile(const std::string& ti
 
 bool QtUserInterface::EditSerialConfiguration(const std::string& portName, std::string& commConfig) {
     return EditCommConfigDialog(owner_, portName, commConfig);
+}
+
+// Help pages
+
+bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& anchor) {
+    return OpenHelpUrl(HelpUrl(path, anchor));
+}
+
+void QtUserInterface::ShowAboutBox() {
+    CAboutDlg about(owner_);
+    about.exec();
 }
 
 }  // namespace varnel

@@ -30,7 +30,14 @@ public:
                                               const std::string& directory) override;
     bool EditSerialConfiguration(const std::string& portName, std::string& commConfig) override;
 
+    // Help pages
+    bool OpenHelpPage(const std::string& path, const std::string& anchor) override;
+    void ShowAboutBox() override;
+
 private:
+    // A repaint the window is waiting for is done before a box covers it.
+    void PaintOwner();
+
     // Guarded pointers: a window that closes leaves no dangling owner.
     QPointer<QWidget> owner_;
     QPointer<QStatusBar> statusBar_;

@@ -40,6 +40,13 @@ public:
         return true;
     }
 
+    // Help pages
+    bool OpenHelpPage(const std::string& path, const std::string& anchor) override {
+        helpPages.push_back(anchor.empty() ? path : path + "#" + anchor);
+        return helpPageOpens;
+    }
+    void ShowAboutBox() override { ++aboutBoxes; }
+
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     std::vector<std::string> statusTexts;
@@ -48,6 +55,10 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     std::optional<std::string> serialDialogResult;
     bool hasStatusLine = true;
+    // Help pages shown ("path#anchor"), and whether a browser opens them.
+    std::vector<std::string> helpPages;
+    bool helpPageOpens = true;
+    int aboutBoxes = 0;
 
 private:
     std::optional<std::string> NextFile() {

@@ -366,10 +366,10 @@ TEST_F(AppTest, WindowEventsReachTheMainWindowOnceItExists) {
 TEST_F(AppTest, NewDocumentKeepsAConfigurationReadWithReadFileOnce) {
     app_.model().settings[0].name = "Baud_Rate";
     app_.model().keepSettingsOnNew = true;
-    app_.NewDocument();
+    app_.document().NewDocument();
     EXPECT_EQ(app_.model().settings[0].name, "Baud_Rate");
     EXPECT_FALSE(app_.model().keepSettingsOnNew);
-    app_.NewDocument();
+    app_.document().NewDocument();
     EXPECT_TRUE(app_.model().settings[0].IsEmpty());
 }
 
