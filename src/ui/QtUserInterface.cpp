@@ -1,5 +1,6 @@
 #include "ui/QtUserInterface.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -20,7 +21,10 @@ std::optional<std::string> ChosenPath(const QString& path) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+// Where a file dialog starts: the given file or folder, else the process's current folder (not
+// the folder a dialog last showed).
 QString DirectoryName(const std::string& directory) {
+    if (directory.empty()) return QDir::currentPath();
     return QFile::decodeName(QByteArray(directory.data(), static_cast<qsizetype>(directory.size())));
 }
 
