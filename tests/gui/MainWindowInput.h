@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ShownDialog.h"
 
@@ -158,5 +159,30 @@ inline void AnswerBox(Qt::Key key, std::string* text = nullptr) {
         QTest::keyClick(&box, key);
     });
 }
+
+// Answers every message box that shows while it lives with Enter, keeping their texts and
+// captions: for
+// commands that may report more than once.
+class EveryBoxAnswered {
+public:
+    EveryBoxAnswered() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            QMessageBox* box = UnansweredDialog<QMessageBox>();
+            if (!box || QApplication::activeModalWidget() != box) return;
+            box->setProperty(kAnsweredProperty, true);
+            texts.push_back(box->text().toStdString());
+            captions.push_back(box->windowTitle().toStdString());
+            Activate(*box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        poll_.start(kDialogPollMs);
+    }
+
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+
+private:
+    QTimer poll_;
+};
 
 }  // namespace varnel::test
