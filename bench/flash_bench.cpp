@@ -96,7 +96,8 @@ StreamFigures Flash(const std::string& portName, const std::string& prefix, cons
     test::MemorySettingsStore store;  // the benchmark must not touch the user's store
     SystemClock clock;
     TimingReporter reporter;
-    test::RecordingUserInterface ui;  // no status line; an unattended update asks nothing
+    // Nothing to show and nobody to ask: boxes count as OK, questions as No, dialogs as cancelled.
+    test::RecordingUserInterface ui;
     ui.hasStatusLine = false;
     auto model = std::make_unique<ConfigModel>();
     model->settings[0].name = "Firmware_ID";

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/HelpPage.h"
 #include "app/Log.h"
 #include "app/RunObserver.h"
 #include "base/Clock.h"
@@ -16,6 +19,7 @@
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
 #include "io/SettingsStore.h"
+#include "model/SettingNames.h"
 
 namespace varnel {
 namespace {
@@ -53,7 +57,7 @@ CVarnelApp::~CVarnelApp() {
 }
 
 ProtocolContext CVarnelApp::Context() {
-    return ProtocolContext{model_, *port_, *this, clock_, ui_, *this, preInitSequence_};
+    return ProtocolContext{model_, *port_, *this, clock_, ui_, *this, preInitSequence_, doc_};
 }
 
 int CVarnelApp::ClosePortOnFailure(int result) { return varnel::ClosePortOnFailure(*port_, *this, result); }
@@ -167,13 +171,47 @@ void CVarnelApp::SetFlashButtonVisible(bool visible) {
 }
 
 void CVarnelApp::InvalidateView() {
+    // The model changed: an options file that was not found may be found now.
+    failedOptionsLookup_.reset();
     if (mainWindow_) mainWindow_->Invalidate();
 }
 
-void CVarnelApp::NewDocument() {
-    if (!model_.keepSettingsOnNew) NewConfiguration(model_, *this);
-    model_.keepSettingsOnNew = false;
+// ---- The interactive run
+
+void CVarnelApp::OpenFirstDocument() {
+    // A configuration read from the printer on the command line is not saved anywhere yet; the
+    // first document keeps it instead of dropping it unseen.
+    if (model_.modified) model_.keepSettingsOnNew = true;
+    doc_.NewDocument();
+    UpdateTitle();
+    // A file read before the window existed could not show the flash button yet.
+    const bool fileWithFirmwareId =
+        !model_.configFilePath.empty() && FindSetting(model_.settings, kFirmwareIdName) >= 0;
+    SetFlashButtonVisible(fileWithFirmwareId);
 }
+
+ViewSnapshot CVarnelApp::PrepareViewSnapshot() {
+    // A failed search may leave another model's options in the table; the notice stays.
+    if (failedOptionsLookup_ && *failedOptionsLookup_ == ListingOptionsModel(model_))
+        return LayOutListing(model_, OptionsLookup::NotFound);
+    const OptionsLookup lookup = LookUpListingOptions(model_, *this);
+    failedOptionsLookup_.reset();
+    if (lookup == OptionsLookup::NotFound) failedOptionsLookup_ = ListingOptionsModel(model_);
+    return LayOutListing(model_, lookup);
+}
+
+bool CVarnelApp::QueryExit() {
+    if (PrinterOperationRunning()) return false;
+    doc_.AskToSaveChanges();
+    return true;
+}
+
+int CVarnelApp::OpenHelpPage(const std::string& anchor) {
+    // The user interface says so in a box, with the page's path, when the page cannot be shown.
+    return ui_.OpenHelpPage(HelpPagePath(model_.startDirectory), anchor) ? 1 : 0;
+}
+
+void CVarnelApp::ShowAbout() { ui_.ShowAboutBox(); }
 
 // ---- Command-line actions the application carries out itself
 

@@ -7,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/CVarnelDoc.h"
 #include "app/CommandActions.h"
 #include "app/MainWindowPort.h"
+#include "app/ViewSnapshot.h"
 #include "base/Reporter.h"
 #include "files/FilesContext.h"
 #include "io/PortBackend.h"
@@ -34,6 +36,8 @@ inline constexpr std::string_view kPortNameValue = "PortName";
 // Exit codes of the process.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoDisplay = 3;
+
+// The help page in the start directory, and what is reported when it cannot be shown.
 
 // Message box captions.
 inline constexpr std::string_view kErrorCaption = "Configuration Error";
@@ -97,8 +101,46 @@ public:
     void SetMainWindow(MainWindowPort* window) { mainWindow_ = window; }
     bool MainWindowExists() const { return mainWindow_ != nullptr; }
 
-    // File New: empties the configuration unless the command line asked to keep it.
-    void NewDocument();
+    // The file commands and the save question.
+    CVarnelDoc& document() { return doc_; }
+    // The document the main window opens with: the configuration the command line read or read
+    // from the printer stays (it is not saved anywhere yet), the title follows it, and the flash
+    // button shows for a configuration file with "Firmware_ID".
+    void OpenFirstDocument();
+
+    // What the configuration view shows, prepared now (never inside a paint): the options file
+    // is looked for here and reports here. A lookup that failed is not tried again (nor
+    // reported again) until the model changes.
+    ViewSnapshot PrepareViewSnapshot();
+
+    // The printer commands of the menu and toolbar. Each returns 1 on success, 0 after it has
+    // reported a failure.
+    int RunReadConfiguration();
+    int RunWriteConfiguration();
+    int RunVerifyConfiguration();
+    int RunResetPrinter();
+    // The status text while probing, then "Baud rate detected: " with the rate found.
+    int RunDetectBaudRate();
+    // The serial configuration dialog for the current port.
+    int RunSetupSerialPort();
+    // The interactive firmware update with the user interface's firmware dialog.
+    int RunFirmwareUpdate();
+    // Printer Files ...: the file manager, which talks to the printer while it is shown.
+    int RunPrinterFiles();
+    // True while one of the printer commands (or the file manager) runs; its waits let window
+    // events through, and the window must not close under it.
+    bool PrinterOperationRunning() const { return printerOperations_ > 0; }
+
+    // The end of the interactive run (File Exit, closing the window): refused while a printer
+    // operation runs; otherwise a modified configuration gets the save question of New first.
+    // True when the run may end; the shutdown then runs as for every other end of the run.
+    bool QueryExit();
+
+    // Help Using Varnel: the help page (the start directory's, else the installed one), at
+    // `anchor` when given. A page that cannot be shown is said in a box with its path.
+    int OpenHelpPage(const std::string& anchor = {});
+    // Help About Varnel.
+    void ShowAbout();
 
     // The log's time stamps; tests fix them.
     void SetTimeStampSource(std::function<std::string()> source) { timeStamp_ = std::move(source); }
@@ -170,6 +212,18 @@ private:
     // Holds back the boxes of difference reports while it lives.
     class DifferenceBoxHold;
 
+    // Counts a printer operation for as long as it runs.
+    class PrinterOperation {
+    public:
+        explicit PrinterOperation(CVarnelApp& app) : app_(app) { ++app_.printerOperations_; }
+        ~PrinterOperation() { --app_.printerOperations_; }
+        PrinterOperation(const PrinterOperation&) = delete;
+        PrinterOperation& operator=(const PrinterOperation&) = delete;
+
+    private:
+        CVarnelApp& app_;
+    };
+
     struct SavedProbeState {
         int silentMode;
         int logSuspended;
@@ -185,7 +239,11 @@ private:
     FileManagerState filesState_;
 
     ConfigModel model_;
+    CVarnelDoc doc_{model_, ui_, *this, *this};
     RunState state_;
+    int printerOperations_ = 0;
+    // The options model whose lookup failed, while the model has not changed since.
+    std::optional<std::string> failedOptionsLookup_;
     std::string preInitSequence_;
     std::vector<SavedProbeState> probeStack_;
     std::function<std::string()> timeStamp_;

@@ -28,4 +28,9 @@ int CVarnelApp::ShowPrinterFiles() {
     return 1;
 }
 
+int CVarnelApp::RunPrinterFiles() {
+    PrinterOperation operation(*this);
+    return ShowPrinterFiles();
+}
+
 }  // namespace varnel

@@ -25,6 +25,11 @@ int FlashFirmwareInteractive(CVarnelApp& app) {
     return UpdateFirmware(ContextOf(app), "", false);
 }
 
+int CVarnelApp::RunFirmwareUpdate() {
+    PrinterOperation operation(*this);
+    return FlashFirmwareInteractive(*this);
+}
+
 void CVarnelApp::CmdFlash(const std::string& bootFilePrefix) {
     UpdateFirmware(ContextOf(*this), bootFilePrefix, true);
 }

@@ -1,12 +1,14 @@
 #include "app/HeadlessUserInterface.h"
 
 #include "app/HelpPage.h"
+#include "app/CommandLine.h"
 #include "base/WriteAll.h"
 
 namespace varnel {
 namespace {
 
 constexpr int kMessageBoxOk = 1;
+constexpr std::string_view kAboutCaption = "About Varnel";
 constexpr std::string_view kClearToLineEnd = "\x1b[K";
 
 // A status text is shown on one terminal line: line ends and other control characters would
@@ -94,5 +96,8 @@ void HeadlessUserInterface::ShowVerificationResult(const std::vector<Verificatio
     if (!table.empty() && table.back() == '\n') table.pop_back();
     WriteLine(table);
 }
+
+// The About box as a box of its own: its text, counted as closed at once.
+void HeadlessUserInterface::ShowAboutBox() { WriteLine(std::string(kAboutCaption) + ": " + std::string(kVersionText)); }
 
 }  // namespace varnel

@@ -11,7 +11,7 @@
 namespace varnel {
 
 // The user interface of a run without a display. Message boxes are written to standard error and
-// count as OK; questions are answered No; dialogs count as cancelled. Status texts form one line
+// count as OK; questions are answered No; dialogs count as cancelled and no help page opens. Status texts form one line
 // on a terminal that rewrites itself, and nothing at all when standard error is not a terminal.
 class HeadlessUserInterface : public UserInterface {
 public:
@@ -46,6 +46,9 @@ public:
     // Verification result dialog
     // Written as the tab-separated table.
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
+
+    // About box
+    void ShowAboutBox() override;
 
     // Writes a line of its own (after ending a pending status line).
     void WriteLine(std::string_view text);

@@ -1,4 +1,4 @@
-// Command-line actions that work on the port and on the printer's identity strings: reset,
+// The port and the printer's identity strings, from the menu and the command line: reset,
 // baud-rate detection, serial and handshake setup, serial number, manufacture id, description.
 #include "app/CVarnelApp.h"
 #include "app/RunObserver.h"
@@ -8,10 +8,26 @@
 
 namespace varnel {
 
-void CVarnelApp::CmdReset() {
+int CVarnelApp::RunResetPrinter() {
+    PrinterOperation operation(*this);
     ProtocolContext context = Context();
-    ResetPrinter(context);
+    return ResetPrinter(context);
 }
+
+int CVarnelApp::RunDetectBaudRate() {
+    PrinterOperation operation(*this);
+    ProtocolContext context = Context();
+    return RunBaudRateDetection(context);
+}
+
+int CVarnelApp::RunSetupSerialPort() {
+    PrinterOperation operation(*this);
+    ProtocolContext context = Context();
+    // An empty text lets the user set the line up in the serial configuration dialog.
+    return SetupSerialPort(context, "");
+}
+
+void CVarnelApp::CmdReset() { RunResetPrinter(); }
 
 void CVarnelApp::CmdAutoBaud() {
     ProtocolContext context = Context();

@@ -1,5 +1,5 @@
-// Command-line actions that talk to the printer's configuration: firmware checks, reading,
-// verifying and writing the configuration.
+// The printer's configuration, from the menu, the toolbar and the command line: firmware checks,
+// reading, verifying and writing the configuration.
 #include "app/CVarnelApp.h"
 #include "app/RunObserver.h"
 #include "protocol/ConfigurationReader.h"
@@ -28,16 +28,33 @@ private:
 
 }  // namespace
 
-int CVarnelApp::CmdVerify() { return VerifyConfiguration({}); }
+int CVarnelApp::RunReadConfiguration() {
+    FirmwareNote note(model_, runObserver_);
+    PrinterOperation operation(*this);
+    ProtocolContext context = Context();
+    return ReadConfiguration(context, ReadMode::Read);
+}
+
+int CVarnelApp::RunVerifyConfiguration() { return VerifyConfiguration({}); }
 
 int CVarnelApp::VerifyConfiguration(const VerifyDifferenceSink& differences) {
     FirmwareNote note(model_, runObserver_);
+    PrinterOperation operation(*this);
     ProtocolContext context = Context();
     return varnel::VerifyConfiguration(context, [this, &differences](const VerifyDifference& difference) {
         if (runObserver_) runObserver_->DifferenceFound(difference);
         if (differences) differences(difference);
     });
 }
+
+int CVarnelApp::RunWriteConfiguration() {
+    FirmwareNote note(model_, runObserver_);
+    PrinterOperation operation(*this);
+    ProtocolContext context = Context();
+    return WriteConfiguration(context);
+}
+
+int CVarnelApp::CmdVerify() { return RunVerifyConfiguration(); }
 
 int CVarnelApp::CmdIsFw(const std::string& firmwareId) {
     ProtocolContext context = Context();
@@ -53,16 +70,8 @@ int CVarnelApp::CmdIsFwr(const std::string& firmwareId) {
     return CheckFirmwareRevision(context, firmwareId);
 }
 
-void CVarnelApp::CmdReadCfg() {
-    FirmwareNote note(model_, runObserver_);
-    ProtocolContext context = Context();
-    ReadConfiguration(context, ReadMode::Read);
-}
+void CVarnelApp::CmdReadCfg() { RunReadConfiguration(); }
 
-void CVarnelApp::CmdWriteCfg() {
-    FirmwareNote note(model_, runObserver_);
-    ProtocolContext context = Context();
-    WriteConfiguration(context);
-}
+void CVarnelApp::CmdWriteCfg() { RunWriteConfiguration(); }
 
 }  // namespace varnel

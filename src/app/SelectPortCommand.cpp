@@ -8,8 +8,6 @@
 #include "base/UserInterface.h"
 #include "io/PortDiscovery.h"
 #include "io/UdevDeviceSource.h"
-#include "protocol/PortCommands.h"
-#include "protocol/ProtocolContext.h"
 
 namespace varnel {
 
@@ -23,12 +21,8 @@ void SelectPort(CVarnelApp& app, const DeviceSource& devices) {
                       app.model().portName, [&app](SerialButton button, const std::string& port) {
                           app.CmdPort(port);
                           switch (button) {
-                          case SerialButton::DetectBaudRate: {
-                              ProtocolContext context = app.Context();
-                              RunBaudRateDetection(context);
-                              return;
-                          }
-                          case SerialButton::SetupSerialPort: app.CmdPortSetup(""); return;
+                          case SerialButton::DetectBaudRate: app.RunDetectBaudRate(); return;
+                          case SerialButton::SetupSerialPort: app.RunSetupSerialPort(); return;
                           }
                       });
     if (std::optional<std::string> port = app.ui().SelectPort(choice)) app.CmdPort(*port);

@@ -64,6 +64,10 @@ public:
     // The settings one verification found different, in one table that can be copied or saved
     // as CSV; modal until closed.
     virtual void ShowVerificationResult(const std::vector<VerificationRow>& rows) = 0;
+
+    // About box
+    // The program's version; returns when the user closes it.
+    virtual void ShowAboutBox() = 0;
 };
 
 }  // namespace varnel

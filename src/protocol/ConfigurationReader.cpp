@@ -105,6 +105,20 @@ public:
           verify_(mode == ReadMode::Verify), differences_(std::move(differences)) {}
 
     int Run() {
+        const std::string modelBefore = model_.model;
+        const std::string commentBefore = model_.comment;
+        const int result = Exchange();
+        // A run that fails before anything of the printer's reached the configuration leaves it as
+        // it was: the model and comment emptied for the identification come back.
+        if (result == 0 && !valuesArrived_) {
+            model_.model = modelBefore;
+            model_.comment = commentBefore;
+        }
+        return result;
+    }
+
+private:
+    int Exchange() {
         if (!Prepare()) return 0;
         if (!OpenExchange(context_)) return ClosePortOnFailure(port_, reporter_, 0);
         for (int row = 0; row < kMaxMapRows;) {
@@ -119,7 +133,6 @@ public:
         return Finish();
     }
 
-private:
     bool Prepare() {
         progress_ = verify_ ? "Verifing" : "Reading";
         // A verification changes nothing of the configuration, its comment included.
@@ -148,7 +161,9 @@ private:
 
     // The printer holds another model's configuration: start from an empty one for it.
     void StartNewConfiguration() {
-        AskToSaveModifiedConfiguration(context_);
+        context_.saveQuestion.AskToSaveChanges();
+        // Emptied as a new configuration for this printer: a later failure does not bring it back.
+        valuesArrived_ = true;
         ClearSettings(model_.settings);
         model_.configFilePath.clear();
         context_.observer.UpdateTitle();
@@ -196,6 +211,7 @@ private:
         int row = FindSetting(model_.settings, kModelName);
         if (row < 0) row = FindSetting(model_.settings, "");
         if (row < 0) return ReportNoFreeRow(entry.name);
+        valuesArrived_ = true;
         model_.settings[row].name = entry.name;
         model_.settings[row].text = entry.text;
     }
@@ -242,6 +258,7 @@ private:
         }
 
         const std::string text = reply_.TextFrom(kStringReplyTextStart);
+        valuesArrived_ = true;
         SettingRow& row = model_.settings[target];
         if (verify_ && text != row.text) {
             reporter_.ReportMessage("String does not verify: \"" + text + "\" vs. \"" + row.text +
@@ -296,6 +313,7 @@ private:
             case ByteResult::WrongHead: return Outcome::Again;
             case ByteResult::Data: break;
         }
+        valuesArrived_ = true;
         int32_t value = DecodeByteField(field, data);
         if (field.SpansTwoBytes()) {
             uint8_t low = 0;
@@ -362,6 +380,8 @@ private:
     std::string progress_;
     int failures_ = 0;
     int pauseMs_ = 0;
+    // Set once the printer's first value (or a new configuration for it) is in the model.
+    bool valuesArrived_ = false;
     Reply reply_;
 };
 

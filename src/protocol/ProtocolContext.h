@@ -8,6 +8,7 @@ class Clock;
 class IOComm;
 class ModelObserver;
 class Reporter;
+class SaveQuestion;
 class UserInterface;
 struct ConfigModel;
 
@@ -22,6 +23,8 @@ struct ProtocolContext {
     // Sent at the start of every printer exchange; built from the "Pre_Init_Command" setting and
     // kept for the rest of the run.
     std::string& preInitSequence;
+    // Before a read replaces a modified configuration.
+    SaveQuestion& saveQuestion;
 };
 
 }  // namespace varnel

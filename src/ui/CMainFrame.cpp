@@ -3,33 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <exception>
-#include <optional>
 
 #include "app/CVarnelApp.h"
 #include "app/EditCommentCommand.h"
-#include "app/FlashActions.h"
+#include "app/EditConfiguration.h"
 #include "app/SelectPortCommand.h"
 #include "base/ExitRequest.h"
-#include "flash/FileDialogFilter.h"
-#include "model/ConfigFileReader.h"
-#include "model/ConfigFileWriter.h"
-#include "model/MapFile.h"
-#include "protocol/PortCommands.h"
-#include "protocol/ProtocolContext.h"
-#include "ui/CAboutDlg.h"
-#include "app/EditConfiguration.h"
 #include "ui/CVarnelView.h"
-#include "ui/Help.h"
 #include "ui/QtUserInterface.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiText.h"
@@ -40,22 +28,15 @@ namespace {
 
 constexpr int kInitialWidth = 920;
 constexpr int kInitialHeight = 680;
-constexpr const char* kOpenTitle = "Open";
-constexpr const char* kSaveAsTitle = "Save As";
-
-bool HasConfigEnding(const std::string& path) {
-    return path.find(".cfg") != std::string::npos || path.find(".CFG") != std::string::npos;
-}
 
 }  // namespace
 
 CMainFrame::CMainFrame(CVarnelApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
-    view_ = new CVarnelView(app_, [this] { return busy_; }, this);
+    view_ = new CVarnelView(this);
     setCentralWidget(view_);
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    ConnectDialogCommands();
     setWindowIcon(ToolbarIcon(ToolbarImage::App));
     resize(kInitialWidth, kInitialHeight);
 
@@ -82,20 +63,29 @@ void CMainFrame::UpdateTitle(const std::string& title) { setWindowTitle(ToDispla
 
 void CMainFrame::SetFlashButtonVisible(bool visible) { flashAction_->setVisible(visible); }
 
-void CMainFrame::Invalidate() { view_->Invalidate(); }
+void CMainFrame::Invalidate() {
+    // A running command refreshes the view when it is done; otherwise once the caller is done.
+    if (busy_ || refreshQueued_) return;
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshQueued_ = false;
+        RefreshView();
+    });
+}
+
+void CMainFrame::RefreshView() { RunCommand(nullptr); }
+
+void CMainFrame::ShowFirstDocument() {
+    connect(view_->canvas(), &ConfigurationCanvas::Painted, this, &CMainFrame::RefreshView,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    view_->canvas()->update();
+}
 
 // ---- Commands
 
 QAction* CMainFrame::Command(int id) const {
     auto found = commands_.find(id);
     return found == commands_.end() ? nullptr : found->second;
-}
-
-void CMainFrame::EnableCommand(int id, std::function<void()> handler) {
-    QAction* action = Command(id);
-    if (!action) return;
-    handlers_[id] = std::move(handler);
-    action->setEnabled(true);
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, std::function<void()> handler) {
@@ -115,11 +105,12 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, std::func
 }
 
 void CMainFrame::CreateMenus() {
+    CVarnelDoc& doc = app_.document();
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    AddCommand(file, kCmdFileNew, "&New\tCtrl+N", [this] { FileNew(); })->setShortcut(QKeySequence::New);
-    AddCommand(file, kCmdFileOpen, "&Open...\tCtrl+O", [this] { FileOpen(); })->setShortcut(QKeySequence::Open);
-    AddCommand(file, kCmdFileSave, "&Save\tCtrl+S", [this] { FileSave(); })->setShortcut(QKeySequence::Save);
-    AddCommand(file, kCmdFileSaveAs, "Save &As...", [this] { FileSaveAs(); });
+    AddCommand(file, kCmdFileNew, "&New\tCtrl+N", [&doc] { doc.New(); })->setShortcut(QKeySequence::New);
+    AddCommand(file, kCmdFileOpen, "&Open...\tCtrl+O", [&doc] { doc.Open(); })->setShortcut(QKeySequence::Open);
+    AddCommand(file, kCmdFileSave, "&Save\tCtrl+S", [&doc] { doc.Save(); })->setShortcut(QKeySequence::Save);
+    AddCommand(file, kCmdFileSaveAs, "Save &As...", [&doc] { doc.SaveAs(); });
     file->addSeparator();
     AddCommand(file, kCmdAppExit, "E&xit", [this] { close(); });
 
@@ -136,24 +127,24 @@ void CMainFrame::CreateMenus() {
     statusItem->setChecked(true);
 
     QMenu* printer = menuBar()->addMenu(QStringLiteral("&Printer"));
-    AddCommand(printer, kCmdResetPrinter, "Reset Printer", [this] { app_.CmdReset(); });
-    AddCommand(printer, kCmdDetectBaud, "Detect Printer Baud Rate", [this] { DetectBaudRate(); });
-    AddCommand(printer, kCmdSetupSerial, "Setup Serial Port...", [this] { app_.CmdPortSetup(""); });
-    AddCommand(printer, kCmdSelectPort, "Select Port...", nullptr);
-    AddCommand(printer, kCmdPrinterFiles, "Printer Files ...", nullptr);
+    AddCommand(printer, kCmdResetPrinter, "Reset Printer", [this] { app_.RunResetPrinter(); });
+    AddCommand(printer, kCmdDetectBaud, "Detect Printer Baud Rate", [this] { app_.RunDetectBaudRate(); });
+    AddCommand(printer, kCmdSetupSerial, "Setup Serial Port...", [this] { app_.RunSetupSerialPort(); });
+    AddCommand(printer, kCmdSelectPort, "Select Port...", [this] { SelectPort(app_); });
+    AddCommand(printer, kCmdPrinterFiles, "Printer Files ...", [this] { app_.RunPrinterFiles(); });
 
     QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
-    AddCommand(configure, kCmdEditComment, "Edit Comment...", nullptr);
-    AddCommand(configure, kCmdLoadMap, "Load Map File...", [this] { LoadMap(); });
+    AddCommand(configure, kCmdEditComment, "Edit Comment...", [this] { EditComment(app_); });
+    AddCommand(configure, kCmdLoadMap, "Load Map File...", [&doc] { doc.LoadMap(); });
     configure->addSeparator();
-    AddCommand(configure, kCmdReadConfig, "Read Configuration from Printer", [this] { app_.CmdReadCfg(); });
-    AddCommand(configure, kCmdEditConfig, "Edit Configuration...", nullptr);
-    AddCommand(configure, kCmdWriteConfig, "Write Configuration to Printer", [this] { app_.CmdWriteCfg(); });
+    AddCommand(configure, kCmdReadConfig, "Read Configuration from Printer", [this] { app_.RunReadConfiguration(); });
+    AddCommand(configure, kCmdEditConfig, "Edit Configuration...", [this] { RunEditConfiguration(app_); });
+    AddCommand(configure, kCmdWriteConfig, "Write Configuration to Printer", [this] { app_.RunWriteConfiguration(); });
     AddCommand(configure, kCmdVerifyConfig, "Verify Configruation", [this] { app_.VerifyInWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    AddCommand(help, kCmdHelp, "Using Varnel", [this] { OpenHelpPage(); });
-    AddCommand(help, kCmdAbout, "&About Varnel...", nullptr);
+    AddCommand(help, kCmdHelp, "Using Varnel", [this] { app_.OpenHelpPage(); });
+    AddCommand(help, kCmdAbout, "&About Varnel...", [this] { app_.ShowAbout(); });
 }
 
 void CMainFrame::CreateToolBar() {
@@ -207,110 +198,45 @@ void CMainFrame::CreateStatusBar() {
     UpdateLockIndicators();
 }
 
-// Runs the commands whose dialogs live in their own files.
-void CMainFrame::ConnectDialogCommands() {
-    // These commands start out disabled; each is enabled here with the dialog that runs it.
-    EnableCommand(kCmdPrinterFiles, [this] { app_.ShowPrinterFiles(); });
-    EnableCommand(kCmdSelectPort, [this] { SelectPort(app_); });
-    EnableCommand(kCmdEditComment, [this] { EditComment(app_); });
-    EnableCommand(kCmdEditConfig, [this] { RunEditConfiguration(app_); });
-    EnableCommand(kCmdAbout, [this] {
-        CAboutDlg about(this);
-        about.exec();
-    });
-}
-
 void CMainFrame::RunCommand(const std::function<void()>& command) {
-    if (busy_) return;
+    if (busy_ || runEnded_) return;
     busy_ = true;
     try {
-        command();
+        if (command) command();
+        // What the command left in the model is prepared for the view here, never inside a
+        // paint: finding the options file may report.
+        if (!runEnded_) view_->Show(app_.PrepareViewSnapshot());
     } catch (const ExitRequest& request) {
         busy_ = false;
-        QApplication::exit(request.exitCode);
+        EndRun(request.exitCode);
         return;
     } catch (const std::exception& error) {
         app_.ReportError(error.what(), 0);
     }
     busy_ = false;
-    // What the view skipped while the command ran is drawn now.
-    view_->Invalidate();
 }
 
-void CMainFrame::AskToSaveChanges() {
-    if (!app_.model().modified) return;
-    const std::string question = "File: " + app_.model().configFilePath + " has changed. Save it to disk now?";
-    if (app_.ui().AskYesNo("", question)) FileSaveAs();
-}
-
-void CMainFrame::FileNew() {
-    AskToSaveChanges();
-    const bool clears = !app_.model().keepSettingsOnNew;
-    app_.NewDocument();
-    // An emptied configuration has nothing left to save.
-    if (clears) app_.model().modified = false;
-}
-
-void CMainFrame::FileOpen() {
-    AskToSaveChanges();
-    const std::optional<std::string> path =
-        app_.ui().ChooseOpenFile(kOpenTitle, QtFileFilter(kConfigFileFilter), app_.model().configFilePath);
-    if (!path) return;
-    ReadConfigurationFile(app_.model(), *path, app_, app_);
-    app_.UpdateTitle();
-}
-
-void CMainFrame::FileSave() {
-    ConfigModel& model = app_.model();
-    if (model.configFilePath.empty()) {
-        FileSaveAs();
-        return;
-    }
-    if (WriteConfigurationFile(model, model.configFilePath, app_)) model.modified = false;
-}
-
-void CMainFrame::FileSaveAs() {
-    ConfigModel& model = app_.model();
-    // The save dialog asks itself before an existing file is replaced.
-    const std::optional<std::string> path =
-        app_.ui().ChooseSaveFile(kSaveAsTitle, QtFileFilter(kConfigFileFilter), model.configFilePath);
-    if (!path || path->empty()) return;
-    model.configFilePath = *path;
-    if (!HasConfigEnding(model.configFilePath)) model.configFilePath += ".cfg";
-    if (WriteConfigurationFile(model, model.configFilePath, app_)) model.modified = false;
-    app_.UpdateTitle();
-}
-
-void CMainFrame::LoadMap() {
-    const std::optional<std::string> path =
-        app_.ui().ChooseOpenFile(kOpenTitle, QtFileFilter(kMapFileFilter), app_.model().mapFilePath);
-    if (!path) return;
-    LoadMapFile(app_.model(), *path, false, app_);
-}
-
-void CMainFrame::DetectBaudRate() {
-    ProtocolContext context = app_.Context();
-    RunBaudRateDetection(context);
+void CMainFrame::EndRun(int exitCode) {
+    runEnded_ = true;
+    hide();
+    QApplication::exit(exitCode);
 }
 
 void CMainFrame::FlashFirmware() {
-    FlashFirmwareInteractive(app_);
-}
-
-void CMainFrame::OpenHelpPage() {
-    // A failed start of the browser is not reported.
-    varnel::OpenHelpPage(app_.model().startDirectory);
+    app_.RunFirmwareUpdate();
 }
 
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A running printer operation lets paint events through; the window must outlive it.
-    if (busy_) {
+    // A running printer operation lets window events through; the window must outlive it. A
+    // modified configuration gets the save question first.
+    if (!runEnded_ && !app_.QueryExit()) {
         event->ignore();
         return;
     }
     event->accept();
+    if (!runEnded_) EndRun(kExitOk);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

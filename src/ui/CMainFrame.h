@@ -42,11 +42,9 @@ enum CommandId : int {
     kCmdFlashFirmware = 32792,
 };
 
-inline constexpr const char* kConfigFileFilter = "Configuration files    (*.cfg)|*.cfg||";
-inline constexpr const char* kMapFileFilter = "Map files    (*.map)|*.map||";
-
 // The main window: menu bar, toolbar, status bar and the configuration view. It shows and asks;
-// every command hands over to the application object.
+// every command hands over to the application object, and the view shows what the application
+// prepared once the command is done.
 class CMainFrame : public QMainWindow, public MainWindowPort {
     Q_OBJECT
 public:
@@ -56,25 +54,22 @@ public:
     // MainWindowPort.
     void UpdateTitle(const std::string& title) override;
     void SetFlashButtonVisible(bool visible) override;
+    // The view follows the model: at the end of the running command, or at once when none runs.
     void Invalidate() override;
 
     // The action of a command id (menu item or toolbar button); null for an unknown id.
     QAction* Command(int id) const;
-    // Gives a command that starts out disabled its handler and enables it. The dialogs of Select
-    // Port, Printer Files, Edit Comment, Edit Configuration and About are connected here.
-    void EnableCommand(int id, std::function<void()> handler);
 
     CVarnelView* view() const { return view_; }
     QToolBar* toolBar() const { return toolBar_; }
     // True while a command runs.
     bool busy() const { return busy_; }
 
-    // File commands.
-    void FileNew();
-    void FileOpen();
-    void FileSave();
-    void FileSaveAs();
-    void LoadMap();
+    // Shows what the application prepares of the configuration now.
+    void RefreshView();
+    // Shows the first document once the window has painted: a report its preparation raises
+    // then comes over a drawn window.
+    void ShowFirstDocument();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,15 +80,13 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     QAction* AddCommand(QMenu* menu, int id, const char* text, std::function<void()> handler);
-    // Runs a command: no exception leaves a Qt handler; a process end asked for by an action
-    // ends the event loop with its code.
+    // Runs a command (none: only the view's refresh): no exception leaves a Qt handler; a process
+    // end asked for by an action ends the event loop with its code. Afterwards the view shows
+    // what the command left in the model.
     void RunCommand(const std::function<void()>& command);
-    // Before New and Open: offers to save a changed configuration.
-    void AskToSaveChanges();
-    void DetectBaudRate();
+    // Ends the event loop with `exitCode`; the application's shutdown follows.
+    void EndRun(int exitCode);
     void FlashFirmware();
-    void OpenHelpPage();
-    void ConnectDialogCommands();
     void UpdateLockIndicators();
 
     CVarnelApp& app_;
@@ -106,6 +99,8 @@ private:
     std::map<int, QAction*> commands_;
     std::map<int, std::function<void()>> handlers_;
     bool busy_ = false;
+    bool refreshQueued_ = false;
+    bool runEnded_ = false;
 };
 
 }  // namespace varnel

@@ -2,40 +2,44 @@
 
 #include <QScrollArea>
 #include <QWidget>
-#include <functional>
+
+#include "app/ViewSnapshot.h"
 
 namespace varnel {
 
-class CVarnelApp;
-
-// The surface the listing is painted on; sized to the listing's scroll area.
+// The surface the listing is painted on; sized to the listing's scroll area. It paints the
+// snapshot it was given and nothing else.
 class ConfigurationCanvas : public QWidget {
     Q_OBJECT
 public:
-    ConfigurationCanvas(CVarnelApp& app, std::function<bool()> busy, QWidget* parent = nullptr);
+    explicit ConfigurationCanvas(QWidget* parent = nullptr);
+
+    void SetSnapshot(ViewSnapshot snapshot);
+    const ViewSnapshot& snapshot() const { return snapshot_; }
+
+signals:
+    // After each paint; a receiver that reports must take it queued, never inside the paint.
+    void Painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void ApplyScrollArea(int width, int height);
-
-    CVarnelApp& app_;
-    std::function<bool()> busy_;
+    ViewSnapshot snapshot_;
 };
 
-// The read-only scrolling view of the configuration. Starts with an empty scroll area; the first
-// drawing sets the real one.
+// The read-only scrolling view of the configuration. Starts empty with an empty scroll area; the
+// first listing shown sets the real one.
 class CVarnelView : public QScrollArea {
     Q_OBJECT
 public:
-    // `busy` tells whether a command is running; the view then does not load description files
-    // behind the running operation's back.
-    CVarnelView(CVarnelApp& app, std::function<bool()> busy, QWidget* parent = nullptr);
+    explicit CVarnelView(QWidget* parent = nullptr);
 
     ConfigurationCanvas* canvas() const { return canvas_; }
-    // Redraws the whole listing.
-    void Invalidate();
+    // Shows what the application prepared; the listing's size takes effect at once, its
+    // drawing at the next paint.
+    void Show(ViewSnapshot snapshot);
+    const ViewSnapshot& snapshot() const { return canvas_->snapshot(); }
 
 private:
     ConfigurationCanvas* canvas_;

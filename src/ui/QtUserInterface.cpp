@@ -15,6 +15,7 @@
 #include "ui/CFlashDlg.h"
 #include "ui/CSelectPortDlg.h"
 #include "ui/CVerifyResultDlg.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CommConfigDialog.h"
 #include "ui/UiText.h"
 
@@ -29,13 +30,21 @@ std::optional<std::string> ChosenPath(const QString& path) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+// Where a file dialog starts: the given file or folder, else the process's current folder (not
+// the folder a dialog last showed).
 QString DirectoryName(const std::string& directory) {
+    if (directory.empty()) return QDir::currentPath();
     return QFile::decodeName(QByteArray(directory.data(), static_cast<qsizetype>(directory.size())));
 }
 
 }  // namespace
 
+void QtUserInterface::PaintOwner() {
+    if (owner_ && owner_->isVisible()) owner_->repaint();
+}
+
 int QtUserInterface::MessageBox(const std::string& caption, const std::string& text) {
+    PaintOwner();
     QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
     box.setText(ToDisplayText(text));
@@ -48,6 +57,7 @@ int QtUserInterface::MessageBox(const std::string& caption, const std::string& t
 }
 
 bool QtUserInterface::AskYesNo(const std::string& caption, const std::string& text) {
+    PaintOwner();
     QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
     box.setText(ToDisplayText(text));
@@ -147,6 +157,11 @@ bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& a
 void QtUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
     CVerifyResultDlg dialog(rows, *this, owner_);
     dialog.exec();
+}
+
+void QtUserInterface::ShowAboutBox() {
+    CAboutDlg about(owner_);
+    about.exec();
 }
 
 }  // namespace varnel

@@ -39,7 +39,13 @@ public:
     // Verification result dialog
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
+    // About box
+    void ShowAboutBox() override;
+
 private:
+    // A repaint the window is waiting for is done before a box covers it.
+    void PaintOwner();
+
     // Guarded pointers: a window that closes leaves no dangling owner.
     QPointer<QWidget> owner_;
     QPointer<QStatusBar> statusBar_;

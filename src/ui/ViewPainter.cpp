@@ -27,17 +27,13 @@ QtViewPainter::QtViewPainter(QPainter& painter) : painter_(painter) {}
 
 void QtViewPainter::SelectFont(ViewFont font) { painter_.setFont(FontOf(font)); }
 
-void QtViewPainter::DrawText(int x, int y, const std::string& text) {
+void QtViewPainter::DrawText(int x, int y, int width, const std::string& text) {
+    const QFontMetrics metrics = painter_.fontMetrics();
+    const QString shown = metrics.elidedText(ToDisplayText(text), Qt::ElideRight, width);
     // QPainter places text on its baseline; the listing's positions are line tops.
-    const int ascent = painter_.fontMetrics().ascent();
-    painter_.drawText(x, y + ascent, ToDisplayText(text));
+    painter_.drawText(x, y + metrics.ascent(), shown);
 }
 
 void QtViewPainter::DrawLine(int x1, int y1, int x2, int y2) { painter_.drawLine(x1, y1, x2, y2); }
-
-void QtViewPainter::SetScrollArea(int width, int height) {
-    scrollWidth_ = width;
-    scrollHeight_ = height;
-}
 
 }  // namespace varnel

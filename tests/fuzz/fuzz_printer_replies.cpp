@@ -30,6 +30,7 @@
 #include "support/LockedDescription.h"
 #include "support/MemorySettingsStore.h"
 #include "support/NullModelObserver.h"
+#include "support/RecordingSaveQuestion.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 
@@ -121,8 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto model = std::make_unique<ConfigModel>();
     model->portName = "127.0.0.1:9100";
     std::string preInit;
+    test::RecordingSaveQuestion saveQuestion;
     IOComm port(store, clock, reporter, backend);
-    ProtocolContext context{*model, port, reporter, clock, ui, observer, preInit};
+    ProtocolContext context{*model, port, reporter, clock, ui, observer, preInit, saveQuestion};
 
     int result = 0;
     switch (operation) {

@@ -44,15 +44,17 @@ public:
         return editScript ? editScript(pages) : false;
     }
     bool OpenHelpPage(const std::string& path, const std::string& anchor) override {
-        helpPages.push_back(path + "#" + anchor);
+        helpPages.push_back(anchor.empty() ? path : path + "#" + anchor);
         return helpPageOpens;
     }
-
 
     // Verification result dialog
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override {
         verificationResults.push_back(rows);
     }
+
+    // About box
+    void ShowAboutBox() override { ++aboutBoxes; }
 
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
@@ -65,6 +67,7 @@ public:
     std::vector<std::string> helpPages;  // path + "#" + anchor
     bool helpPageOpens = true;
     std::vector<std::vector<VerificationRow>> verificationResults;
+    int aboutBoxes = 0;
 
 private:
     std::optional<std::string> NextFile() {

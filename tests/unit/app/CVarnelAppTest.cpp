@@ -14,6 +14,7 @@
 #include "support/FakePortBackend.h"
 #include "support/MemorySettingsStore.h"
 #include "support/RecordingUserInterface.h"
+#include "support/DemoModel.h"
 #include "support/ScratchDir.h"
 
 namespace varnel {
@@ -74,7 +75,15 @@ protected:
     test::FakeClock clock_;
     test::RecordingUserInterface ui_;
     RecordingMonitor monitor_;
-    CVarnelApp app_{store_, clock_, ui_, &monitor_, std::make_unique<test::FakePortBackend>()};
+    test::FakePortBackend* backend_ = nullptr;  // owned by the application's port
+    CVarnelApp app_{store_, clock_, ui_, &monitor_, FakeBackend()};
+
+private:
+    std::unique_ptr<PortBackend> FakeBackend() {
+        auto backend = std::make_unique<test::FakePortBackend>();
+        backend_ = backend.get();
+        return backend;
+    }
 };
 
 TEST_F(AppTest, StartupWritesTheStartBlockAndRemembersTheWorkingDirectory) {
@@ -292,6 +301,7 @@ TEST_F(AppTest, ContextHandsOutTheApplicationsOwnParts) {
     EXPECT_EQ(&context.reporter, static_cast<Reporter*>(&app_));
     EXPECT_EQ(&context.observer, static_cast<ModelObserver*>(&app_));
     EXPECT_EQ(&context.preInitSequence, &app_.preInitSequence());
+    EXPECT_EQ(&context.saveQuestion, static_cast<SaveQuestion*>(&app_.document()));
 }
 
 TEST_F(AppTest, DelayWaitsOnTheClockAndSetsTheLockOverride) {
@@ -355,14 +365,146 @@ TEST_F(AppTest, WindowEventsReachTheMainWindowOnceItExists) {
     EXPECT_EQ(app_.WindowTitle(), "/srv/a.cfg - Varnel  Port: [COM7]");
 }
 
-TEST_F(AppTest, NewDocumentKeepsAConfigurationReadWithReadFileOnce) {
-    app_.model().settings[0].name = "Baud_Rate";
-    app_.model().keepSettingsOnNew = true;
-    app_.NewDocument();
-    EXPECT_EQ(app_.model().settings[0].name, "Baud_Rate");
+TEST_F(AppTest, TheFirstDocumentKeepsWhatTheCommandLineLoadedAndShowsItsFlashButton) {
+    test::CopyDemoModel(dir_.path());
+    RecordingWindow window;
+    app_.SetMainWindow(&window);
+    app_.CmdPort("COM2");
+    app_.CmdReadFile("rpdemo.cfg");
+    app_.OpenFirstDocument();
+    EXPECT_EQ(app_.model().model, "RP-DEMO");
     EXPECT_FALSE(app_.model().keepSettingsOnNew);
-    app_.NewDocument();
+    EXPECT_EQ(window.titles.back(), "rpdemo.cfg - Varnel  Port: [COM2]");
+    EXPECT_EQ(window.flashButton.back(), true) << "rpdemo.cfg has a Firmware_ID";
+
+    // A configuration read from the printer is not in any file yet, and stays as well.
+    app_.model().configFilePath.clear();
+    app_.model().modified = true;
+    app_.OpenFirstDocument();
+    EXPECT_EQ(app_.model().model, "RP-DEMO");
+    EXPECT_EQ(window.flashButton.back(), false);
+
+    // Otherwise the first document is empty.
+    app_.model().modified = false;
+    app_.OpenFirstDocument();
+    EXPECT_EQ(app_.model().model, "");
     EXPECT_TRUE(app_.model().settings[0].IsEmpty());
+    app_.SetMainWindow(nullptr);
+}
+
+TEST_F(AppTest, EveryPrinterCommandOfTheMenuReachesItsOperation) {
+    struct Case {
+        const char* what;
+        int (CVarnelApp::*run)();
+        const char* error;
+    } cases[] = {
+        {"read", &CVarnelApp::RunReadConfiguration,
+         "I/O Port not specified, or I/O Port not specified before verify parameter."},
+        {"verify", &CVarnelApp::RunVerifyConfiguration,
+         "I/O Port not specified, or I/O Port not specified before verify parameter."},
+        {"write", &CVarnelApp::RunWriteConfiguration,
+         "I/O Port not specified, or I/O Port not specified before configure parameter."},
+        {"reset", &CVarnelApp::RunResetPrinter,
+         "I/O Port not specified, or I/O Port not specified before Reset printer request."},
+        {"baud rate", &CVarnelApp::RunDetectBaudRate,
+         "I/O Port not specified, or I/O Port not specified before Automatic baud rate (-autobaud)."},
+        {"serial setup", &CVarnelApp::RunSetupSerialPort,
+         "I/O Port not specified, or I/O Port not specified before port setup request."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui_.boxes.clear();
+        EXPECT_EQ((app_.*c.run)(), 0);
+        EXPECT_EQ(ui_.boxes, std::vector<std::string>{std::string("Configuration Error: ") + c.error});
+        EXPECT_FALSE(app_.PrinterOperationRunning());
+    }
+}
+
+TEST_F(AppTest, DetectBaudRateShowsItsStatusFirstAndTheRateItFound) {
+    ui_.hasStatusLine = true;
+    app_.model().portName = "127.0.0.1:9100";
+    EXPECT_EQ(app_.RunDetectBaudRate(), 0);
+    ASSERT_FALSE(ui_.statusTexts.empty());
+    EXPECT_EQ(ui_.statusTexts[0], "Automatic Baud Rate detection in progress.");
+    EXPECT_EQ(ui_.boxes, std::vector<std::string>{"Configuration Error: Baud rate detection is only done on standard "
+                                                  "serial ports."});
+}
+
+TEST_F(AppTest, ExitAsksTheSaveQuestionAndIsRefusedWhileAPrinterOperationRuns) {
+    test::CopyDemoModel(dir_.path());
+    app_.CmdReadFile("rpdemo.cfg");
+    app_.model().modified = true;
+    app_.model().portName = "127.0.0.1:9100";
+
+    // The printer's waits let window events through: a close that comes then is refused.
+    std::vector<bool> exitsDuringReset;
+    backend_->responder = [&](test::FakePortBackend&, const std::string&) {
+        exitsDuringReset.push_back(app_.QueryExit());
+    };
+    app_.RunResetPrinter();
+    ASSERT_FALSE(exitsDuringReset.empty());
+    EXPECT_EQ(exitsDuringReset, std::vector<bool>(exitsDuringReset.size(), false));
+    EXPECT_TRUE(ui_.questions.empty());
+
+    // Afterwards the run may end, once the question of New is answered: No discards.
+    ui_.yesNoAnswers = {false};
+    EXPECT_TRUE(app_.QueryExit());
+    EXPECT_EQ(ui_.questions, std::vector<std::string>{": File: rpdemo.cfg has changed. Save it to disk now?"});
+    EXPECT_TRUE(app_.model().modified);
+
+    // Yes runs Save As.
+    ui_.yesNoAnswers = {true};
+    ui_.fileAnswers = {dir_.File("before-exit")};
+    EXPECT_TRUE(app_.QueryExit());
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("before-exit.cfg")));
+    EXPECT_FALSE(app_.model().modified);
+}
+
+TEST_F(AppTest, TheHelpPageIsTheStartDirectorysAndAFailureIsLeftToTheUserInterface) {
+    app_.Startup();
+    const std::string page = app_.model().startDirectory + "/Varnel.html";
+    test::WriteFileBytes(page, "<html></html>");
+    ui_.helpPageOpens = false;
+    EXPECT_EQ(app_.OpenHelpPage("Print_Mode"), 0);
+
+    ui_.helpPageOpens = true;
+    EXPECT_EQ(app_.OpenHelpPage(), 1);
+    EXPECT_EQ(ui_.helpPages, (std::vector<std::string>{page + "#Print_Mode", page}));
+    EXPECT_TRUE(ui_.boxes.empty()) << "the box with the path is the user interface's";
+}
+
+TEST_F(AppTest, AnOptionsFileThatIsNotFoundIsReportedOnceUntilTheModelChanges) {
+    test::CopyDemoModel(dir_.path());
+    test::WriteFileBytes("nope.cfg", "Model                 \"NOPE-1\"\r\n");
+    app_.CmdReadFile("nope.cfg");
+    const std::string notFound = "Configuration Error: Model name missmatch or missing in options file.";
+
+    ViewSnapshot first = app_.PrepareViewSnapshot();
+    EXPECT_EQ(ui_.boxes, std::vector<std::string>{notFound});
+    ASSERT_EQ(first.texts.size(), 1u);
+    EXPECT_EQ(first.texts[0].text, "Cannot locate Options (.OPT) file.");
+
+    // Every command ends by preparing the view; the same lookup is neither tried nor reported again.
+    ViewSnapshot again = app_.PrepareViewSnapshot();
+    EXPECT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(again.texts, first.texts);
+
+    // Opened again, the file is looked up again.
+    app_.CmdReadFile("nope.cfg");
+    app_.PrepareViewSnapshot();
+    EXPECT_EQ(ui_.boxes, (std::vector<std::string>{notFound, notFound}));
+
+    // A configuration whose options are there is listed.
+    app_.CmdReadFile("rpdemo.cfg");
+    ViewSnapshot demo = app_.PrepareViewSnapshot();
+    EXPECT_TRUE(demo.listing);
+    EXPECT_TRUE(demo.Find("RP-DEMO "));
+    EXPECT_EQ(ui_.boxes.size(), 2u);
+}
+
+TEST_F(AppTest, TheAboutBoxOpensThroughTheUserInterface) {
+    app_.ShowAbout();
+    EXPECT_EQ(ui_.aboutBoxes, 1);
 }
 
 }  // namespace

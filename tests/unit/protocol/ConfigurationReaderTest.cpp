@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -74,9 +76,8 @@ TEST_F(ConfigurationReaderTest, OtherModelStartsAfreshAfterTheSaveQuestion) {
     SetSetting(1, "Custom", 42);
     model->modified = true;
     model->configFilePath = "old.cfg";
-    ui.yesNoAnswers.push_back(false);
     ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
-    EXPECT_EQ(ui.questions, std::vector<std::string>{": File: old.cfg has changed. Save it to disk now?"});
+    EXPECT_EQ(saveQuestion.asks, 1);
     EXPECT_EQ(FindSetting(model->settings, "Custom"), -1);
     EXPECT_EQ(model->settings[FindSetting(model->settings, "Model")].text, "RP-TEST");
     EXPECT_EQ(model->configFilePath, "");
@@ -215,8 +216,9 @@ TEST_F(ConfigurationReaderTest, FullConfigurationReportsSettingsThatFindNoRow) {
     EXPECT_NE(errors[2].find("Locked"), std::string::npos);
 }
 
-TEST_F(ConfigurationReaderTest, SilentPrinterEndsTheRun) {
-    SetSetting(0, "Model", -1, "RP-TEST");
+TEST_F(ConfigurationReaderTest, SilentPrinterEndsTheRunKeepingWhatArrived) {
+    LoadMatchingConfiguration();
+    SetSetting(1, "Baud_Rate", 0);
     int byteReads = 0;
     auto playPrinter = backend.responder;
     backend.responder = [&](FakePortBackend& port, const std::string& written) {
@@ -226,6 +228,63 @@ TEST_F(ConfigurationReaderTest, SilentPrinterEndsTheRun) {
     EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), 0);
     EXPECT_EQ(reporter.Errors().back(), kClosingPortError);
     EXPECT_FALSE(backend.IsOpen());
+    EXPECT_EQ(Value("Baud_Rate"), 3) << "the value that arrived stays";
+    EXPECT_EQ(model->comment, "") << "a read starts without the file's comment";
+    EXPECT_EQ(model->model, "RP-TEST");
+}
+
+// What the window shows of the configuration: its model, its comment and its settings.
+struct ShownConfiguration {
+    std::string model;
+    std::string comment;
+    std::vector<std::pair<std::string, int32_t>> settings;
+    bool operator==(const ShownConfiguration&) const = default;
+};
+
+ShownConfiguration Shown(const ConfigModel& model) {
+    ShownConfiguration shown{model.model, model.comment, {}};
+    for (const SettingRow& row : model.settings)
+        if (!row.name.empty()) shown.settings.emplace_back(row.name + "=" + row.text, row.value);
+    return shown;
+}
+
+TEST_F(ConfigurationReaderTest, ARunThatFailsBeforeAnyValueArrivedLeavesTheConfigurationAsItWas) {
+    struct Case {
+        const char* what;
+        ReadMode mode;
+        std::function<void()> breakIt;
+    };
+    const Case cases[] = {
+        {"no port", ReadMode::Read, [this] { model->portName.clear(); }},
+        {"port cannot open", ReadMode::Read, [this] { backend.failOpen.Always(); }},
+        {"silent printer", ReadMode::Read, [this] { printer.silent = true; }},
+        // The identification opens the port twice; the exchange's own open is the third.
+        {"exchange cannot open", ReadMode::Read, [this] { backend.failOpen.From(backend.openCalls + 3); }},
+        {"verify, port cannot open", ReadMode::Verify, [this] { backend.failOpen.Always(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        model->portName = "127.0.0.1:9100";
+        backend.failOpen.Never();
+        printer.silent = false;
+        LoadMatchingConfiguration();
+        model->model = "RP-TEST";
+        const ShownConfiguration before = Shown(*model);
+        c.breakIt();
+        EXPECT_EQ(ReadConfiguration(context, c.mode), 0);
+        EXPECT_EQ(Shown(*model), before);
+    }
+}
+
+TEST_F(ConfigurationReaderTest, ANewConfigurationForAnotherModelStaysEmptyWhenTheReadThenFails) {
+    SetSetting(0, "Model", -1, "RP-OTHER");
+    SetSetting(1, "Custom", 42);
+    model->comment = "other printer";
+    backend.failOpen.From(3);  // the identification passes, the exchange cannot open
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), 0);
+    EXPECT_EQ(FindSetting(model->settings, "Custom"), -1);
+    EXPECT_EQ(model->comment, "");
+    EXPECT_EQ(model->model, "RP-TEST");
 }
 
 }  // namespace

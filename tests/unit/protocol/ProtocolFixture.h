@@ -18,6 +18,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/NullModelObserver.h"
 #include "support/RecordingReporter.h"
+#include "support/RecordingSaveQuestion.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 
@@ -103,8 +104,9 @@ protected:
     test::NullModelObserver observer;
     std::unique_ptr<ConfigModel> model = std::make_unique<ConfigModel>();
     std::string preInit;
+    RecordingSaveQuestion saveQuestion;
     IOComm port{store, clock, reporter, backend};
-    ProtocolContext context{*model, port, reporter, clock, ui, observer, preInit};
+    ProtocolContext context{*model, port, reporter, clock, ui, observer, preInit, saveQuestion};
     FakePrinter printer{backend};
 };
 

@@ -1,0 +1,200 @@
+// The main window's printer commands against varnel-printer-sim, with the real port layer and the
+// window's own clock: menus and toolbar buttons worked by the mouse, boxes answered by keys, and
+// what the user sees checked (status line, listing, boxes, the dialogs that open).
+
+#include <gtest/gtest.h>
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MainWindowInput.h"
+#include "app/CVarnelApp.h"
+#include "support/DemoModel.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScratchDir.h"
+#include "support/SimulatorProcess.h"
+#include "ui/CFlashDlg.h"
+#include "ui/CMainFrame.h"
+#include "ui/CPrinterFilesDlg.h"
+#include "ui/CVarnelView.h"
+#include "ui/QtClock.h"
+#include "ui/QtUserInterface.h"
+
+namespace varnel {
+namespace {
+
+using test::AnswerBox;
+using test::AnswerFileDialog;
+using test::ClickMenuItem;
+using test::ClickToolButton;
+
+// The program's main window on the demo folder, its port the simulated printer's.
+class MainFramePrinterTest : public ::testing::Test {
+protected:
+    void Start(test::SimulatorLine line, std::vector<std::string> switches = {}) {
+        std::vector<std::string> all = test::DemoPrinterSwitches();
+        all.insert(all.end(), switches.begin(), switches.end());
+        printer_ = std::make_unique<test::SimulatorProcess>(line, all);
+        ASSERT_FALSE(printer_->Port().empty());
+        app_.Startup();
+        app_.CmdPort(printer_->Port());
+        frame_ = std::make_unique<CMainFrame>(app_);
+        app_.OpenFirstDocument();
+        test::ShowActive(*frame_);
+        frame_->RefreshView();
+    }
+
+    std::string StatusText() const { return frame_->statusBar()->currentMessage().toStdString(); }
+    const ViewSnapshot& Shown() const { return frame_->view()->snapshot(); }
+    void ClickButton(int id) { ClickToolButton(*frame_->toolBar(), frame_->Command(id)); }
+    void OpenDemo() {
+        AnswerFileDialog("rpdemo.cfg");
+        ClickButton(kCmdFileOpen);
+        ASSERT_TRUE(Shown().listing);
+    }
+    std::vector<std::string> ShownTexts() const {
+        std::vector<std::string> texts;
+        for (const ViewText& t : Shown().texts) texts.push_back(t.text);
+        return texts;
+    }
+
+    // A serial port new to the settings asks for its line settings first; once started, this
+    // answers that dialog with OK, which keeps them.
+    void AnswerLineSettings() {
+        QObject::connect(&lineSettings_, &QTimer::timeout, [this] {
+            QDialog* dialog = test::ShownDialog<QDialog>("CommConfigDialog");
+            if (!dialog || QApplication::activeModalWidget() != dialog) return;
+            lineSettings_.stop();
+            test::Activate(*dialog);
+            QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        });
+        lineSettings_.start(test::kDialogPollMs);
+    }
+
+    QTimer lineSettings_;
+    test::ScratchDir dir_ = test::ExamplesWorkingFolder();
+    test::MemorySettingsStore store_;
+    QtClock clock_;
+    QtUserInterface ui_;
+    std::unique_ptr<test::SimulatorProcess> printer_;
+    CVarnelApp app_{store_, clock_, ui_, nullptr};
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+TEST_F(MainFramePrinterTest, ReadWriteVerifyAndResetFromTheToolbarAndTheMenus) {
+    const std::string trace = dir_.File("printer-trace.txt");
+    Start(test::SimulatorLine::Tcp, {"--trace", trace});
+
+    test::EveryBoxAnswered boxes;
+    ClickButton(kCmdReadConfig);
+    EXPECT_EQ(StatusText(), "End Reading Configuration.");
+    ASSERT_TRUE(Shown().listing);
+    EXPECT_EQ(Shown().texts[0].text, "RP-DEMO ");
+    EXPECT_EQ(Shown().texts[3].text, "RPD1-1.01");
+    EXPECT_TRUE(Shown().Find("= Standard"));
+
+    ClickMenuItem(*frame_, "&Configure", "Write Configuration to Printer");
+    EXPECT_EQ(StatusText(), "End Configuration.");
+
+    ClickButton(kCmdVerifyConfig);
+    EXPECT_EQ(StatusText(), "End Configuration Verification. Verification OK");
+
+    ClickMenuItem(*frame_, "&Printer", "Reset Printer");
+    EXPECT_NE(test::ReadFileBytes(trace).find("7E 78 FF"), std::string::npos) << "the reset reached the printer";
+    // The demo printer holds a setting its options file does not list; writing says so, and
+    // nothing failed.
+    for (const std::string& caption : boxes.captions) EXPECT_EQ(caption, "Configuration Message");
+}
+
+TEST_F(MainFramePrinterTest, AReadThatFailsBeforeAnyValueLeavesTheListingAsItWas) {
+    Start(test::SimulatorLine::Tcp);
+    OpenDemo();
+    const std::vector<std::string> before = ShownTexts();
+    app_.CmdPort("/dev/ttyUSB9");  // no such port
+
+    AnswerLineSettings();
+    test::EveryBoxAnswered boxes;
+    ClickButton(kCmdReadConfig);
+    EXPECT_FALSE(boxes.texts.empty());
+    EXPECT_EQ(ShownTexts(), before);
+}
+
+TEST_F(MainFramePrinterTest, TheWindowDoesNotCloseWhileAPrinterCommandRuns) {
+    Start(test::SimulatorLine::Tcp);
+    std::vector<bool> closes;
+    // The printer's waits let window events through, a close among them.
+    QTimer::singleShot(300, frame_.get(), [this, &closes] { closes.push_back(frame_->close()); });
+    ClickButton(kCmdReadConfig);
+    EXPECT_EQ(closes, std::vector<bool>{false});
+    EXPECT_TRUE(frame_->isVisible());
+    EXPECT_EQ(StatusText(), "End Reading Configuration.");
+
+    // Afterwards the changed configuration gets the question, and the window closes, ending the
+    // event loop as the program's would end.
+    AnswerBox(Qt::Key_N);
+    bool closed = false;
+    QTimer::singleShot(0, frame_.get(), [this, &closed] { closed = frame_->close(); });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QApplication::exit(1); });
+    giveUp.start(test::kDialogWaitMs);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(MainFramePrinterTest, DetectBaudRateFindsTheRateOfASerialPrinter) {
+    Start(test::SimulatorLine::Pty);
+    std::string report;
+    AnswerLineSettings();
+    AnswerBox(Qt::Key_Return, &report);
+    ClickMenuItem(*frame_, "&Printer", "Detect Printer Baud Rate");
+    EXPECT_EQ(report, "Baud rate detected: 9600");
+}
+
+TEST_F(MainFramePrinterTest, SetupSerialPortSaysANetworkPrinterHasNoSerialLine) {
+    Start(test::SimulatorLine::Tcp);
+    std::string report;
+    AnswerBox(Qt::Key_Return, &report);
+    ClickMenuItem(*frame_, "&Printer", "Setup Serial Port...");
+    EXPECT_EQ(report, "Setup is only done on standard serial ports.");
+}
+
+TEST_F(MainFramePrinterTest, PrinterFilesHidesTheWindowWhileTheFileManagerIsShown) {
+    QtPrinterFilesDialog opener;
+    opener.AttachTo(app_);
+    Start(test::SimulatorLine::Tcp);
+    bool hiddenWhileShown = false;
+    test::WhenShownAfterWaits<CPrinterFilesDlg>([&](CPrinterFilesDlg& dialog) {
+        hiddenWhileShown = !frame_->isVisible();
+        QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
+    });
+    ClickMenuItem(*frame_, "&Printer", "Printer Files ...");
+    EXPECT_TRUE(hiddenWhileShown);
+    EXPECT_TRUE(frame_->isVisible());
+}
+
+TEST_F(MainFramePrinterTest, TheFlashButtonOfAConfigurationWithAFirmwareIdShowsTheBootLoadersDialog) {
+    Start(test::SimulatorLine::Tcp, {"--boot"});
+    OpenDemo();
+    ASSERT_TRUE(frame_->Command(kCmdFlashFirmware)->isVisible());
+    std::vector<std::string> fields;
+    test::WhenShownAfterWaits<CFlashDlg>([&](CFlashDlg& dialog) {
+        for (QLineEdit* field : dialog.findChildren<QLineEdit*>()) fields.push_back(field->text().toStdString());
+        test::Activate(dialog);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    ClickButton(kCmdFlashFirmware);
+    EXPECT_NE(std::find(fields.begin(), fields.end(), "RPD1_1*"), fields.end()) << "the configuration's firmware id";
+    EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
+}
+
+}  // namespace
+}  // namespace varnel
