@@ -107,6 +107,14 @@ TEST_F(MainFramePrinterTest, ReadWriteVerifyAndResetFromTheToolbarAndTheMenus) {
     ClickButton(kCmdVerifyConfig);
     EXPECT_EQ(StatusText(), "End Configuration Verification. Verification OK");
 
+    // The same three commands the other way: menu, toolbar, menu.
+    ClickMenuItem(*frame_, "&Configure", "Read Configuration from Printer");
+    EXPECT_EQ(StatusText(), "End Reading Configuration.");
+    ClickButton(kCmdWriteConfig);
+    EXPECT_EQ(StatusText(), "End Configuration.");
+    ClickMenuItem(*frame_, "&Configure", "Verify Configruation");
+    EXPECT_EQ(StatusText(), "End Configuration Verification. Verification OK");
+
     ClickMenuItem(*frame_, "&Printer", "Reset Printer");
     EXPECT_NE(test::ReadFileBytes(trace).find("7E 78 FF"), std::string::npos) << "the reset reached the printer";
     // The demo printer holds a setting its options file does not list; writing says so, and

@@ -285,7 +285,7 @@ TEST_F(MainFrameTest, SaveWithoutAFileNameAsksForOneAndSaveWithOneWritesThere) {
 
     std::filesystem::remove(dir_.File("fresh.cfg"));
     app_.model().modified = true;
-    PressKey(Frame(), Qt::Key_S, Qt::ControlModifier);  // no dialog this time
+    PressMenuKeys(Frame(), Qt::Key_F, Qt::Key_S);  // no dialog this time
     EXPECT_TRUE(Exists("fresh.cfg"));
     EXPECT_EQ(test::UnansweredDialog<QFileDialog>(), nullptr);
 }
@@ -303,7 +303,7 @@ TEST_F(MainFrameTest, ASaveThatLeavesALineOutIsReportedAndTheChangesStayUnsaved)
     // New asks, since the configuration is not saved.
     std::string question;
     AnswerBox(Qt::Key_N, &question);
-    PressKey(Frame(), Qt::Key_N, Qt::ControlModifier);
+    PressMenuKeys(Frame(), Qt::Key_F, Qt::Key_N);
     EXPECT_EQ(question, "File: " + dir_.File("rpdemo.cfg") + " has changed. Save it to disk now?");
 }
 
@@ -368,6 +368,40 @@ TEST_F(MainFrameTest, AHelpPageThatCannotBeOpenedSaysSoWithItsPath) {
     AnswerBox(Qt::Key_Return, &report);
     ClickButton(kCmdHelp);
     EXPECT_EQ(report, "The help page could not be opened:\n" + page);
+}
+
+TEST_F(MainFrameTest, TheDialogCommandsOpenTheirDialogsFromTheMenuAndTheToolbar) {
+    OpenDemo();
+    struct Case {
+        const char* menu;
+        const char* item;  // null: the toolbar's button of `id`
+        int id;
+        const char* caption;
+    } cases[] = {
+        {"&Printer", "Select Port...", kCmdSelectPort, "Select Communication Port"},
+        {nullptr, nullptr, kCmdSelectPort, "Select Communication Port"},
+        {"&Configure", "Edit Comment...", kCmdEditComment, "Edit Comment"},
+        {"&Configure", "Edit Configuration...", kCmdEditConfig, "Configuration Edit"},
+        {nullptr, nullptr, kCmdEditConfig, "Configuration Edit"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item ? c.item : "toolbar");
+        std::string caption;
+        test::WhenShownAfterWaits<QDialog>([&caption](QDialog& dialog) {
+            caption = dialog.windowTitle().toStdString();
+            test::Activate(dialog);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        if (c.item)
+            ClickMenuItem(Frame(), c.menu, c.item);
+        else
+            ClickButton(c.id);
+        EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(test::ShownDialog<QDialog>(), nullptr) << "Escape closed it";
+    }
+    // Escape changed nothing.
+    EXPECT_FALSE(app_.model().modified);
+    EXPECT_EQ(app_.model().comment, "Demo store, counter 1");
 }
 
 TEST_F(MainFrameTest, AboutShowsTheVersionUntilClosed) {
