@@ -39,7 +39,7 @@ constexpr int kExitBadOption = 2;
 // run ends before it. Every way out, an exit code thrown by an action included, passes through
 // the application object's destructor, which saves the port name and writes the end entry.
 // With a record, the recorder goes just before it and has seen everything but that shutdown.
-int RunApplication(UserInterface& ui, Clock& clock, QtPrinterFilesDialog* filesDialog,
+int RunApplication(UserInterface& ui, Clock& clock,
                    const std::vector<std::string>& parameters, RunRecord* record,
                    const std::function<int(CVarnelApp&)>& openMainWindow) {
     FileSettingsStore store(DefaultSettingsPath());
@@ -47,7 +47,6 @@ int RunApplication(UserInterface& ui, Clock& clock, QtPrinterFilesDialog* filesD
     CVarnelApp app(store, clock, ui, &monitor);
     std::optional<RunRecorder> recorder;
     if (record) recorder.emplace(app, *record);
-    if (filesDialog) filesDialog->AttachTo(app);
     app.Startup();
     if (std::optional<int> exitCode = app.RunCommandLine(parameters)) return *exitCode;
     try {
@@ -62,15 +61,14 @@ int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& param
     QtUserInterface ui;
     // Waits of printer operations keep the window painted.
     QtClock clock;
-    QtPrinterFilesDialog filesDialog;
-    return RunApplication(ui, clock, &filesDialog, parameters, record,
+    return RunApplication(ui, clock, parameters, record,
                           [&qapp](CVarnelApp& app) { return RunMainWindow(app, qapp); });
 }
 
 int RunHeadless(const std::vector<std::string>& parameters, RunRecord* record) {
     HeadlessUserInterface ui;
     SystemClock clock;
-    return RunApplication(ui, clock, nullptr, parameters, record, [&ui](CVarnelApp&) {
+    return RunApplication(ui, clock, parameters, record, [&ui](CVarnelApp&) {
         ui.WriteLine(kNoDisplayText);
         return kExitNoDisplay;
     });

@@ -24,7 +24,6 @@ namespace varnel {
 class Clock;
 class IOComm;
 class MonitorNotifier;
-class PrinterFilesDialogPort;
 class RunObserver;
 class SettingsStore;
 class UserInterface;
@@ -159,9 +158,8 @@ public:
     // What the printer operations work with.
     ProtocolContext Context();
 
-    // The printer file manager (menu "Printer Files ..." and "files"): shown until closed. The
-    // Qt layer registers the dialog; without one (no display) the run ends with exit code 3.
-    void SetPrinterFilesDialog(PrinterFilesDialogPort* dialog) { filesDialog_ = dialog; }
+    // The printer file manager (menu "Printer Files ..." and "files"): shown until closed. A
+    // user interface that cannot show it (no display) ends the run with exit code 3.
     int ShowPrinterFiles();
     FilesContext FileManagerContext();
 
@@ -234,7 +232,6 @@ private:
     UserInterface& ui_;
     MonitorNotifier* monitor_;
     MainWindowPort* mainWindow_ = nullptr;
-    PrinterFilesDialogPort* filesDialog_ = nullptr;
     RunObserver* runObserver_ = nullptr;
     FileManagerState filesState_;
 

@@ -3,7 +3,8 @@
 
 #include "app/CVarnelApp.h"
 #include "base/ExitRequest.h"
-#include "files/PrinterFilesDialogPort.h"
+#include "app/SelectPortCommand.h"
+#include "base/UserInterface.h"
 
 namespace varnel {
 namespace {
@@ -20,11 +21,10 @@ FilesContext CVarnelApp::FileManagerContext() {
 int CVarnelApp::ShowPrinterFiles() {
     // The file manager is a dialog and nothing else; a run that cannot show it ends the way a
     // run that cannot show the main window does.
-    if (!filesDialog_) {
+    if (!ui_.ShowPrinterFiles(FileManagerContext(), [this] { SelectPort(*this); })) {
         std::cerr << kNoDisplayForFilesText << std::endl;
         throw ExitRequest{kExitNoDisplay};
     }
-    filesDialog_->ShowPrinterFilesDialog(FileManagerContext());
     return 1;
 }
 

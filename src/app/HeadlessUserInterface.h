@@ -47,6 +47,9 @@ public:
     // Written as the tab-separated table.
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
+    // Printer file manager
+    bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) override;
+
     // About box
     void ShowAboutBox() override;
 

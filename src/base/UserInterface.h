@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 namespace varnel {
 
 class EditPages;
+struct FilesContext;
 
 // What the core asks of whoever is in front of the program: the Qt window, the headless
 // console, or a recording double in tests. Dialogs return values; they never reach the model.
@@ -64,6 +66,11 @@ public:
     // The settings one verification found different, in one table that can be copied or saved
     // as CSV; modal until closed.
     virtual void ShowVerificationResult(const std::vector<VerificationRow>& rows) = 0;
+
+    // Printer file manager
+    // Modal until the user closes it, the main window hidden meanwhile; its "Comm Port" button
+    // runs `selectPort`. False when it cannot be shown (headless).
+    virtual bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) = 0;
 
     // About box
     // The program's version; returns when the user closes it.

@@ -23,8 +23,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/CVarnelApp.h"
-#include "app/SelectPortCommand.h"
 #include "ui/UiText.h"
 
 namespace varnel {
@@ -302,13 +300,7 @@ std::vector<std::string> CPrinterFilesDlg::ChooseFilesToUpload() {
 
 // ---- Opening
 
-void QtPrinterFilesDialog::AttachTo(CVarnelApp& app) {
-    app.SetPrinterFilesDialog(this);
-    // The same port selection as the main menu's Select Port.
-    selectPort_ = [&app](QWidget*) { SelectPort(app); };
-}
-
-void QtPrinterFilesDialog::ShowPrinterFilesDialog(const FilesContext& context) {
+void RunPrinterFilesDialog(const FilesContext& context, const std::function<void()>& selectPort) {
     std::vector<QPointer<QWidget>> hidden;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!qobject_cast<QMainWindow*>(window) || !window->isVisible()) continue;
@@ -316,7 +308,7 @@ void QtPrinterFilesDialog::ShowPrinterFilesDialog(const FilesContext& context) {
         hidden.emplace_back(window);
     }
     {
-        CPrinterFilesDlg dialog(context, selectPort_);
+        CPrinterFilesDlg dialog(context, [selectPort](QWidget*) { selectPort(); });
         dialog.exec();
     }
     for (const QPointer<QWidget>& window : hidden)

@@ -8,7 +8,6 @@
 
 #include "files/FilesContext.h"
 #include "files/PrinterFileManager.h"
-#include "files/PrinterFilesDialogPort.h"
 #include "files/PrinterFilesView.h"
 
 class QListWidget;
@@ -88,16 +87,8 @@ private:
     QString uploadFolder_;
 };
 
-// The file manager's opening in the Qt application: the main window is hidden while the dialog
-// runs and shown again when it closes.
-class QtPrinterFilesDialog : public PrinterFilesDialogPort {
-public:
-    // Registers with the application, and takes its Select Port command for "Comm Port".
-    void AttachTo(CVarnelApp& app);
-    void ShowPrinterFilesDialog(const FilesContext& context) override;
-
-private:
-    CPrinterFilesDlg::PortSelection selectPort_;
-};
+// The file manager as the application opens it: modal, the main window hidden while it runs and
+// shown again when it closes; "Comm Port" runs `selectPort`.
+void RunPrinterFilesDialog(const FilesContext& context, const std::function<void()>& selectPort);
 
 }  // namespace varnel

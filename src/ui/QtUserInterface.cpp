@@ -13,6 +13,7 @@
 #include "ui/CEditCommentDlg.h"
 #include "ui/CEditSettingsDlg.h"
 #include "ui/CFlashDlg.h"
+#include "ui/CPrinterFilesDlg.h"
 #include "ui/CSelectPortDlg.h"
 #include "ui/CVerifyResultDlg.h"
 #include "ui/CAboutDlg.h"
@@ -157,6 +158,11 @@ bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& a
 void QtUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
     CVerifyResultDlg dialog(rows, *this, owner_);
     dialog.exec();
+}
+
+bool QtUserInterface::ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) {
+    RunPrinterFilesDialog(context, selectPort);
+    return true;
 }
 
 void QtUserInterface::ShowAboutBox() {

@@ -39,6 +39,9 @@ public:
     // Verification result dialog
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
+    // Printer file manager
+    bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) override;
+
     // About box
     void ShowAboutBox() override;
 

@@ -176,8 +176,6 @@ TEST_F(MainFramePrinterTest, SetupSerialPortSaysANetworkPrinterHasNoSerialLine) 
 }
 
 TEST_F(MainFramePrinterTest, PrinterFilesHidesTheWindowWhileTheFileManagerIsShown) {
-    QtPrinterFilesDialog opener;
-    opener.AttachTo(app_);
     Start(test::SimulatorLine::Tcp);
     bool hiddenWhileShown = false;
     test::WhenShownAfterWaits<CPrinterFilesDlg>([&](CPrinterFilesDlg& dialog) {

@@ -87,8 +87,10 @@ inline QAction* MenuTitled(QMainWindow& window, const QString& title) {
     return nullptr;
 }
 
-// Opens a menu with the mouse and clicks its item whose text begins with `item`.
-inline void ClickMenuItem(QMainWindow& window, const QString& title, const QString& item) {
+// Opens a menu with the mouse and clicks its item whose text begins with `item`; `beforeTheClick`
+// runs once the menu shows.
+inline void ClickMenuItem(QMainWindow& window, const QString& title, const QString& item,
+                          const std::function<void()>& beforeTheClick = {}) {
     QAction* menuAction = MenuTitled(window, title);
     ASSERT_NE(menuAction, nullptr) << title.toStdString();
     QMenuBar* bar = window.menuBar();
@@ -99,6 +101,7 @@ inline void ClickMenuItem(QMainWindow& window, const QString& title, const QStri
     for (QAction* action : menu->actions())
         if (action->text().startsWith(item)) target = action;
     ASSERT_NE(target, nullptr) << item.toStdString();
+    if (beforeTheClick) beforeTheClick();
     QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(target).center());
 }
 

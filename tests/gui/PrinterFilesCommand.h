@@ -2,8 +2,9 @@
 
 #include <functional>
 
-#include "ShownDialog.h"
+#include "MainWindowInput.h"
 #include "app/CVarnelApp.h"
+#include "support/RecordingUserInterface.h"
 #include "ui/CMainFrame.h"
 #include "ui/CPrinterFilesDlg.h"
 
@@ -17,18 +18,19 @@ struct PrinterFilesRun {
 };
 
 // Printer -> Printer Files ... in a shown main window of `app`; `act` works the dialog and must
-// close it.
+// close it. A recording user interface shows the Qt dialog as the window's own would.
 inline PrinterFilesRun RunPrinterFilesCommand(CVarnelApp& app, const std::function<void(CPrinterFilesDlg&)>& act) {
-    QtPrinterFilesDialog opener;
-    opener.AttachTo(app);
+    if (auto* recording = dynamic_cast<RecordingUserInterface*>(&app.ui())) recording->printerFilesDialog = RunPrinterFilesDialog;
     CMainFrame frame(app);
-    frame.show();
+    ShowActive(frame);
     PrinterFilesRun run;
-    WhenShown<CPrinterFilesDlg>([&](CPrinterFilesDlg& dialog) {
-        run.hiddenWhileShown = !frame.isVisible();
-        act(dialog);
+    // Armed once the menu shows, so that it takes the dialog the click opens.
+    ClickMenuItem(frame, QStringLiteral("&Printer"), QStringLiteral("Printer Files ..."), [&] {
+        WhenShown<CPrinterFilesDlg>([&](CPrinterFilesDlg& dialog) {
+            run.hiddenWhileShown = !frame.isVisible();
+            act(dialog);
+        });
     });
-    frame.Command(kCmdPrinterFiles)->trigger();
     run.visibleAfter = frame.isVisible();
     return run;
 }

@@ -153,13 +153,12 @@ TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
     QMainWindow main;
     main.show();
     bool hiddenWhileOpen = false;
-    QtPrinterFilesDialog opener;
     QTimer::singleShot(50, [&] {
         hiddenWhileOpen = !main.isVisible();
         for (QWidget* window : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<CPrinterFilesDlg*>(window)) dialog->Button(CPrinterFilesDlg::kIdDone)->click();
     });
-    opener.ShowPrinterFilesDialog(context);
+    RunPrinterFilesDialog(context, [] {});
     EXPECT_TRUE(hiddenWhileOpen);
     EXPECT_TRUE(main.isVisible());
 }

@@ -53,6 +53,15 @@ public:
         verificationResults.push_back(rows);
     }
 
+    // Printer file manager: shown by `printerFilesDialog` when a test gives one (the Qt dialog),
+    // else counted as not shown.
+    bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) override {
+        ++printerFilesShown;
+        if (!printerFilesDialog) return false;
+        printerFilesDialog(context, selectPort);
+        return true;
+    }
+
     // About box
     void ShowAboutBox() override { ++aboutBoxes; }
 
@@ -68,6 +77,8 @@ public:
     bool helpPageOpens = true;
     std::vector<std::vector<VerificationRow>> verificationResults;
     int aboutBoxes = 0;
+    int printerFilesShown = 0;
+    std::function<void(const FilesContext&, const std::function<void()>&)> printerFilesDialog;
 
 private:
     std::optional<std::string> NextFile() {
