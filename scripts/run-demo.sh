@@ -35,7 +35,7 @@ run() {
 echo
 echo "1. Read the printer's configuration into a file"
 run sa port:"$port" readcfg writefile:read.cfg exit
-grep -E '^(Model|Print_Speed|Buzzer_Enable) ' read.cfg | sed 's/^/   read.cfg: /' || true
+grep -E '^(Model|Print_Speed|Buzzer) ' read.cfg | sed 's/^/   read.cfg: /' || true
 
 echo
 echo "2. Write a prepared configuration (Print_Speed 3) into the printer, then verify it (exit code 1 = passed)"
