@@ -156,7 +156,7 @@ TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
     QTimer::singleShot(50, [&] {
         hiddenWhileOpen = !main.isVisible();
         for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<CPrinterFilesDlg*>(window)) dialog->Button(CPrinterFilesDlg::kIdDone)->click();
+            if (auto* dialog = qobject_cast<CPrinterFilesDlg*>(window)) QTest::mouseClick(dialog->Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
     });
     RunPrinterFilesDialog(context, [] {});
     EXPECT_TRUE(hiddenWhileOpen);
@@ -190,8 +190,8 @@ TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSel
         if (dialog.List()->count() > 0)
         listed = dialog.Entries();
         dialog.List()->item(0)->setSelected(true);
-        dialog.Button(CPrinterFilesDlg::kIdSaveToDisk)->click();
-        dialog.Button(CPrinterFilesDlg::kIdDone)->click();
+        QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk), Qt::LeftButton);
+        QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
     });
 
     EXPECT_TRUE(run.hiddenWhileShown);
