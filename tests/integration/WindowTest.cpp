@@ -30,6 +30,7 @@ constexpr auto kShowLimit = 60s;
 constexpr auto kRunLimit = 120s;
 constexpr const char* kProgramClass = "varnel";
 constexpr const char* kEndEntry = "Configuration Application Terminated:";
+constexpr const char* kMissingOptionsText = "Model name missmatch or missing in options file.";
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -101,6 +102,10 @@ TEST_F(WindowTest, AModelWithoutOptionsFileIsReportedAndTheWindowOutlivesTheBox)
     const test::ExitStatus end = ExitFromTheFileMenu(*window);
     EXPECT_TRUE(end.exited) << "signal " << end.signal << (end.timedOut ? ", still running" : "");
     EXPECT_EQ(end.code, 0);
+    const std::string log = test::ReadFileBytes(dir_.File("Varnel.log"));
+    const size_t first = log.find(kMissingOptionsText);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find(kMissingOptionsText, first + 1), std::string::npos) << "logged once";
 }
 
 }  // namespace
