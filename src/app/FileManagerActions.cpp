@@ -1,10 +1,12 @@
 // The printer file manager reached from the command line ("files") and the Printer menu.
 #include <iostream>
+#include <memory>
 
 #include "app/CVarnelApp.h"
-#include "base/ExitRequest.h"
 #include "app/SelectPortCommand.h"
+#include "base/ExitRequest.h"
 #include "base/UserInterface.h"
+#include "files/PrinterFileManager.h"
 
 namespace varnel {
 namespace {
@@ -21,7 +23,10 @@ FilesContext CVarnelApp::FileManagerContext() {
 int CVarnelApp::ShowPrinterFiles() {
     // The file manager is a dialog and nothing else; a run that cannot show it ends the way a
     // run that cannot show the main window does.
-    if (!ui_.ShowPrinterFiles(FileManagerContext(), [this] { SelectPort(*this); })) {
+    const PrinterFilesOpener open = [this](PrinterFilesView& view) {
+        return std::make_unique<PrinterFileManager>(FileManagerContext(), view, [this] { SelectPort(*this); });
+    };
+    if (!ui_.ShowPrinterFiles(open)) {
         std::cerr << kNoDisplayForFilesText << std::endl;
         throw ExitRequest{kExitNoDisplay};
     }

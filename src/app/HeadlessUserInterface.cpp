@@ -98,7 +98,7 @@ void HeadlessUserInterface::ShowVerificationResult(const std::vector<Verificatio
 }
 
 // The file manager is a dialog and nothing else.
-bool HeadlessUserInterface::ShowPrinterFiles(const FilesContext&, const std::function<void()>&) { return false; }
+bool HeadlessUserInterface::ShowPrinterFiles(const PrinterFilesOpener&) { return false; }
 
 // The About box as a box of its own: its text, counted as closed at once.
 void HeadlessUserInterface::ShowAboutBox() { WriteLine(std::string(kAboutCaption) + ": " + std::string(kVersionText)); }

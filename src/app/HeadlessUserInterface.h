@@ -48,7 +48,7 @@ public:
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
     // Printer file manager
-    bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) override;
+    bool ShowPrinterFiles(const PrinterFilesOpener& open) override;
 
     // About box
     void ShowAboutBox() override;

@@ -9,13 +9,13 @@
 #include "base/VerificationTable.h"
 
 #include "base/FlashDialog.h"
+#include "base/PrinterFilesCommands.h"
 #include "base/PortDialogModel.h"
 #include "base/SerialLineSettings.h"
 
 namespace varnel {
 
 class EditPages;
-struct FilesContext;
 
 // What the core asks of whoever is in front of the program: the Qt window, the headless
 // console, or a recording double in tests. Dialogs return values; they never reach the model.
@@ -68,9 +68,9 @@ public:
     virtual void ShowVerificationResult(const std::vector<VerificationRow>& rows) = 0;
 
     // Printer file manager
-    // Modal until the user closes it, the main window hidden meanwhile; its "Comm Port" button
-    // runs `selectPort`. False when it cannot be shown (headless).
-    virtual bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) = 0;
+    // Modal until the user closes it, the main window hidden meanwhile; `open` makes the commands
+    // its buttons run. False when it cannot be shown (headless).
+    virtual bool ShowPrinterFiles(const PrinterFilesOpener& open) = 0;
 
     // About box
     // The program's version; returns when the user closes it.

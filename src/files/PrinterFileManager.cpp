@@ -8,7 +8,7 @@
 #include "base/Reporter.h"
 #include "files/FileList.h"
 #include "files/LocalFileName.h"
-#include "files/PrinterFilesView.h"
+#include "base/PrinterFilesView.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
 #include "protocol/PrinterCommands.h"

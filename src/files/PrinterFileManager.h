@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/PrinterFilesCommands.h"
 #include "files/FilesContext.h"
 
 namespace varnel {
 
-class PrinterFilesView;
 
 // The file manager's limits and texts.
 inline constexpr size_t kListReplySize = 8000;
@@ -17,8 +17,6 @@ inline constexpr size_t kMaxDroppedFiles = 100;
 inline constexpr size_t kUploadBlockSize = 1000;
 inline constexpr size_t kMaxUploadBlocks = 10'000;
 inline constexpr size_t kMaxDownloadChunks = 200'000;
-// The refresh timer's period.
-inline constexpr int kRefreshTimerPeriodMs = 2;
 
 inline constexpr const char* kApplicationTitle = "Varnel";
 inline constexpr const char* kNoPortText =
@@ -43,34 +41,34 @@ std::string ReplaceLocalFileQuestion(const std::string& name);
 // refresh timer among them, so a list read runs only when no other operation does, or when one
 // hands out messages on purpose with its port closed (Delete's wait for the list); otherwise it
 // stays scheduled and runs once that operation is over.
-class PrinterFileManager {
+class PrinterFileManager : public PrinterFilesCommands {
 public:
     // `selectPort` runs the program's port selection (may be empty: no port selection).
     PrinterFileManager(const FilesContext& context, PrinterFilesView& view, std::function<void()> selectPort = {});
 
     // Dialog start: caption and a scheduled refresh.
-    void Initialise();
+    void Initialise() override;
     // Reads the list from the printer into the view. Asked for while a read runs, it is that read.
     int Refresh();
     // Starts the refresh timer (Refresh List). A refresh scheduled while one runs is merged into
     // it: the running read is the answer it asks for.
-    void ScheduleRefresh();
+    void ScheduleRefresh() override;
     // The view's refresh timer fired: runs the scheduled refresh when the port is free for it.
-    void RefreshTimerFired();
+    void RefreshTimerFired() override;
     // Whether an operation, a list read among them, is running.
-    bool Busy() const { return running_ > 0; }
+    bool Busy() const override { return running_ > 0; }
 
     // Copies local files into the printer, in order, at most 100.
-    int Upload(const std::vector<std::string>& paths);
+    int Upload(const std::vector<std::string>& paths) override;
     // Asks the view for files to upload and copies them as a drop does.
-    int UploadChosen();
+    int UploadChosen() override;
     // Copies the selected printer files into the current directory.
-    int SaveToDisk();
-    int Delete();
-    int DeleteAll();
-    int ResetPrinter();
-    void CommPort();
-    bool CanSelectPort() const { return static_cast<bool>(selectPort_); }
+    int SaveToDisk() override;
+    int Delete() override;
+    int DeleteAll() override;
+    int ResetPrinter() override;
+    void CommPort() override;
+    bool CanSelectPort() const override { return static_cast<bool>(selectPort_); }
 
 private:
     // Marks an operation as running for its scope; a refresh scheduled meanwhile is started

@@ -115,17 +115,8 @@ private:
 
 }  // namespace
 
-namespace {
-
-std::function<void()> OverOwner(CPrinterFilesDlg::PortSelection selectPort, QWidget* owner) {
-    if (!selectPort) return {};
-    return [selectPort = std::move(selectPort), owner] { selectPort(owner); };
-}
-
-}  // namespace
-
-CPrinterFilesDlg::CPrinterFilesDlg(const FilesContext& context, PortSelection selectPort, QWidget* parent)
-    : QDialog(parent), manager_(context, *this, OverOwner(std::move(selectPort), this)) {
+CPrinterFilesDlg::CPrinterFilesDlg(const PrinterFilesOpener& open, QWidget* parent)
+    : QDialog(parent), manager_(open(*this)) {
     setObjectName(QStringLiteral("Files in printer"));
     setModal(true);
 
@@ -161,22 +152,22 @@ CPrinterFilesDlg::CPrinterFilesDlg(const FilesContext& context, PortSelection se
     layout->addLayout(column);
 
     Button(kIdDone)->setDefault(true);
-    Button(kIdCommPort)->setEnabled(manager_.CanSelectPort());
+    Button(kIdCommPort)->setEnabled(manager_->CanSelectPort());
     connect(Button(kIdDone), &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button(kIdDelete), &QPushButton::clicked, this, [this] { RunOperation([this] { manager_.Delete(); }); });
+    connect(Button(kIdDelete), &QPushButton::clicked, this, [this] { RunOperation([this] { manager_->Delete(); }); });
     connect(Button(kIdDeleteAll), &QPushButton::clicked, this,
-            [this] { RunOperation([this] { manager_.DeleteAll(); }); });
-    connect(Button(kIdRefresh), &QPushButton::clicked, this, [this] { manager_.ScheduleRefresh(); });
+            [this] { RunOperation([this] { manager_->DeleteAll(); }); });
+    connect(Button(kIdRefresh), &QPushButton::clicked, this, [this] { manager_->ScheduleRefresh(); });
     connect(Button(kIdUpload), &QPushButton::clicked, this,
-            [this] { RunOperation([this] { manager_.UploadChosen(); }); });
+            [this] { RunOperation([this] { manager_->UploadChosen(); }); });
     connect(Button(kIdSaveToDisk), &QPushButton::clicked, this,
-            [this] { RunOperation([this] { manager_.SaveToDisk(); }); });
+            [this] { RunOperation([this] { manager_->SaveToDisk(); }); });
     connect(Button(kIdResetPrinter), &QPushButton::clicked, this,
-            [this] { RunOperation([this] { manager_.ResetPrinter(); }); });
+            [this] { RunOperation([this] { manager_->ResetPrinter(); }); });
     connect(Button(kIdCommPort), &QPushButton::clicked, this,
-            [this] { RunOperation([this] { manager_.CommPort(); }); });
+            [this] { RunOperation([this] { manager_->CommPort(); }); });
 
-    manager_.Initialise();
+    manager_->Initialise();
 }
 
 CPrinterFilesDlg::~CPrinterFilesDlg() {
@@ -198,7 +189,7 @@ QPushButton* CPrinterFilesDlg::Button(int controlId) const {
 }
 
 void CPrinterFilesDlg::RunOperation(const std::function<void()>& operation) {
-    if (busy_ || manager_.Busy()) return;
+    if (busy_ || manager_->Busy()) return;
     busy_ = true;
     std::vector<bool> enabled;
     for (const auto& [id, button] : buttons_) {
@@ -212,11 +203,11 @@ void CPrinterFilesDlg::RunOperation(const std::function<void()>& operation) {
 
 void CPrinterFilesDlg::DropFiles(const std::vector<std::string>& paths) {
     // A drop handed out during another operation's pause must not take the port from under it.
-    if (busy_ || manager_.Busy()) {
+    if (busy_ || manager_->Busy()) {
         QTimer::singleShot(kBusyDropRetryMs, this, [this, paths] { DropFiles(paths); });
         return;
     }
-    RunOperation([this, &paths] { manager_.Upload(paths); });
+    RunOperation([this, &paths] { manager_->Upload(paths); });
 }
 
 // ---- PrinterFilesView
@@ -268,7 +259,7 @@ void CPrinterFilesDlg::timerEvent(QTimerEvent* event) {
     // One shot: the manager starts the timer again when a refresh it had to hold back is due.
     killTimer(refreshTimer_);
     refreshTimer_ = 0;
-    manager_.RefreshTimerFired();
+    manager_->RefreshTimerFired();
 }
 
 void CPrinterFilesDlg::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
@@ -300,7 +291,7 @@ std::vector<std::string> CPrinterFilesDlg::ChooseFilesToUpload() {
 
 // ---- Opening
 
-void RunPrinterFilesDialog(const FilesContext& context, const std::function<void()>& selectPort) {
+void RunPrinterFilesDialog(const PrinterFilesOpener& open) {
     std::vector<QPointer<QWidget>> hidden;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!qobject_cast<QMainWindow*>(window) || !window->isVisible()) continue;
@@ -308,7 +299,7 @@ void RunPrinterFilesDialog(const FilesContext& context, const std::function<void
         hidden.emplace_back(window);
     }
     {
-        CPrinterFilesDlg dialog(context, [selectPort](QWidget*) { selectPort(); });
+        CPrinterFilesDlg dialog(open);
         dialog.exec();
     }
     for (const QPointer<QWidget>& window : hidden)

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "files/FilesContext.h"
-#include "files/PrinterFileManager.h"
-#include "files/PrinterFilesView.h"
+#include <memory>
+
+#include "base/PrinterFilesCommands.h"
 
 class QListWidget;
 class QProgressBar;
@@ -21,8 +21,8 @@ namespace varnel {
 class CVarnelApp;
 
 // "Files in printer": the printer's files in a list that takes files dropped from the desktop,
-// and the buttons of the file manager. The widgets only show and ask; PrinterFileManager does
-// the work.
+// and the buttons of the file manager. The widgets only show and ask; the file manager's
+// commands do the work.
 class CPrinterFilesDlg : public QDialog, public PrinterFilesView {
     Q_OBJECT
 
@@ -39,10 +39,8 @@ public:
     static constexpr int kIdResetPrinter = 1073;
     static constexpr int kIdUpload = 1074;
 
-    // `selectPort` runs the program's port selection over the given owner; without it "Comm Port"
-    // is disabled.
-    using PortSelection = std::function<void(QWidget* owner)>;
-    CPrinterFilesDlg(const FilesContext& context, PortSelection selectPort, QWidget* parent = nullptr);
+    // `open` makes the commands on this dialog; "Comm Port" is enabled when they can select a port.
+    explicit CPrinterFilesDlg(const PrinterFilesOpener& open, QWidget* parent = nullptr);
     ~CPrinterFilesDlg() override;
 
     QListWidget* List() const { return list_; }
@@ -77,7 +75,7 @@ private:
     // cannot start a second one inside it.
     void RunOperation(const std::function<void()>& operation);
 
-    PrinterFileManager manager_;
+    std::unique_ptr<PrinterFilesCommands> manager_;
     QListWidget* list_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::vector<std::pair<int, QPushButton*>> buttons_;
@@ -89,6 +87,6 @@ private:
 
 // The file manager as the application opens it: modal, the main window hidden while it runs and
 // shown again when it closes; "Comm Port" runs `selectPort`.
-void RunPrinterFilesDialog(const FilesContext& context, const std::function<void()>& selectPort);
+void RunPrinterFilesDialog(const PrinterFilesOpener& open);
 
 }  // namespace varnel

@@ -160,8 +160,8 @@ void QtUserInterface::ShowVerificationResult(const std::vector<VerificationRow>&
     dialog.exec();
 }
 
-bool QtUserInterface::ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) {
-    RunPrinterFilesDialog(context, selectPort);
+bool QtUserInterface::ShowPrinterFiles(const PrinterFilesOpener& open) {
+    RunPrinterFilesDialog(open);
     return true;
 }
 

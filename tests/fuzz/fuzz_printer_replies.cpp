@@ -15,7 +15,7 @@
 #include "files/FileList.h"
 #include "files/FilesContext.h"
 #include "files/PrinterFileManager.h"
-#include "files/PrinterFilesView.h"
+#include "base/PrinterFilesView.h"
 #include "io/IOComm.h"
 #include "model/ConfigModel.h"
 #include "model/MapFile.h"

@@ -86,10 +86,15 @@ protected:
     FileManagerState state;
     FakeFileStore store;
     FilesContext context{model, port, reporter, clock, state};
+
+    // The file manager on the dialog that shows it, without a port selection.
+    PrinterFilesOpener Opener() {
+        return [this](PrinterFilesView& view) { return std::make_unique<PrinterFileManager>(context, view); };
+    }
 };
 
 TEST_F(PrinterFilesDlgTest, OpensWithTheCaptionAndReadsTheListFromItsTimer) {
-    CPrinterFilesDlg dialog(context, {});
+    CPrinterFilesDlg dialog(Opener());
     EXPECT_EQ(dialog.windowTitle().toStdString(), "File(s) in printer.  [127.0.0.1:9100]");
     EXPECT_EQ(dialog.List()->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_TRUE(dialog.List()->acceptDrops());
@@ -105,7 +110,7 @@ TEST_F(PrinterFilesDlgTest, OpensWithTheCaptionAndReadsTheListFromItsTimer) {
 TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefresh) {
     test::ScratchDir dir;
     test::WriteFileBytes(dir.File("logo.bmp"), "BM\x01\x02"s);
-    CPrinterFilesDlg dialog(context, {});
+    CPrinterFilesDlg dialog(Opener());
     dialog.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 1; }));
 
@@ -130,7 +135,7 @@ TEST_F(PrinterFilesDlgTest, FileDroppedOnTheListIsUploadedAndListedAfterTheRefre
 TEST_F(PrinterFilesDlgTest, FileDroppedWhileAnOperationRunsIsUploadedAfterIt) {
     test::ScratchDir dir;
     const std::string dropped = dir.Write("logo.bmp", "BM");
-    CPrinterFilesDlg dialog(context, {});
+    CPrinterFilesDlg dialog(Opener());
     dialog.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.List()->count() == 1; }));
     backend.responder = [&dialog, &dropped, inner = backend.responder](test::FakePortBackend& b, const std::string& w) {
@@ -158,7 +163,7 @@ TEST_F(PrinterFilesDlgTest, MainWindowIsHiddenWhileTheDialogRuns) {
         for (QWidget* window : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<CPrinterFilesDlg*>(window)) QTest::mouseClick(dialog->Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
     });
-    RunPrinterFilesDialog(context, [] {});
+    RunPrinterFilesDialog(Opener());
     EXPECT_TRUE(hiddenWhileOpen);
     EXPECT_TRUE(main.isVisible());
 }

@@ -55,10 +55,10 @@ public:
 
     // Printer file manager: shown by `printerFilesDialog` when a test gives one (the Qt dialog),
     // else counted as not shown.
-    bool ShowPrinterFiles(const FilesContext& context, const std::function<void()>& selectPort) override {
+    bool ShowPrinterFiles(const PrinterFilesOpener& open) override {
         ++printerFilesShown;
         if (!printerFilesDialog) return false;
-        printerFilesDialog(context, selectPort);
+        printerFilesDialog(open);
         return true;
     }
 
@@ -78,7 +78,7 @@ public:
     std::vector<std::vector<VerificationRow>> verificationResults;
     int aboutBoxes = 0;
     int printerFilesShown = 0;
-    std::function<void(const FilesContext&, const std::function<void()>&)> printerFilesDialog;
+    std::function<void(const PrinterFilesOpener&)> printerFilesDialog;
 
 private:
     std::optional<std::string> NextFile() {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "files/PrinterFilesView.h"
+#include "base/PrinterFilesView.h"
 
 namespace varnel::test {
 

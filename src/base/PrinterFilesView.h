@@ -5,6 +5,9 @@
 
 namespace varnel {
 
+// The view's refresh timer's period.
+inline constexpr int kRefreshTimerPeriodMs = 2;
+
 // The file manager's window as its operations see it: the list, the progress bar, the caption,
 // the boxes it owns and its message handling. The Qt dialog implements it; tests record.
 class PrinterFilesView {
@@ -25,7 +28,7 @@ public:
     virtual void Repaint() = 0;
 
     // Starts the refresh timer (one timer: a running one is started again). When it fires, the
-    // view stops it and calls PrinterFileManager::RefreshTimerFired.
+    // view stops it and calls the file manager's RefreshTimerFired.
     virtual void ScheduleRefresh() = 0;
     // Handles every pending window message (the refresh timer among them).
     virtual void PumpMessages() = 0;
