@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "app/CommandLine.h"

@@ -36,8 +36,6 @@ inline constexpr std::string_view kPortNameValue = "PortName";
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoDisplay = 3;
 
-// The help page in the start directory, and what is reported when it cannot be shown.
-
 // Message box captions.
 inline constexpr std::string_view kErrorCaption = "Configuration Error";
 inline constexpr std::string_view kMessageCaption = "Configuration Message";

@@ -10,13 +10,13 @@
 #include <QUrl>
 
 #include "app/HelpPage.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CEditCommentDlg.h"
 #include "ui/CEditSettingsDlg.h"
 #include "ui/CFlashDlg.h"
 #include "ui/CPrinterFilesDlg.h"
 #include "ui/CSelectPortDlg.h"
 #include "ui/CVerifyResultDlg.h"
-#include "ui/CAboutDlg.h"
 #include "ui/CommConfigDialog.h"
 #include "ui/UiText.h"
 
