@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/DemoModel.h"
@@ -22,6 +24,8 @@ namespace varnel::test {
 namespace {
 
 constexpr size_t kLargeImageSize = 32768;
+constexpr auto kReceiveLimit = std::chrono::seconds(60);
+constexpr auto kReceivePoll = std::chrono::milliseconds(50);
 
 class FlashTest : public ::testing::Test {
 protected:
@@ -50,6 +54,14 @@ protected:
         return RunVarnel(dir.path(), parameters, kVarnelRunLimit, errFd).ExitCode();
     }
     std::string Log() const { return dir.Read("Varnel.log"); }
+    // The simulator keeps the image once its paced line has taken the last byte, which on a loaded
+    // machine can come after varnel has ended; stopping it earlier would lose the image.
+    static void StopAfterReceiving(SimulatorProcess& printer, const std::string& path, size_t size) {
+        const auto deadline = std::chrono::steady_clock::now() + kReceiveLimit;
+        while (ReadFileBytes(path).size() < size && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(kReceivePoll);
+        printer.Stop();
+    }
     // Byte for byte, without printing kilobytes of binary on a mismatch.
     void ExpectReceived(const std::string& image) const {
         std::string received = ReadFileBytes(ReceivedPath());
@@ -66,7 +78,7 @@ TEST_F(FlashTest, FlashesTheDemoBootFileOverAPseudoTerminal) {
     ASSERT_FALSE(printer.Port().empty());
 
     EXPECT_EQ(Run(FlashScript(printer.Port(), true)), 0);
-    printer.Stop();
+    StopAfterReceiving(printer, ReceivedPath(), BootFile().size());
 
     ExpectReceived(BootFile());
     EXPECT_EQ(Log().find("Configuration Error"), std::string::npos) << Log();
@@ -78,7 +90,7 @@ TEST_F(FlashTest, FlashesTheDemoBootFileOverTcp) {
     ASSERT_FALSE(printer.Port().empty());
 
     EXPECT_EQ(Run(FlashScript(printer.Port(), true)), 0);
-    printer.Stop();
+    StopAfterReceiving(printer, ReceivedPath(), BootFile().size());
 
     ExpectReceived(BootFile());
     EXPECT_EQ(Log().find("Configuration Error"), std::string::npos) << Log();
@@ -119,7 +131,7 @@ TEST_F(FlashTest, ATerminalSeesTheProgressLineMove) {
     char buffer[4096];
     for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<size_t>(n));
     close(terminal);
-    printer.Stop();
+    StopAfterReceiving(printer, ReceivedPath(), image.size());
 
     size_t progressLines = 0;
     for (size_t at = shown.find("Flashing: "); at != std::string::npos; at = shown.find("Flashing: ", at + 1))
