@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/HelpPage.h"
 #include "app/Log.h"
+#include "app/OperationMonitor.h"
 #include "app/RunObserver.h"
 #include "base/Clock.h"
 #include "base/ExitRequest.h"
@@ -64,6 +65,7 @@ void CVarnelApp::Startup() {
     started_ = true;
     ReadPortName();
     model_.startDirectory = CurrentDirectory();
+    startDirectory_ = model_.startDirectory;
     WriteLog(StartBlockText(timeStamp_()));
     UpdateTitle();
     SetFlashButtonVisible(false);
@@ -154,6 +156,12 @@ void CVarnelApp::EndQuietProbing() {
     probeStack_.pop_back();
 }
 
+void CVarnelApp::ShowProgress(const std::string& step, int64_t done, int64_t total) {
+    if (operationMonitor_) operationMonitor_->Progress(step, done, total);
+}
+
+bool CVarnelApp::CancelRequested() const { return operationMonitor_ && operationMonitor_->CancelRequested(); }
+
 // ---- Window events
 
 std::string CVarnelApp::WindowTitle() const {
@@ -206,7 +214,7 @@ bool CVarnelApp::QueryExit() {
 
 int CVarnelApp::OpenHelpPage(const std::string& anchor) {
     // The user interface says so in a box, with the page's path, when the page cannot be shown.
-    return ui_.OpenHelpPage(HelpPagePath(model_.startDirectory), anchor) ? 1 : 0;
+    return ui_.OpenHelpPage(HelpPagePath(startDirectory_), anchor) ? 1 : 0;
 }
 
 void CVarnelApp::ShowAbout() { ui_.ShowAboutBox(); }

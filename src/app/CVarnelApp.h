@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@ namespace varnel {
 class Clock;
 class IOComm;
 class MonitorNotifier;
+class OperationMonitor;
 class RunObserver;
 class SettingsStore;
 class UserInterface;
@@ -88,6 +90,11 @@ public:
     int ClosePortOnFailure(int result);
     void BeginQuietProbing() override;
     void EndQuietProbing() override;
+    // Progress and Cancel go to and come from the operation's monitor; none outside the window.
+    void ShowProgress(const std::string& step, int64_t done, int64_t total) override;
+    bool CancelRequested() const override;
+    // Set by the window for the length of one operation; null afterwards.
+    void SetOperationMonitor(OperationMonitor* monitor) { operationMonitor_ = monitor; }
 
     // Window events of the model; forwarded to the main window once it exists.
     void UpdateTitle() override;
@@ -230,16 +237,21 @@ private:
     UserInterface& ui_;
     MonitorNotifier* monitor_;
     MainWindowPort* mainWindow_ = nullptr;
+    OperationMonitor* operationMonitor_ = nullptr;
     RunObserver* runObserver_ = nullptr;
     FileManagerState filesState_;
 
     ConfigModel model_;
     CVarnelDoc doc_{model_, ui_, *this, *this};
     RunState state_;
-    int printerOperations_ = 0;
+    // Counted on the operation's thread, asked on the window's.
+    std::atomic<int> printerOperations_ = 0;
     // The options model whose lookup failed, while the model has not changed since.
     std::optional<std::string> failedOptionsLookup_;
     std::string preInitSequence_;
+    // The start directory, kept apart from the model: the help page is found from it while a
+    // printer operation owns the model.
+    std::string startDirectory_;
     std::vector<SavedProbeState> probeStack_;
     std::function<std::string()> timeStamp_;
     // While non-zero, difference reports are logged but not boxed.

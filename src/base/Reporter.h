@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace varnel {
@@ -39,6 +40,15 @@ public:
     // Quiet probing: errors are boxed but not logged, messages neither. Use QuietProbe.
     virtual void BeginQuietProbing() = 0;
     virtual void EndQuietProbing() = 0;
+
+    // Progress of a long operation in units it knows (`total` 0: not known), with the step it is
+    // at (empty: the step shown before). Only a window shows it; elsewhere it is dropped.
+    virtual void ShowProgress(const std::string& step, int64_t done, int64_t total) {
+        (void)step, (void)done, (void)total;
+    }
+    // True once the user asked the running operation to stop. Operations look at it between two
+    // exchanges with the printer, never inside one.
+    virtual bool CancelRequested() const { return false; }
 };
 
 // Restores the reporter's silent mode and log state on every path out of a probe.

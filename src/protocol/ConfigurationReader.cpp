@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "base/CancelledText.h"
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "io/ClosePortOnFailure.h"
@@ -51,6 +52,8 @@ constexpr std::string_view kVerificationFailed =
     "Verification of printer's configuration has failed, see \"Varnel.log\" for log history.";
 constexpr std::string_view kStringReplyHead = "~r";
 constexpr std::string_view kUndeterminedValue = "Undetermined value";
+constexpr std::string_view kReadCancelledConsequence = "the configuration is kept as it was before the read.";
+constexpr std::string_view kVerifyCancelledConsequence = "the settings after them were not compared.";
 
 std::string SeriesMismatchText(const std::string& configured, const std::string& printer) {
     return "Configuration for Series: " + configured + " does not match attached printer, Series " + printer +
@@ -121,16 +124,38 @@ private:
     int Exchange() {
         if (!Prepare()) return 0;
         if (!OpenExchange(context_)) return ClosePortOnFailure(port_, reporter_, 0);
+        const int total = CountExchangedEntries();
+        int done = 0;
         for (int row = 0; row < kMaxMapRows;) {
+            if (reporter_.CancelRequested()) return Cancelled(done, total);
             if (failures_ > kMaxReadFailures) {
                 reporter_.ReportError(std::string(kTooManyFailures), event::kExchangeEnd, kSeverityError);
                 return ClosePortOnFailure(port_, reporter_, -1);
             }
-            const Outcome outcome = ReadEntry(model_.mapEntries[row]);
+            const MapEntry& entry = model_.mapEntries[row];
+            const Outcome outcome = ReadEntry(entry);
             if (outcome == Outcome::PortFailed) return ClosePortOnFailure(port_, reporter_, 0);
-            if (outcome == Outcome::Done) ++row;
+            if (outcome != Outcome::Done) continue;
+            if (IsExchanged(entry)) reporter_.ShowProgress({}, ++done, total);
+            ++row;
         }
         return Finish();
+    }
+
+    int CountExchangedEntries() const {
+        int total = 0;
+        for (const MapEntry& entry : model_.mapEntries)
+            if (IsExchanged(entry)) ++total;
+        return total;
+    }
+
+    // Stops between two settings: the port is closed as after a failure, and the report says how
+    // far the run came.
+    int Cancelled(int done, int total) {
+        const std::string_view consequence = verify_ ? kVerifyCancelledConsequence : kReadCancelledConsequence;
+        reporter_.ReportMessage(CancelledText(verify_ ? "Verify" : "Read", done, total, "settings", consequence),
+                                event::kExchangeEnd, kSeverityMessage);
+        return ClosePortOnFailure(port_, reporter_, -1);
     }
 
     bool Prepare() {
@@ -174,22 +199,26 @@ private:
         model_.configFilePath.clear();
     }
 
-    Outcome ReadEntry(const MapEntry& entry) {
+    // Whether the value of a map row is asked of the printer.
+    bool IsExchanged(const MapEntry& entry) const {
         const std::string& name = entry.name;
-        if (name.empty() || name == kFileCommentName) return Outcome::Done;
-        if (name == kModelName) {
+        if (name.empty() || name == kFileCommentName || name == kModelName) return false;
+        if (name == kFirmwareName || name == kSetupName) return false;
+        const int existing = FindSetting(model_.settings, name);
+        // Only settings that may be written are compared.
+        if (verify_ && existing >= 0 && !IsWritable(model_.options, name)) return false;
+        return FindOption(model_.options, name, -1) >= 0;
+    }
+
+    Outcome ReadEntry(const MapEntry& entry) {
+        if (entry.name == kModelName) {
             if (!verify_) StoreModelText(entry);
             return Outcome::Done;
         }
-        if (name == kFirmwareName || name == kSetupName) return Outcome::Done;
-        const int existing = FindSetting(model_.settings, name);
-        // Only settings that may be written are compared.
-        if (verify_ && existing >= 0 && !IsWritable(model_.options, name)) return Outcome::Done;
-        const int choice = FindOption(model_.options, name, -1);
-        if (choice < 0) return Outcome::Done;
-
-        const int target = TargetRow(name);
+        if (!IsExchanged(entry)) return Outcome::Done;
+        const int target = TargetRow(entry.name);
         if (target < 0) return Outcome::Done;
+        const int choice = FindOption(model_.options, entry.name, -1);
         return model_.options[choice].MarksTextSetting() ? ReadText(entry, target) : ReadNumber(entry, target);
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/CancelledText.h"
 #include "base/Reporter.h"
 #include "io/ClosePortOnFailure.h"
 #include "io/IOComm.h"
@@ -20,6 +21,9 @@
 namespace varnel {
 namespace {
 
+constexpr std::string_view kMixtureConsequence = "the printer holds a mixture; write again or verify";
+constexpr std::string_view kCancelledBeforeAnyText =
+    "Write cancelled before any setting was sent: the printer holds what it held before.";
 constexpr std::string_view kMissingPort =
     "I/O Port not specified, or I/O Port not specified before configure parameter.";
 
@@ -46,8 +50,14 @@ public:
     int Run() {
         if (!Prepare()) return 0;
         if (!OpenExchange(context_)) return ClosePortOnFailure(port_, reporter_, 0);
-        for (const SettingRow& row : model_.settings)
+        const int total = CountSent();
+        int done = 0;
+        for (const SettingRow& row : model_.settings) {
+            if (!IsSent(row)) continue;
+            if (reporter_.CancelRequested()) return Cancelled(done, total);
             if (!WriteSetting(row)) return ClosePortOnFailure(port_, reporter_, 0);
+            reporter_.ShowProgress({}, ++done, total);
+        }
         if (!CloseExchange(context_, cmd::kClosing)) return ClosePortOnFailure(port_, reporter_, 0);
         reporter_.ShowStatus("End Configuration.", event::kExchangeEnd, kSeverityMessage);
         return 1;
@@ -81,6 +91,24 @@ private:
         return true;
     }
 
+    static bool IsSent(const SettingRow& row) { return !row.name.empty() && !IsNeverSent(row.name); }
+
+    int CountSent() const {
+        int total = 0;
+        for (const SettingRow& row : model_.settings)
+            if (IsSent(row)) ++total;
+        return total;
+    }
+
+    // Stops between two settings: the port is closed as after a failure, without the closing
+    // command, and the report says what the printer now holds.
+    int Cancelled(int done, int total) {
+        const std::string text = done == 0 ? std::string(kCancelledBeforeAnyText)
+                                           : CancelledText("Write", done, total, "settings", kMixtureConsequence);
+        reporter_.ReportMessage(text, event::kExchangeEnd, kSeverityMessage);
+        return ClosePortOnFailure(port_, reporter_, -1);
+    }
+
     void AnnounceWrite() {
         progress_ += '*';
         reporter_.ShowStatus(progress_, event::kGeneral, kSeverityMessage);
@@ -89,8 +117,6 @@ private:
     // False only when the port failed; refusals are reported and the run goes on.
     bool WriteSetting(const SettingRow& row) {
         const int mapRow = FindMapRow(model_.mapEntries, row.name);
-        if (IsNeverSent(row.name)) return true;
-        if (row.name.empty()) return true;
         if (mapRow < 0) {
             reporter_.ReportError(row.name + " not programmed into printer, " + row.name + " not found in map file.",
                                   event::kSettingNotWritten, kSeverityError);

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "base/AsciiText.h"
+#include "base/CancelledText.h"
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "io/ClosePortOnFailure.h"
@@ -24,6 +25,9 @@ constexpr int64_t kProbeDrainMs = 2000;
 constexpr size_t kProbeReplySize = 12;
 constexpr size_t kDiscardBufferSize = 300;
 constexpr size_t kDiscardReadSize = 255;
+constexpr std::string_view kDetectionCancelledConsequence =
+    "the printer did not answer at those; the port is set to 9600 baud.";
+static_assert(kFallbackBaudRate == 9600, "the text above names the fallback rate");
 
 // ClosePortOnFailure's argument after an error the operation reported itself.
 constexpr int kAlreadyReported = -1;
@@ -68,18 +72,29 @@ ProbeResult ProbeAtRate(ProtocolContext& context, uint32_t rate) {
     return answer.starts_with(cmd::kBaudProbeReplyHead) ? ProbeResult::Answered : ProbeResult::NoAnswer;
 }
 
-// Tries the rates in order; the rate the printer answered at, or none.
-std::optional<uint32_t> ProbeRates(ProtocolContext& context) {
+struct ProbeOutcome {
+    // The rate the printer answered at, if it did.
+    std::optional<uint32_t> rate;
+    // The user stopped the probing after this many rates.
+    std::optional<int64_t> cancelledAfter;
+};
+
+// Tries the rates in order, one exchange each; the user may stop it between two of them.
+ProbeOutcome ProbeRates(ProtocolContext& context) {
     // Failures met while probing are boxed but not logged; the final verdict is.
     QuietProbe quiet(context.reporter);
-    for (uint32_t rate : kProbeBaudRates) {
+    const auto total = static_cast<int64_t>(kProbeBaudRates.size());
+    for (int64_t tried = 0; tried < total; ++tried) {
+        if (context.reporter.CancelRequested()) return {std::nullopt, tried};
+        const uint32_t rate = kProbeBaudRates[static_cast<size_t>(tried)];
+        context.reporter.ShowProgress("Trying " + std::to_string(rate) + " baud", tried, total);
         switch (ProbeAtRate(context, rate)) {
-            case ProbeResult::Answered: return rate;
-            case ProbeResult::NotSent: return std::nullopt;
+            case ProbeResult::Answered: return {rate, std::nullopt};
+            case ProbeResult::NotSent: return {};
             case ProbeResult::NoAnswer: break;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
@@ -102,20 +117,27 @@ int DetectBaudRate(ProtocolContext& context) {
     IOComm& port = context.port;
     if (!IsSerial(port)) return RefuseNonSerial(context, kDetectionSerialOnlyText);
 
-    const std::optional<uint32_t> found = ProbeRates(context);
-    if (found) {
+    const ProbeOutcome outcome = ProbeRates(context);
+    if (outcome.rate) {
         std::array<char, kDiscardBufferSize> rest{};
         port.Input(rest.data(), kDiscardReadSize);
-        context.model.detectedBaud = static_cast<int32_t>(*found);
+        context.model.detectedBaud = static_cast<int32_t>(*outcome.rate);
         port.Output(cmd::kClosing);
         context.clock.Sleep(kExchangePauseMs);
     } else {
-        context.reporter.ReportError(std::string(kDetectionFailedText), event::kGeneral, kSeverityError);
+        // A cancelled detection leaves the line as a failed one does.
+        if (outcome.cancelledAfter)
+            context.reporter.ReportMessage(CancelledText("Baud rate detection", *outcome.cancelledAfter,
+                                                         static_cast<int64_t>(kProbeBaudRates.size()), "rates",
+                                                         kDetectionCancelledConsequence),
+                                           event::kGeneral, kSeverityMessage);
+        else
+            context.reporter.ReportError(std::string(kDetectionFailedText), event::kGeneral, kSeverityError);
         context.model.detectedBaud = 0;
         port.SetBaud(kFallbackBaudRate);
     }
     port.Close();
-    return found ? 1 : 0;
+    return outcome.rate ? 1 : 0;
 }
 
 int RunBaudRateDetection(ProtocolContext& context) {

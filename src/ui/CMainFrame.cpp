@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -18,6 +19,9 @@
 #include "app/SelectPortCommand.h"
 #include "base/ExitRequest.h"
 #include "ui/CVarnelView.h"
+#include "ui/GuiThread.h"
+#include "ui/OperationStatus.h"
+#include "ui/PrinterJob.h"
 #include "ui/QtUserInterface.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiText.h"
@@ -28,6 +32,7 @@ namespace {
 
 constexpr int kInitialWidth = 920;
 constexpr int kInitialHeight = 680;
+constexpr int kEndWaitSliceMs = 10;
 
 }  // namespace
 
@@ -50,6 +55,14 @@ CMainFrame::CMainFrame(CVarnelApp& app, QWidget* parent) : QMainWindow(parent), 
 }
 
 CMainFrame::~CMainFrame() {
+    // An operation still running (the window goes with the run) stops at its next boundary; its
+    // boxes still reach this thread meanwhile.
+    if (job_) {
+        job_->Cancel();
+        while (job_ && !job_->Ended()) QCoreApplication::processEvents(QEventLoop::AllEvents, kEndWaitSliceMs);
+        app_.SetOperationMonitor(nullptr);
+        job_.reset();
+    }
     app_.SetMainWindow(nullptr);
     if (auto* qtUi = dynamic_cast<QtUserInterface*>(&app_.ui())) {
         qtUi->SetOwner(nullptr);
@@ -59,11 +72,30 @@ CMainFrame::~CMainFrame() {
 
 // ---- MainWindowPort
 
-void CMainFrame::UpdateTitle(const std::string& title) { setWindowTitle(ToDisplayText(title)); }
+// A printer operation running beside the window calls these on its own thread; the window's
+// thread carries them out, in order.
 
-void CMainFrame::SetFlashButtonVisible(bool visible) { flashAction_->setVisible(visible); }
+void CMainFrame::UpdateTitle(const std::string& title) {
+    if (!OnGuiThread()) {
+        QMetaObject::invokeMethod(this, [this, title] { UpdateTitle(title); }, Qt::QueuedConnection);
+        return;
+    }
+    setWindowTitle(ToDisplayText(title));
+}
+
+void CMainFrame::SetFlashButtonVisible(bool visible) {
+    if (!OnGuiThread()) {
+        QMetaObject::invokeMethod(this, [this, visible] { SetFlashButtonVisible(visible); }, Qt::QueuedConnection);
+        return;
+    }
+    flashAction_->setVisible(visible);
+}
 
 void CMainFrame::Invalidate() {
+    if (!OnGuiThread()) {
+        QMetaObject::invokeMethod(this, [this] { Invalidate(); }, Qt::QueuedConnection);
+        return;
+    }
     // A running command refreshes the view when it is done; otherwise once the caller is done.
     if (busy_ || refreshQueued_) return;
     refreshQueued_ = true;
@@ -95,13 +127,100 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, std::func
     const bool enabled = static_cast<bool>(handler);
     if (enabled) handlers_[id] = std::move(handler);
     action->setEnabled(enabled);
-    connect(action, &QAction::triggered, this, [this, id] {
-        auto found = handlers_.find(id);
-        if (found != handlers_.end()) RunCommand(found->second);
-    });
+    connect(action, &QAction::triggered, this, [this, id] { Trigger(id); });
     if (menu) menu->addAction(action);
     commands_[id] = action;
     return action;
+}
+
+QAction* CMainFrame::AddPrinterCommand(QMenu* menu, int id, const char* text, const char* operationName,
+                                       Cancel cancel, std::function<void()> handler) {
+    printerCommands_[id] = {QString::fromLatin1(operationName), cancel};
+    return AddCommand(menu, id, text, std::move(handler));
+}
+
+void CMainFrame::Trigger(int id) {
+    auto found = handlers_.find(id);
+    if (found == handlers_.end()) return;
+    if (job_) {
+        // Beside a printer operation only what leaves printer, configuration and port alone runs;
+        // everything else is greyed out, and a click that still arrives is dropped, not queued.
+        if (WorksDuringOperation(id)) RunBesideOperation(found->second);
+        return;
+    }
+    auto printer = printerCommands_.find(id);
+    if (printer == printerCommands_.end()) return RunCommand(found->second);
+    RunPrinterOperation(printer->second.first, printer->second.second, found->second);
+}
+
+bool CMainFrame::WorksDuringOperation(int id) {
+    return id == kCmdViewToolbar || id == kCmdViewStatusBar || id == kCmdHelp || id == kCmdAbout ||
+           id == kCmdAppExit;
+}
+
+void CMainFrame::RunBesideOperation(const std::function<void()>& command) {
+    // The view keeps the snapshot it shows: the model belongs to the operation until it ends.
+    try {
+        command();
+    } catch (const std::exception& error) {
+        QMessageBox::warning(this, QStringLiteral("Varnel"), QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void CMainFrame::SetPrinterCommandsEnabled(bool enabled) {
+    for (const auto& [id, action] : commands_) {
+        if (WorksDuringOperation(id)) continue;
+        action->setEnabled(enabled && handlers_.count(id) > 0);
+    }
+}
+
+void CMainFrame::RunPrinterOperation(const QString& name, Cancel cancel, std::function<void()> operation) {
+    if (busy_ || runEnded_) return;
+    busy_ = true;
+    SetPrinterCommandsEnabled(false);
+    jobExitCode_.reset();
+    jobFailure_.reset();
+    // Runs on the operation's thread: nothing leaves it but through the members read once it ended.
+    job_ = std::make_unique<PrinterJob>(
+        [this, operation = std::move(operation)] {
+            try {
+                operation();
+            } catch (const ExitRequest& request) {
+                jobExitCode_ = request.exitCode;
+            } catch (const std::exception& error) {
+                jobFailure_ = error.what();
+            }
+        },
+        this);
+    connect(job_.get(), &PrinterJob::ProgressChanged, operationStatus_, &OperationStatus::ShowProgress);
+    connect(job_.get(), &PrinterJob::Finished, this, &CMainFrame::PrinterOperationEnded);
+    connect(operationStatus_, &OperationStatus::CancelClicked, job_.get(), &PrinterJob::Cancel);
+    operationStatus_->Begin(name, cancel == Cancel::Offered ? OperationStatus::CancelButton::Offered
+                                                              : OperationStatus::CancelButton::NotOffered);
+    app_.SetOperationMonitor(job_.get());
+    job_->Start();
+}
+
+void CMainFrame::PrinterOperationEnded() {
+    app_.SetOperationMonitor(nullptr);
+    disconnect(operationStatus_, &OperationStatus::CancelClicked, job_.get(), &PrinterJob::Cancel);
+    // The job emitted the signal that brought us here; it goes once that is done.
+    job_.release()->deleteLater();
+    operationStatus_->End();
+    busy_ = false;
+    SetPrinterCommandsEnabled(true);
+    if (jobExitCode_) return EndRun(*jobExitCode_);
+    if (jobFailure_) app_.ReportError(*jobFailure_, 0);
+    // The model is the window's again: the view shows what the operation left.
+    RefreshView();
+    OfferRememberedClose();
+}
+
+void CMainFrame::OfferRememberedClose() {
+    // A close asked for while the printer worked is offered now, with the save question.
+    if (!closeAsked_ || runEnded_) return;
+    closeAsked_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void CMainFrame::CreateMenus() {
@@ -127,9 +246,12 @@ void CMainFrame::CreateMenus() {
     statusItem->setChecked(true);
 
     QMenu* printer = menuBar()->addMenu(QStringLiteral("&Printer"));
-    AddCommand(printer, kCmdResetPrinter, "Reset Printer", [this] { app_.RunResetPrinter(); });
-    AddCommand(printer, kCmdDetectBaud, "Detect Printer Baud Rate", [this] { app_.RunDetectBaudRate(); });
-    AddCommand(printer, kCmdSetupSerial, "Setup Serial Port...", [this] { app_.RunSetupSerialPort(); });
+    AddPrinterCommand(printer, kCmdResetPrinter, "Reset Printer", "Resetting the printer", Cancel::NotOffered,
+                      [this] { app_.RunResetPrinter(); });
+    AddPrinterCommand(printer, kCmdDetectBaud, "Detect Printer Baud Rate", "Detecting the printer's baud rate",
+                      Cancel::Offered, [this] { app_.RunDetectBaudRate(); });
+    AddPrinterCommand(printer, kCmdSetupSerial, "Setup Serial Port...", "Setting up the serial port",
+                      Cancel::NotOffered, [this] { app_.RunSetupSerialPort(); });
     AddCommand(printer, kCmdSelectPort, "Select Port...", [this] { SelectPort(app_); });
     AddCommand(printer, kCmdPrinterFiles, "Printer Files ...", [this] { app_.RunPrinterFiles(); });
 
@@ -137,10 +259,13 @@ void CMainFrame::CreateMenus() {
     AddCommand(configure, kCmdEditComment, "Edit Comment...", [this] { EditComment(app_); });
     AddCommand(configure, kCmdLoadMap, "Load Map File...", [&doc] { doc.LoadMap(); });
     configure->addSeparator();
-    AddCommand(configure, kCmdReadConfig, "Read Configuration from Printer", [this] { app_.RunReadConfiguration(); });
+    AddPrinterCommand(configure, kCmdReadConfig, "Read Configuration from Printer", "Reading the configuration",
+                      Cancel::Offered, [this] { app_.RunReadConfiguration(); });
     AddCommand(configure, kCmdEditConfig, "Edit Configuration...", [this] { RunEditConfiguration(app_); });
-    AddCommand(configure, kCmdWriteConfig, "Write Configuration to Printer", [this] { app_.RunWriteConfiguration(); });
-    AddCommand(configure, kCmdVerifyConfig, "Verify Configruation", [this] { app_.VerifyInWindow(); });
+    AddPrinterCommand(configure, kCmdWriteConfig, "Write Configuration to Printer", "Writing the configuration",
+                      Cancel::Offered, [this] { app_.RunWriteConfiguration(); });
+    AddPrinterCommand(configure, kCmdVerifyConfig, "Verify Configruation", "Verifying the configuration",
+                      Cancel::Offered, [this] { app_.VerifyInWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddCommand(help, kCmdHelp, "Using Varnel", [this] { app_.OpenHelpPage(); });
@@ -172,7 +297,10 @@ void CMainFrame::CreateToolBar() {
     }
     toolBar_->addSeparator();
     // The firmware-flash button has no menu item; the configuration shows and hides it.
-    flashAction_ = AddCommand(nullptr, kCmdFlashFirmware, "Update Printer Firmware", [this] { FlashFirmware(); });
+    // A printer left half-flashed cannot start: the firmware stream has no Cancel.
+    flashAction_ = AddPrinterCommand(nullptr, kCmdFlashFirmware, "Update Printer Firmware",
+                                     "Updating the printer's firmware (cannot be cancelled)", Cancel::NotOffered,
+                                     [this] { FlashFirmware(); });
     flashAction_->setIcon(ToolbarIcon(ToolbarImage::Flash));
     toolBar_->addAction(flashAction_);
     toolBar_->addSeparator();
@@ -192,6 +320,8 @@ void CMainFrame::CreateStatusBar() {
         bar->addPermanentWidget(label);
         return label;
     };
+    operationStatus_ = new OperationStatus(this);
+    bar->addPermanentWidget(operationStatus_);
     capsLock_ = makeIndicator("CAP");
     numLock_ = makeIndicator("NUM");
     scrollLock_ = makeIndicator("SCRL");
@@ -229,8 +359,14 @@ void CMainFrame::FlashFirmware() {
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A running printer operation lets window events through; the window must outlive it. A
-    // modified configuration gets the save question first.
+    // The window outlives a running printer operation: the close is remembered, said at once, and
+    // offered when the operation ends. A modified configuration gets the save question first.
+    if (!runEnded_ && job_) {
+        closeAsked_ = true;
+        operationStatus_->NoteCloseRemembered();
+        event->ignore();
+        return;
+    }
     if (!runEnded_ && !app_.QueryExit()) {
         event->ignore();
         return;

@@ -3,7 +3,10 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/MainWindowPort.h"
 
@@ -16,6 +19,8 @@ namespace varnel {
 
 class CVarnelApp;
 class CVarnelView;
+class OperationStatus;
+class PrinterJob;
 
 // Command ids of the menu and toolbar, as the printers' service staff know them.
 enum CommandId : int {
@@ -64,6 +69,8 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
     // True while a command runs.
     bool busy() const { return busy_; }
+    // The running printer operation in the status bar (hidden while none runs).
+    OperationStatus* operationStatus() const { return operationStatus_; }
 
     // Shows what the application prepares of the configuration now.
     void RefreshView();
@@ -80,6 +87,25 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     QAction* AddCommand(QMenu* menu, int id, const char* text, std::function<void()> handler);
+    // A command that talks to the printer: it runs beside the window as a printer operation.
+    enum class Cancel { Offered, NotOffered };
+    QAction* AddPrinterCommand(QMenu* menu, int id, const char* text, const char* operationName, Cancel cancel,
+                               std::function<void()> handler);
+    // Starts a printer operation beside the window; every command that would touch the printer,
+    // the configuration or the port is greyed out until it ends.
+    void RunPrinterOperation(const QString& name, Cancel cancel, std::function<void()> operation);
+    // A menu item or toolbar button was triggered.
+    void Trigger(int id);
+    // Runs a command while a printer operation runs, without touching the model.
+    void RunBesideOperation(const std::function<void()>& command);
+    // Closes the window now when the user asked for it while a printer operation ran.
+    void OfferRememberedClose();
+    // On the window's thread, once the operation's thread has ended.
+    void PrinterOperationEnded();
+    // Grey out (or back) every command but those that leave printer, configuration and port alone.
+    void SetPrinterCommandsEnabled(bool enabled);
+    // Those commands work while a printer operation runs.
+    static bool WorksDuringOperation(int id);
     // Runs a command (none: only the view's refresh): no exception leaves a Qt handler; a process
     // end asked for by an action ends the event loop with its code. Afterwards the view shows
     // what the command left in the model.
@@ -98,9 +124,18 @@ private:
     QLabel* scrollLock_ = nullptr;
     std::map<int, QAction*> commands_;
     std::map<int, std::function<void()>> handlers_;
+    OperationStatus* operationStatus_ = nullptr;
+    // The printer commands: the operation's name in the status bar and whether it can be cancelled.
+    std::map<int, std::pair<QString, Cancel>> printerCommands_;
+    std::unique_ptr<PrinterJob> job_;
+    // How the operation's thread ended: an end of the run it asked for, or an exception's text.
+    std::optional<int> jobExitCode_;
+    std::optional<std::string> jobFailure_;
     bool busy_ = false;
     bool refreshQueued_ = false;
     bool runEnded_ = false;
+    // The window was asked to close while a printer operation ran.
+    bool closeAsked_ = false;
 };
 
 }  // namespace varnel

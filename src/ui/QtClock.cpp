@@ -5,6 +5,8 @@
 #include <QThread>
 #include <algorithm>
 
+#include "ui/GuiThread.h"
+
 namespace varnel {
 
 namespace {
@@ -18,8 +20,11 @@ QtClock::QtClock() { started_.start(); }
 
 void QtClock::Sleep(int64_t ms) {
     const int64_t deadline = NowMs() + std::max<int64_t>(ms, 0);
+    // Beside the window (a printer operation's own thread) there are no window events to let through.
+    const bool letEventsThrough = OnGuiThread();
     for (;;) {
-        if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (letEventsThrough && QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const int64_t remaining = deadline - NowMs();
         if (remaining <= 0) return;
         QThread::msleep(static_cast<unsigned long>(std::min(remaining, kSliceMs)));

@@ -6,10 +6,10 @@
 
 namespace varnel {
 
-// The GUI's clock. Printer operations run synchronously inside a command; while they wait,
-// this clock lets Qt deliver paint and other non-input events, so the window repaints, the
-// status bar shows progress and the desktop does not mark the window as hung. User input
-// stays queued until the command is done.
+// The GUI's clock. On the widgets' thread (the command line's runs before the window, the
+// window's own dialogs) it lets Qt deliver paint and other non-input events while it waits, so
+// the window repaints and the status bar shows progress; user input stays queued until the
+// command is done. A printer operation running beside the window simply sleeps.
 class QtClock : public Clock {
 public:
     QtClock();

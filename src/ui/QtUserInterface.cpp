@@ -18,6 +18,7 @@
 #include "ui/CSelectPortDlg.h"
 #include "ui/CVerifyResultDlg.h"
 #include "ui/CommConfigDialog.h"
+#include "ui/GuiThread.h"
 #include "ui/UiText.h"
 
 namespace varnel {
@@ -45,6 +46,7 @@ void QtUserInterface::PaintOwner() {
 }
 
 int QtUserInterface::MessageBox(const std::string& caption, const std::string& text) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return MessageBox(caption, text); });
     PaintOwner();
     QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
@@ -58,6 +60,7 @@ int QtUserInterface::MessageBox(const std::string& caption, const std::string& t
 }
 
 bool QtUserInterface::AskYesNo(const std::string& caption, const std::string& text) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return AskYesNo(caption, text); });
     PaintOwner();
     QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
@@ -70,6 +73,7 @@ bool QtUserInterface::AskYesNo(const std::string& caption, const std::string& te
 }
 
 bool QtUserInterface::SetStatusText(const std::string& text) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return SetStatusText(text); });
     if (!statusBar_) return false;
     statusBar_->showMessage(ToDisplayText(text));
     // Shown now, not at the next idle time: the caller is usually in the middle of printer work.
@@ -79,12 +83,14 @@ bool QtUserInterface::SetStatusText(const std::string& text) {
 
 std::optional<std::string> QtUserInterface::ChooseOpenFile(const std::string& title, const std::string& filter,
                                                            const std::string& directory) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ChooseOpenFile(title, filter, directory); });
     return ChosenPath(QFileDialog::getOpenFileName(owner_, ToDisplayText(title), DirectoryName(directory),
                                                    ToDisplayText(filter)));
 }
 
 std::optional<std::string> QtUserInterface::ChooseSaveFile(const std::string& title, const std::string& filter,
                                                            const std::string& directory) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ChooseSaveFile(title, filter, directory); });
     // The dialog itself asks before an existing file is replaced.
     return ChosenPath(QFileDialog::getSaveFileName(owner_, ToDisplayText(title), DirectoryName(directory),
                                                    ToDisplayText(filter)));
@@ -100,23 +106,27 @@ QWidget* QtUserInterface::DialogOwner() const {
 }
 
 std::optional<std::string> QtUserInterface::SelectPort(PortDialogModel& choice) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return SelectPort(choice); });
     CSelectPortDlg dialog(choice, DialogOwner());
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.PortText();
 }
 
 std::optional<std::string> QtUserInterface::EditComment(const std::string& comment, size_t maxLength) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return EditComment(comment, maxLength); });
     CEditCommentDlg dialog(comment, maxLength, DialogOwner());
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Comment();
 }
 
 FlashChoice QtUserInterface::ChooseFlashAction(const FlashDialogTexts& texts) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ChooseFlashAction(texts); });
     CFlashDlg dialog(texts, DialogOwner());
     return CFlashDlg::ChoiceFromResult(dialog.exec());
 }
 
 void QtUserInterface::ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ShowFlashProgress(texts, progress); });
     if (!flashProgress_) {
         if (progress.stage == FlashProgressView::Stage::Finished) return;
         flashProgress_ = new CFlashDlg(texts, DialogOwner());
@@ -135,17 +145,20 @@ void QtUserInterface::ShowFlashProgress(const FlashDialogTexts& texts, const Fla
 
 std::optional<SerialLineSettings> QtUserInterface::EditSerialLine(const std::string& portName,
                                                                   const SerialLineSettings& current) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return EditSerialLine(portName, current); });
     return EditCommConfigDialog(DialogOwner(), portName, current);
 }
 
 // ---- Configuration edit dialog
 
 bool QtUserInterface::EditConfiguration(EditPages& pages) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return EditConfiguration(pages); });
     CEditSettingsDlg dialog(pages, *this, owner_);
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& anchor) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return OpenHelpPage(path, anchor); });
     const QString file = DirectoryName(path);
     QUrl url = QUrl::fromLocalFile(file);
     if (!anchor.empty()) url.setFragment(ToDisplayText(anchor));
@@ -156,16 +169,19 @@ bool QtUserInterface::OpenHelpPage(const std::string& path, const std::string& a
 }
 
 void QtUserInterface::ShowVerificationResult(const std::vector<VerificationRow>& rows) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ShowVerificationResult(rows); });
     CVerifyResultDlg dialog(rows, *this, owner_);
     dialog.exec();
 }
 
 bool QtUserInterface::ShowPrinterFiles(const PrinterFilesOpener& open) {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ShowPrinterFiles(open); });
     RunPrinterFilesDialog(open);
     return true;
 }
 
 void QtUserInterface::ShowAboutBox() {
+    if (!OnGuiThread()) return RunOnGuiThread([&] { return ShowAboutBox(); });
     CAboutDlg about(owner_);
     about.exec();
 }

@@ -6,6 +6,7 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -25,6 +26,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/CPrinterFilesDlg.h"
 #include "ui/CVarnelView.h"
+#include "ui/OperationStatus.h"
 #include "ui/QtClock.h"
 #include "ui/QtUserInterface.h"
 
@@ -54,7 +56,36 @@ protected:
 
     std::string StatusText() const { return frame_->statusBar()->currentMessage().toStdString(); }
     const ViewSnapshot& Shown() const { return frame_->view()->snapshot(); }
-    void ClickButton(int id) { ClickToolButton(*frame_->toolBar(), frame_->Command(id)); }
+    // Printer commands run beside the window; these wait until the command has ended.
+    void ClickButton(int id) {
+        ClickToolButton(*frame_->toolBar(), frame_->Command(id));
+        WaitUntilIdle();
+    }
+    void ClickMenu(const QString& menu, const QString& item) {
+        ClickMenuItem(*frame_, menu, item);
+        WaitUntilIdle();
+    }
+    void WaitUntilIdle() { ASSERT_TRUE(QTest::qWaitFor([this] { return !frame_->busy(); }, test::kDialogWaitMs)); }
+    // Starts a printer command from its toolbar button and returns while it runs.
+    void StartFromToolbar(int id) {
+        ClickToolButton(*frame_->toolBar(), frame_->Command(id));
+        ASSERT_TRUE(frame_->busy());
+    }
+    // Waits until the running operation has done `units` of its work, then clicks its Cancel.
+    void CancelAfter(int units) {
+        QProgressBar* bar = frame_->operationStatus()->bar();
+        ASSERT_TRUE(QTest::qWaitFor([bar, units] { return bar->maximum() > 0 && bar->value() >= units; },
+                                    test::kDialogWaitMs));
+        QTest::mouseClick(frame_->operationStatus()->cancelButton(), Qt::LeftButton);
+    }
+    // Every field of every settings row, in order.
+    std::vector<std::string> Settings() const {
+        std::vector<std::string> rows;
+        for (const SettingRow& row : app_.model().settings)
+            rows.push_back(row.name + '|' + std::to_string(row.value) + '|' + row.text + '|' + row.comment + '|' +
+                           row.customComment);
+        return rows;
+    }
     void OpenDemo() {
         AnswerFileDialog("rpdemo.cfg");
         ClickButton(kCmdFileOpen);
@@ -101,21 +132,21 @@ TEST_F(MainFramePrinterTest, ReadWriteVerifyAndResetFromTheToolbarAndTheMenus) {
     EXPECT_EQ(Shown().texts[3].text, "RPD1-1.01");
     EXPECT_TRUE(Shown().Find("= Standard"));
 
-    ClickMenuItem(*frame_, "&Configure", "Write Configuration to Printer");
+    ClickMenu("&Configure", "Write Configuration to Printer");
     EXPECT_EQ(StatusText(), "End Configuration.");
 
     ClickButton(kCmdVerifyConfig);
     EXPECT_EQ(StatusText(), "End Configuration Verification. Verification OK");
 
     // The same three commands the other way: menu, toolbar, menu.
-    ClickMenuItem(*frame_, "&Configure", "Read Configuration from Printer");
+    ClickMenu("&Configure", "Read Configuration from Printer");
     EXPECT_EQ(StatusText(), "End Reading Configuration.");
     ClickButton(kCmdWriteConfig);
     EXPECT_EQ(StatusText(), "End Configuration.");
-    ClickMenuItem(*frame_, "&Configure", "Verify Configruation");
+    ClickMenu("&Configure", "Verify Configruation");
     EXPECT_EQ(StatusText(), "End Configuration Verification. Verification OK");
 
-    ClickMenuItem(*frame_, "&Printer", "Reset Printer");
+    ClickMenu("&Printer", "Reset Printer");
     EXPECT_NE(test::ReadFileBytes(trace).find("7E 78 FF"), std::string::npos) << "the reset reached the printer";
     // The demo printer holds a setting its options file does not list; writing says so, and
     // nothing failed.
@@ -135,27 +166,107 @@ TEST_F(MainFramePrinterTest, AReadThatFailsBeforeAnyValueLeavesTheListingAsItWas
     EXPECT_EQ(ShownTexts(), before);
 }
 
-TEST_F(MainFramePrinterTest, TheWindowDoesNotCloseWhileAPrinterCommandRuns) {
+TEST_F(MainFramePrinterTest, AClosingDuringAReadIsSaidAtOnceAndOfferedWhenTheReadEnds) {
     Start(test::SimulatorLine::Tcp);
     std::vector<bool> closes;
-    // The printer's waits let window events through, a close among them.
-    QTimer::singleShot(300, frame_.get(), [this, &closes] { closes.push_back(frame_->close()); });
-    ClickButton(kCmdReadConfig);
-    EXPECT_EQ(closes, std::vector<bool>{false});
-    EXPECT_TRUE(frame_->isVisible());
-    EXPECT_EQ(StatusText(), "End Reading Configuration.");
-
-    // Afterwards the changed configuration gets the question, and the window closes, ending the
-    // event loop as the program's would end.
-    AnswerBox(Qt::Key_N);
-    bool closed = false;
-    QTimer::singleShot(0, frame_.get(), [this, &closed] { closed = frame_->close(); });
+    QString noteWhileRunning;
+    bool visibleAfterTheClose = false;
+    QTimer::singleShot(0, frame_.get(), [this] { StartFromToolbar(kCmdReadConfig); });
+    QTimer::singleShot(300, frame_.get(), [&] {
+        closes.push_back(frame_->close());
+        visibleAfterTheClose = frame_->isVisible();
+        noteWhileRunning = frame_->operationStatus()->text();
+    });
+    // Once the read has ended the changed configuration gets the question, and the window
+    // closes, ending the event loop as the program's would end.
+    std::string question;
+    AnswerBox(Qt::Key_N, &question);
     QTimer giveUp;
     giveUp.setSingleShot(true);
     QObject::connect(&giveUp, &QTimer::timeout, [] { QApplication::exit(1); });
     giveUp.start(test::kDialogWaitMs);
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_TRUE(closed);
+    EXPECT_EQ(closes, std::vector<bool>{false});
+    EXPECT_TRUE(visibleAfterTheClose);
+    EXPECT_TRUE(noteWhileRunning.contains(QStringLiteral("the window closes when it is done")))
+        << noteWhileRunning.toStdString();
+    EXPECT_NE(question.find("has changed"), std::string::npos) << question;
+    EXPECT_EQ(StatusText(), "End Reading Configuration.");
+}
+
+TEST_F(MainFramePrinterTest, DuringAReadTheMenusOpenAndPrinterCommandsAreGreyedNotQueued) {
+    const std::string trace = dir_.File("printer-trace.txt");
+    Start(test::SimulatorLine::Tcp, {"--trace", trace});
+    // What one read sends, to tell a second operation by.
+    ClickButton(kCmdReadConfig);
+    const std::string oneRead = test::ReadFileBytes(trace);
+    const std::string preamble = "1B 79 02 1B 79 08 1B 7E 7E 01";
+    auto count = [&preamble](const std::string& bytes) {
+        size_t n = 0;
+        for (size_t at = bytes.find(preamble); at != std::string::npos; at = bytes.find(preamble, at + 1)) ++n;
+        return n;
+    };
+    ASSERT_GT(count(oneRead), 0u);
+
+    StartFromToolbar(kCmdReadConfig);
+    test::Activate(*frame_);
+    QTest::keyClick(frame_.get(), Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    EXPECT_EQ(QApplication::activePopupWidget(), test::MenuTitled(*frame_, "&File")->menu());
+    EXPECT_TRUE(frame_->busy()) << "the menu opened while the read ran";
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+
+    for (int id : {kCmdWriteConfig, kCmdVerifyConfig, kCmdFileOpen, kCmdEditConfig, kCmdSelectPort})
+        EXPECT_FALSE(frame_->Command(id)->isEnabled()) << id;
+    for (int id : {kCmdHelp, kCmdAbout, kCmdViewToolbar}) EXPECT_TRUE(frame_->Command(id)->isEnabled()) << id;
+    ClickToolButton(*frame_->toolBar(), frame_->Command(kCmdWriteConfig));
+    ClickMenuItem(*frame_, "&Configure", "Write Configuration to Printer");
+    WaitUntilIdle();
+    // Let anything queued run; nothing is.
+    QTest::qWait(300);
+    EXPECT_FALSE(frame_->busy());
+    const std::string all = test::ReadFileBytes(trace);
+    EXPECT_EQ(count(all), 2 * count(oneRead)) << "two reads and nothing else reached the printer";
+    EXPECT_EQ(all.find("1B 7E 7E FF"), std::string::npos) << "no write's closing command";
+    EXPECT_TRUE(frame_->Command(kCmdWriteConfig)->isEnabled());
+}
+
+TEST_F(MainFramePrinterTest, CancelDuringAReadLeavesTheConfigurationAsItWas) {
+    Start(test::SimulatorLine::Tcp);
+    OpenDemo();
+    const std::vector<std::string> shownBefore = ShownTexts();
+    const std::vector<std::string> settingsBefore = Settings();
+    const bool modifiedBefore = app_.model().modified;
+
+    test::EveryBoxAnswered boxes;
+    StartFromToolbar(kCmdReadConfig);
+    CancelAfter(3);
+    WaitUntilIdle();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("Read cancelled after ", 0), 0u) << boxes.texts[0];
+    EXPECT_NE(boxes.texts[0].find("the configuration is kept as it was before the read."), std::string::npos);
+    EXPECT_EQ(Settings(), settingsBefore);
+    EXPECT_EQ(app_.model().modified, modifiedBefore);
+    EXPECT_EQ(ShownTexts(), shownBefore);
+    EXPECT_FALSE(frame_->operationStatus()->isVisible());
+
+    // The port was closed as after a failure: the next read runs whole.
+    ClickButton(kCmdReadConfig);
+    EXPECT_EQ(StatusText(), "End Reading Configuration.");
+}
+
+TEST_F(MainFramePrinterTest, CancelDuringAWriteSaysThePrinterHoldsAMixture) {
+    Start(test::SimulatorLine::Tcp);
+    OpenDemo();
+    test::EveryBoxAnswered boxes;
+    StartFromToolbar(kCmdWriteConfig);
+    CancelAfter(5);
+    WaitUntilIdle();
+    ASSERT_FALSE(boxes.texts.empty());
+    const std::string& report = boxes.texts.back();
+    EXPECT_EQ(report.rfind("Write cancelled after ", 0), 0u) << report;
+    EXPECT_NE(report.find(" settings: the printer holds a mixture; write again or verify"), std::string::npos)
+        << report;
 }
 
 TEST_F(MainFramePrinterTest, DetectBaudRateFindsTheRateOfASerialPrinter) {
@@ -163,7 +274,7 @@ TEST_F(MainFramePrinterTest, DetectBaudRateFindsTheRateOfASerialPrinter) {
     std::string report;
     AnswerLineSettings();
     AnswerBox(Qt::Key_Return, &report);
-    ClickMenuItem(*frame_, "&Printer", "Detect Printer Baud Rate");
+    ClickMenu("&Printer", "Detect Printer Baud Rate");
     EXPECT_EQ(report, "Baud rate detected: 9600");
 }
 
@@ -171,7 +282,7 @@ TEST_F(MainFramePrinterTest, SetupSerialPortSaysANetworkPrinterHasNoSerialLine) 
     Start(test::SimulatorLine::Tcp);
     std::string report;
     AnswerBox(Qt::Key_Return, &report);
-    ClickMenuItem(*frame_, "&Printer", "Setup Serial Port...");
+    ClickMenu("&Printer", "Setup Serial Port...");
     EXPECT_EQ(report, "Setup is only done on standard serial ports.");
 }
 
@@ -182,7 +293,7 @@ TEST_F(MainFramePrinterTest, PrinterFilesHidesTheWindowWhileTheFileManagerIsShow
         hiddenWhileShown = !frame_->isVisible();
         QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
     });
-    ClickMenuItem(*frame_, "&Printer", "Printer Files ...");
+    ClickMenu("&Printer", "Printer Files ...");
     EXPECT_TRUE(hiddenWhileShown);
     EXPECT_TRUE(frame_->isVisible());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,13 @@ public:
     }
     void BeginQuietProbing() override { ++quietDepth; }
     void EndQuietProbing() override { --quietDepth; }
+    void ShowProgress(const std::string& step, int64_t done, int64_t total) override {
+        progress.push_back({step, done, total});
+    }
+    // The user's Cancel, once the operation has told this much progress.
+    bool CancelRequested() const override {
+        return cancelAfterProgress && progress.size() >= *cancelAfterProgress;
+    }
 
     std::vector<std::string> Texts(Kind kind) const {
         std::vector<std::string> out;
@@ -44,7 +53,15 @@ public:
     std::vector<std::string> Messages() const { return Texts(Kind::Message); }
     std::vector<std::string> Statuses() const { return Texts(Kind::Status); }
 
+    struct Progress {
+        std::string step;
+        int64_t done;
+        int64_t total;
+    };
+
     std::vector<Entry> entries;
+    std::vector<Progress> progress;
+    std::optional<size_t> cancelAfterProgress;
     int quietDepth = 0;
 };
 

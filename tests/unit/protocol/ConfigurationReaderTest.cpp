@@ -287,5 +287,41 @@ TEST_F(ConfigurationReaderTest, ANewConfigurationForAnotherModelStaysEmptyWhenTh
     EXPECT_EQ(model->model, "RP-TEST");
 }
 
+TEST_F(ConfigurationReaderTest, ProgressCountsTheSettingsAskedOfThePrinter) {
+    ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);
+    // Baud_Rate, Big_Number, Header_Text, Locked: the model row and unlisted settings are not asked.
+    ASSERT_EQ(reporter.progress.size(), 4u);
+    for (size_t i = 0; i < reporter.progress.size(); ++i) {
+        EXPECT_EQ(reporter.progress[i].done, static_cast<int64_t>(i + 1));
+        EXPECT_EQ(reporter.progress[i].total, 4);
+    }
+}
+
+TEST_F(ConfigurationReaderTest, ACancelStopsBetweenSettingsAndSaysHowFarItCame) {
+    struct Case {
+        ReadMode mode;
+        const char* text;
+    } cases[] = {
+        {ReadMode::Read, "Read cancelled after 2 of 4 settings: the configuration is kept as it was before the read."},
+        {ReadMode::Verify, "Verify cancelled after 2 of 3 settings: the settings after them were not compared."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        LoadMatchingConfiguration();
+        reporter.entries.clear();
+        reporter.progress.clear();
+        reporter.cancelAfterProgress = 2;
+        const size_t commandsBefore = printer.commands.size();
+        EXPECT_EQ(ReadConfiguration(context, c.mode), 0);
+        EXPECT_EQ(reporter.Messages().back(), c.text);
+        EXPECT_TRUE(reporter.Errors().empty()) << "a cancel is no communications error";
+        EXPECT_FALSE(backend.IsOpen());
+        // Byte reads of Baud_Rate and Big_Number's two bytes, nothing after them.
+        const std::vector<std::string> sent = CommandsSent();
+        EXPECT_EQ(sent.back(), "1B 7E 67 02 05 01");
+        EXPECT_GT(printer.commands.size(), commandsBefore);
+    }
+}
+
 }  // namespace
 }  // namespace varnel::test

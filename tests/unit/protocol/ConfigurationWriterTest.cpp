@@ -123,5 +123,28 @@ TEST_F(ConfigurationWriterTest, FailedWriteEndsTheRunWithoutTheClosingCommand) {
     EXPECT_FALSE(backend.IsOpen());
 }
 
+TEST_F(ConfigurationWriterTest, ACancelStopsBetweenSettingsWithoutTheClosingCommand) {
+    struct Case {
+        size_t cancelAfter;
+        const char* text;
+    } cases[] = {
+        {2, "Write cancelled after 2 of 4 settings: the printer holds a mixture; write again or verify"},
+        {0, "Write cancelled before any setting was sent: the printer holds what it held before."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        reporter.entries.clear();
+        reporter.progress.clear();
+        reporter.cancelAfterProgress = c.cancelAfter;
+        EXPECT_EQ(WriteConfiguration(context), 0);
+        EXPECT_EQ(reporter.Messages().back(), c.text);
+        EXPECT_TRUE(reporter.Errors().empty());
+        EXPECT_EQ(ExchangeBytes().find("\x1B~~\xFF"), std::string::npos) << "no closing command";
+        EXPECT_FALSE(backend.IsOpen());
+    }
+    // Two settings went out: the Model text and Baud_Rate, nothing after them.
+    EXPECT_EQ(printer.Byte(1, 12), 0x18);
+}
+
 }  // namespace
 }  // namespace varnel::test

@@ -115,6 +115,24 @@ TEST_F(PortCommandsTest, DetectionFindsAPrinterAt38400AfterTrying9600And19200) {
     EXPECT_EQ(clock.sleeps.back(), 500);
 }
 
+TEST_F(PortCommandsTest, DetectionShowsTheRateTriedAndACancelFallsBackTo9600) {
+    answerEveryRate = true;
+    reporter.cancelAfterProgress = 3;
+    EXPECT_EQ(DetectBaudRate(context), 0);
+    EXPECT_EQ(probedRates, (std::vector<uint32_t>{9600, 19200, 38400}));
+    ASSERT_EQ(reporter.progress.size(), 3u);
+    EXPECT_EQ(reporter.progress[2].step, "Trying 38400 baud");
+    EXPECT_EQ(reporter.progress[2].done, 2);
+    EXPECT_EQ(reporter.progress[2].total, 8);
+    EXPECT_EQ(reporter.Messages().back(),
+              "Baud rate detection cancelled after 3 of 8 rates: the printer did not answer at those; the port is "
+              "set to 9600 baud.");
+    EXPECT_TRUE(reporter.Errors().empty());
+    EXPECT_EQ(model->detectedBaud, 0);
+    EXPECT_EQ(StoredBaud(), 9600u);
+    EXPECT_FALSE(backend.IsOpen());
+}
+
 TEST_F(PortCommandsTest, DetectionStoresEveryRateTriedInTurn) {
     std::vector<uint32_t> stored;
     backend.responder = [&](FakePortBackend&, const std::string&) {
