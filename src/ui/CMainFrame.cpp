@@ -214,6 +214,11 @@ void CMainFrame::RunCommand(const std::function<void()>& command) {
         app_.ReportError(error.what(), 0);
     }
     busy_ = false;
+    // A close asked for while the printer worked is offered now, with the save question.
+    if (closeAsked_ && !runEnded_) {
+        closeAsked_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void CMainFrame::EndRun(int exitCode) {
@@ -229,8 +234,14 @@ void CMainFrame::FlashFirmware() {
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A running printer operation lets window events through; the window must outlive it. A
-    // modified configuration gets the save question first.
+    // A running printer operation lets window events through; the window must outlive it, and
+    // the close is remembered until the operation ends. A modified configuration gets the save
+    // question first; Cancel there keeps the window.
+    if (!runEnded_ && app_.PrinterOperationRunning()) {
+        closeAsked_ = true;
+        event->ignore();
+        return;
+    }
     if (!runEnded_ && !app_.QueryExit()) {
         event->ignore();
         return;
