@@ -96,6 +96,8 @@ IOComm::~IOComm() {
 
 void IOComm::ReportText(const std::string& text) { reporter_.ReportMessage(text, event::kGeneral, kSeverityMessage); }
 
+void IOComm::ReportFailure(const std::string& text) { reporter_.ReportPortFailure(text); }
+
 void IOComm::Fail(const std::string& text) {
     errorFlag_ = true;
     lastErrorText_ = text;
@@ -165,7 +167,7 @@ int IOComm::Open() {
                 FailWithError(kConfigFailed);
                 if (settings_.DebugMode & kDebugIgnoreConfigErrors) {
                     errorFlag_ = false;
-                    ReportText(lastErrorText_ + kIgnoringError);
+                    ReportFailure(lastErrorText_ + kIgnoringError);
                 }
             }
         }
@@ -185,7 +187,7 @@ int IOComm::Open() {
     }
 
     if (errorFlag_) {
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         CloseHandleWithRetry();
         return 0;
     }
@@ -202,7 +204,7 @@ int IOComm::OpenNetwork(const std::string& name) {
         // Said in words, with host and port: otherwise an unreachable printer shows only as a
         // failed exchange.
         FailOpen(PortKind::Network, HostPortText(target->host, target->port));
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         return 0;
     }
     RememberNetworkPort(name);
@@ -366,10 +368,10 @@ int IOComm::SetBaud(uint32_t baud) {
     settings_.Config.dcb.BaudRate = baud;
     if (settings_.PortType == PortKind::Serial && !backend_->SetConfig(settings_.Config)) {
         FailWithError(kBaudFailed);
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         if (settings_.DebugMode & kDebugIgnoreConfigErrors) {
             errorFlag_ = false;
-            ReportText(lastErrorText_ + kIgnoringError);
+            ReportFailure(lastErrorText_ + kIgnoringError);
         }
     }
     if (settings_.SaveCommSetup) WriteStoredCommConfig(OpenSettingsKey(), settings_.Config);
@@ -469,7 +471,7 @@ int IOComm::Output(const char* data, size_t count) {
     bytesWritten_ = written;
     if (failed) {
         Fail(kOutputFailed + std::to_string(errorNumber));
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         return 0;
     }
     return 1;
@@ -481,7 +483,7 @@ int IOComm::TestIO(const char* data, size_t count) {
     if (!IsOpen()) return 0;
     if (BlockWrite(Substituted(data, count)) < 0) {
         Fail(kTestFailed);
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         return 0;
     }
     return 1;
@@ -633,7 +635,7 @@ int IOComm::StatusPending(bool output) {
         if (auto status = backend_->ClearCommError()) return static_cast<int>(output ? status->outQueue : status->inQueue);
     }
     Fail(kPendingFailed);
-    ReportText(kPendingFailed);
+    ReportFailure(kPendingFailed);
     return (settings_.DebugMode & kDebugQuietStatusFailure) ? 0 : kStatusQueryFailed;
 }
 

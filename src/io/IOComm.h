@@ -107,6 +107,8 @@ private:
     // The open failure text: the error number, then where and why in words.
     void FailOpen(PortKind kind, const std::string& where);
     void ReportText(const std::string& text);
+    // A failure of the port, reported as the port's messages are.
+    void ReportFailure(const std::string& text);
 
     std::string Substituted(const char* data, size_t count) const;
     int64_t BlockWrite(std::string_view data);
