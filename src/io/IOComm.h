@@ -138,6 +138,9 @@ private:
     // What the last network drain did not need of its bound; the next read may wait it for the
     // printer's first bytes.
     int64_t replyGraceMs_ = 0;
+    // Until when a network read gathers the pieces of a reply: where the fixed drain after the
+    // last command would have ended, or as long as a drain could wait when none followed it.
+    int64_t replyWindowEndMs_ = 0;
     OsVersion os_;
     PortLock portLock_;
 };
