@@ -160,9 +160,7 @@ void WriteHumanReadableLine(ConfigFileText& out, const OptionsTable& options, co
         out.Line(ListingLine(field + std::string(kNamePadding, ' ')), row.name);
         return;
     }
-    const OptionEntry& entry = options[option];
-    bool isRange = entry.low != -1;
-    std::string shown = isRange ? SafeFormat(entry.text, row.value) : entry.text;
+    const std::string shown = OptionShownText(options[option], row.value);
     out.Line(ListingLine(start + " = " + shown + std::string(kHumanValueGap) + row.comment), row.name);
 }
 
@@ -267,10 +265,15 @@ bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporte
     return text.complete();
 }
 
+bool HoldsSettings(const ConfigModel& model) {
+    return std::any_of(model.settings.begin(), model.settings.end(),
+                       [](const SettingRow& row) { return !row.name.empty() && row.name != kFileCommentName; });
+}
+
 size_t MaxFileCommentLength() {
     // The "File_Comment" line as it is written with an empty comment and nothing after it; the
     // comment fills the rest of a line the reader takes whole. A note the row carries after the
-    // comment moves to a line of its own when it leaves no room (see FileCommentLines).
+    // comment moves to a line of its own when it leaves no room (see WriteFileCommentLine).
     SettingRow row;
     row.name = kFileCommentName;
     row.value = -1;
