@@ -48,6 +48,12 @@ port=$(sed -n 's/^PORT //p' "$work/sim.out" | head -1)
 [[ -n $port ]] || { echo "the simulator did not start" >&2; exit 1; }
 
 echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
+# What xdotool alone takes from its start to its end (a Shift press and release), for reading
+# the figures below: each of them includes it.
+for _ in $(seq 5); do
+  start=$(date +%s%N); xdotool key shift; echo $(( ($(date +%s%N) - start) / 1000000 ))
+done | sort -n | awk '{ ms[NR] = $1 } END { printf "xdotool alone: median %d ms\n", ms[3] }'
+
 "$probe" "$port" "$tries" | tee "$work/tries.txt"
 sort -n -k3 "$work/tries.txt" | awk '{ ms[NR] = $3 } END {
   if (NR == 0) { print "no try measured"; exit 1 }

@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
 
     // One try: a Read, a key into it, then the next try once the read and the menu are done.
     std::function<void()> nextTry = [&] {
-        if (done >= tries) return QApplication::quit();
+        // Not quit(): it would close the window, and a read configuration asks to be saved first.
+        if (done >= tries) return QApplication::exit(0);
         frame.activateWindow();
         frame.Command(varnel::kCmdReadConfig)->trigger();
         const int delay = kFirstKeyDelayMs + (done * kKeyDelayStepMs) % kKeyDelaySpreadMs;

@@ -83,6 +83,8 @@ public:
     int ReportError(const std::string& text, int eventCode, int severity = kSeverityError) override;
     int ReportMessage(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
     int ShowStatus(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
+    // Logged as a message; the record of the run counts it with the errors.
+    int ReportPortFailure(const std::string& text) override;
     int NotifyMonitor(const std::string& text, int eventCode, int severity);
     int WriteLog(const std::string& text);
     // Closes the port; reports the communications error when `result` is 0. Returns 0 for -1,
@@ -136,7 +138,8 @@ public:
     bool PrinterOperationRunning() const { return printerOperations_ > 0; }
 
     // The end of the interactive run (File Exit, closing the window): refused while a printer
-    // operation runs; otherwise a modified configuration gets the save question of New first.
+    // operation runs; otherwise a modified configuration gets the save question of New first,
+    // and Cancel there keeps the program running.
     // True when the run may end; the shutdown then runs as for every other end of the run.
     bool QueryExit();
 

@@ -24,9 +24,7 @@ void ParseParam(CommandActions& actions, std::string_view parameter, char switch
 void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters,
                          ActionObserver* observer = nullptr);
 
-// The program's own options, answered before any dispatch.
-enum class ProgramOption { None, Help, Version };
-ProgramOption FindProgramOption(const std::vector<std::string>& parameters);
+// The help text of the program: its options, the keywords and the exit codes.
 std::string UsageText();
 
 }  // namespace varnel

@@ -10,6 +10,9 @@
 namespace varnel {
 namespace {
 
+constexpr std::string_view kReadIncompleteText =
+    "The configuration was not read completely from the printer; it is kept as it was before the read.";
+
 // Tells the run's observer the firmware identifier an operation leaves in the model, on every
 // way out of it (a refused options file ends the process from inside the operation).
 class FirmwareNote {
@@ -46,7 +49,11 @@ int CVarnelApp::RunReadConfiguration() {
         model_ = std::move(reading);
         UpdateTitle();
         InvalidateView();
+        return result;
     }
+    // A cancelled read has said so already.
+    if (!CancelRequested() && reading.settings != model_.settings)
+        ReportError(std::string(kReadIncompleteText), event::kGeneral);
     return result;
 }
 

@@ -15,6 +15,7 @@
 #include "model/MapFile.h"
 #include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
+#include "model/SafeFormat.h"
 #include "model/SettingNames.h"
 #include "protocol/ExchangeOpening.h"
 #include "protocol/FieldCodec.h"
@@ -177,16 +178,17 @@ private:
                                       kSeverityError);
                 return false;
             }
-            StartNewConfiguration();
+            if (!StartNewConfiguration()) return false;
         }
         if (model_.options[0].name.empty()) LocateOptionsFile(model_, model_.model, reporter_);
         reporter_.ShowStatus(progress_, event::kGeneral, kSeverityMessage);
         return true;
     }
 
-    // The printer holds another model's configuration: start from an empty one for it.
-    void StartNewConfiguration() {
-        context_.saveQuestion.AskToSaveChanges();
+    // The printer holds another model's configuration: start from an empty one for it, unless
+    // the user cancels the save question (the read then stops with the configuration as it was).
+    bool StartNewConfiguration() {
+        if (!context_.saveQuestion.AskToSaveChanges()) return false;
         // Emptied as a new configuration for this printer: a later failure does not bring it back.
         valuesArrived_ = true;
         ClearSettings(model_.settings);
@@ -197,6 +199,7 @@ private:
         model_.comment.clear();
         LocateOptionsFile(model_, model_.model, reporter_);
         model_.configFilePath.clear();
+        return true;
     }
 
     // Whether the value of a map row is asked of the printer.
@@ -294,7 +297,7 @@ private:
                                         "\"\nContinuing verification.",
                                     event::kSettingNotWritten, kSeverityMessage);
             HandOn({entry.name, text, row.text});
-            ++failures_;
+            ++differencesFound_;
         } else {
             row.name = entry.name;
             row.text = text;
@@ -366,9 +369,10 @@ private:
         return Outcome::Done;
     }
 
+    // As the view shows the number: a range option's text formatted with it.
     std::string OptionText(const std::string& name, int32_t number) const {
         const int row = FindOption(model_.options, name, number);
-        return row < 0 ? std::string(kUndeterminedValue) : model_.options[row].text;
+        return row < 0 ? std::string(kUndeterminedValue) : OptionShownText(model_.options[row], number);
     }
 
     void ReportDifference(const std::string& name, const FieldLocation& field, int32_t value, int32_t expected) {
@@ -380,7 +384,7 @@ private:
         reporter_.ReportMessage("\"" + name + "\" does not verify." + detail + "\nContinuing verification.",
                                 event::kSettingNotWritten, kSeverityMessage);
         HandOn(difference);
-        ++failures_;
+        ++differencesFound_;
     }
 
     void HandOn(const VerifyDifference& difference) const {
@@ -389,7 +393,7 @@ private:
 
     int Finish() {
         if (!CloseExchange(context_, "")) return ClosePortOnFailure(port_, reporter_, 0);
-        if (verify_ && failures_ > 0) {
+        if (verify_ && (failures_ > 0 || differencesFound_ > 0)) {
             reporter_.ReportError(std::string(kVerificationFailed), event::kGeneral, kSeverityError);
             return 0;
         }
@@ -407,7 +411,10 @@ private:
     const bool verify_;
     const VerifyDifferenceSink differences_;
     std::string progress_;
+    // Wrong reply heads: more than ten end the run. Differences are counted apart, so a
+    // verification lists every one of them.
     int failures_ = 0;
+    int differencesFound_ = 0;
     int pauseMs_ = 0;
     // Set once the printer's first value (or a new configuration for it) is in the model.
     bool valuesArrived_ = false;

@@ -344,6 +344,7 @@ void CMainFrame::RunCommand(const std::function<void()>& command) {
         app_.ReportError(error.what(), 0);
     }
     busy_ = false;
+    OfferRememberedClose();
 }
 
 void CMainFrame::EndRun(int exitCode) {
@@ -360,10 +361,11 @@ void CMainFrame::FlashFirmware() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The window outlives a running printer operation: the close is remembered, said at once, and
-    // offered when the operation ends. A modified configuration gets the save question first.
-    if (!runEnded_ && job_) {
+    // offered when the operation ends. A modified configuration gets the save question first;
+    // Cancel there keeps the window.
+    if (!runEnded_ && (job_ || app_.PrinterOperationRunning())) {
         closeAsked_ = true;
-        operationStatus_->NoteCloseRemembered();
+        if (job_) operationStatus_->NoteCloseRemembered();
         event->ignore();
         return;
     }
