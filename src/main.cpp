@@ -2,6 +2,7 @@
 // run headless.
 #include <QApplication>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -97,6 +98,10 @@ int RunRecorded(int& argc, char** argv, const std::vector<std::string>& paramete
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader of standard error that has gone (`2>&1 | head -1`) must not end the run before
+    // its shutdown: the log's end entry, the port name and the record would be lost. A write
+    // to it then fails with EPIPE instead, which nothing here depends on.
+    std::signal(SIGPIPE, SIG_IGN);
     // Taken before Qt sees them: every parameter belongs to the command line of the program.
     std::vector<std::string> parameters(argv + 1, argv + argc);
     const RecordRequest recordRequest = TakeRecordOption(parameters, std::getenv(kRecordEnvironment));
