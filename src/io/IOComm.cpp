@@ -445,6 +445,7 @@ int IOComm::Output(const char* data, size_t count) {
     uint32_t written = 0;
     for (int round = 0; round < kMaxWriteRounds && !remaining.empty(); ++round) {
         int64_t n = BlockWrite(remaining);
+        if (n >= 0) OutputRetryState().Succeeded();
         if (n < 0) {
             errorNumber = backend_->LastError();
             RetryState& retry = OutputRetryState();
@@ -513,7 +514,8 @@ int64_t IOComm::NetworkRead(char* buffer, size_t size) {
     const int64_t grace = std::exchange(replyGraceMs_, 0);
     const int64_t start = clock_.NowMs();
     const int64_t first = backend_->Read(buffer, size, ReadWaits(limits, size, start).Next(0, start) + grace);
-    if (first <= 0) return -1;
+    // A printer with nothing to say is no failed read: the connection stays as it is.
+    if (first <= 0) return first < 0 ? -1 : 0;
     // Time spent waiting within the grace does not count against the read's own time-out.
     const ReadWaits waits(limits, size, start + std::min(grace, clock_.NowMs() - start));
     size_t got = static_cast<size_t>(first);
@@ -545,6 +547,8 @@ int IOComm::Input(char* buffer, size_t size) {
 
     int64_t n = BlockRead(buffer, size);
     int errorNumber = n < 0 ? backend_->LastError() : 0;
+    // Only failures in a row call for a reconnect.
+    if (n >= 0) InputRetryState().Succeeded();
     if (n < 0) {
         RetryState& retry = InputRetryState();
         if (retry.CountFailure() && Reconnect(retry)) {

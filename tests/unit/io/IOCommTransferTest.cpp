@@ -76,6 +76,25 @@ TEST_F(TransferTest, ASuccessfulRetryAfterAReconnectStartsAfresh) {
     EXPECT_EQ(clock.sleeps.size(), 1u);  // three failures do not reconnect yet
 }
 
+TEST_F(TransferTest, ASuccessfulTransferStartsTheFailureCountAfresh) {
+    OpenPort("COM1");
+    // Three failures, a success, three failures: never four in a row.
+    for (int call : {1, 2, 3, 5, 6, 7}) {
+        backend.failWrite.At(call);
+        backend.failRead.At(call);
+    }
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(Port().OutputString("x"), i == 3 ? 1 : 0) << i;
+    char buffer[4];
+    for (int i = 0; i < 7; ++i) {
+        if (i == 3) backend.QueueReply("ok");
+        EXPECT_EQ(Port().Input(buffer, sizeof buffer), i == 3 ? 2 : 0) << i;
+    }
+    EXPECT_TRUE(clock.sleeps.empty()) << "reconnected";
+    EXPECT_EQ(backend.opens.size(), 1u);
+    EXPECT_EQ(OutputRetryState().failures, 3);
+    EXPECT_EQ(InputRetryState().failures, 3);
+}
+
 TEST_F(TransferTest, TheRetryCountersAreSharedByAllPorts) {
     OpenPort("COM1");
     backend.failWrite.Always();
