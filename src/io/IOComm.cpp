@@ -45,8 +45,6 @@ constexpr int64_t kDeviceDrainDivisor = 100;
 // Flow-control defaults of the XON/XOFF kind.
 constexpr uint16_t kXonLimit = 256;
 constexpr uint16_t kXoffLimit = 100;
-constexpr uint8_t kXonChar = 0x11;
-constexpr uint8_t kXoffChar = 0x13;
 
 // Parallel status bits.
 constexpr uint8_t kParallelPaperEmpty = 0x04;
@@ -79,13 +77,14 @@ IOComm::IOComm(SettingsStore& store, Clock& clock, Reporter& reporter, std::uniq
                UserInterface* ui)
     : store_(store), clock_(clock), reporter_(reporter), ownedBackend_(std::move(backend)),
       backend_(ownedBackend_.get()), ui_(ui) {
-    // A new object starts from the current configuration of COM2, or all zero without one.
-    if (auto config = backend_->DefaultConfig(DevicePathForPort("COM2", store_))) settings_.Config = *config;
+    // Opening a device to learn its settings would pulse the modem lines of whatever hangs on
+    // it, whichever port this run uses: a new object starts from fixed line settings instead.
+    settings_.Config = DefaultLineConfig();
 }
 
 IOComm::IOComm(SettingsStore& store, Clock& clock, Reporter& reporter, PortBackend& backend, UserInterface* ui)
     : store_(store), clock_(clock), reporter_(reporter), backend_(&backend), ui_(ui) {
-    if (auto config = backend_->DefaultConfig(DevicePathForPort("COM2", store_))) settings_.Config = *config;
+    settings_.Config = DefaultLineConfig();
 }
 
 IOComm::~IOComm() {
@@ -280,8 +279,8 @@ void IOComm::NormaliseFlowControl(bool touchDsrOnXonXoff) {
         d.Set(dcb::fInX, true);
         d.XonLim = kXonLimit;
         d.XoffLim = kXoffLimit;
-        d.XonChar = kXonChar;
-        d.XoffChar = kXoffChar;
+        d.XonChar = dcb::kXonChar;
+        d.XoffChar = dcb::kXoffChar;
         d.Set(dcb::fTXContinueOnXoff, true);
         d.Set(dcb::fOutxCtsFlow, false);
         d.SetDtrControl(dcb::kDtrControlDisable);

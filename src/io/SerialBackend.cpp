@@ -15,7 +15,6 @@ namespace {
 constexpr uint32_t kModemCtsOn = 0x10;
 constexpr uint32_t kModemRingOn = 0x40;
 constexpr uint32_t kModemRlsdOn = 0x80;
-constexpr uint32_t kCommConfigVersion = 1;
 
 bool ValidDcb(const Dcb& d) {
     bool byteSizeOk = d.ByteSize == 0 || (d.ByteSize >= 5 && d.ByteSize <= 8);
@@ -27,7 +26,7 @@ std::optional<CommConfig> ConfigOf(int fd) {
     if (::ioctl(fd, TCGETS2, &tio) != 0) return std::nullopt;
     CommConfig config;
     config.dwSize = CommConfig::kSize;
-    config.wVersion = kCommConfigVersion;
+    config.wVersion = CommConfig::kVersion;
     TermiosToDcb(tio, config.dcb);
     if (!config.dcb.Has(dcb::fOutxCtsFlow)) {
         int lines = 0;
