@@ -286,6 +286,22 @@ TEST_F(RealPortTest, ASerialLineAnotherProgramHoldsIsBusy) {
     EXPECT_NE(otherReporter.Messages().back().find(": device busy;"), std::string::npos) << otherReporter.Messages().back();
 }
 
+TEST_F(RealPortTest, AClosedLineIsLeftOpenToOthers) {
+    ASSERT_TRUE(pty.Ok());
+    // Another process keeps the line open (the printer simulator does) without locking it.
+    UniqueFd other(::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(other.Valid());
+    IOComm port(store, clock, reporter);
+    ASSERT_NE(port.Open(pty.SlavePath(), "9600,n,8,1", SaveCommSetup::Yes), 0);
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(other.Get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0) << "while open, the line is this program's alone";
+    port.Close();
+    // Still set, it would turn away every later open but root's, this program's next one too.
+    ASSERT_EQ(::ioctl(other.Get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+}
+
 TEST_F(RealPortTest, AConnectToAnAddressThatDoesNotAnswerIsBounded) {
     TcpBackend tcp;
     auto start = std::chrono::steady_clock::now();
