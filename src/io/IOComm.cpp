@@ -459,14 +459,16 @@ int IOComm::Output(const char* data, size_t count) {
             break;
         }
         written += static_cast<uint32_t>(n);
-        if (n > 0 && static_cast<size_t>(n) < remaining.size()) {
-            remaining.remove_prefix(static_cast<size_t>(n));
-            clock_.Sleep(kPartialWritePauseMs);
-            continue;
-        }
-        break;
+        remaining.remove_prefix(static_cast<size_t>(n));
+        if (n == 0 || remaining.empty()) break;
+        clock_.Sleep(kPartialWritePauseMs);
     }
     bytesWritten_ = written;
+    // Bytes the line would not take in time are as lost as those of a failed write.
+    if (!failed && !remaining.empty()) {
+        failed = true;
+        errorNumber = ETIMEDOUT;
+    }
     if (failed) {
         Fail(kOutputFailed + std::to_string(errorNumber));
         ReportText(lastErrorText_);

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "unit/io/IOCommFixture.h"
 
@@ -27,10 +31,34 @@ TEST_F(TransferTest, PartialWritesGoOnInRoundsOfAtMostTen) {
     EXPECT_EQ(backend.writeCalls, (std::vector<std::string>{"abc", "def", "gh"}));
     EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1000, 1000}));
     EXPECT_EQ(Port().GetBytesWritten(), 8u);
+    EXPECT_TRUE(reporter.entries.empty());
+}
 
-    backend.acceptLimit = 1;
-    EXPECT_EQ(Port().OutputString("0123456789ABCDE"), 1);  // ten rounds, five bytes left over
-    EXPECT_EQ(Port().GetBytesWritten(), 10u);
+TEST_F(TransferTest, BytesLeftUnsentFailTheOutput) {
+    struct Case {
+        const char* what;
+        size_t acceptLimit;
+        bool acceptNothing;
+        uint32_t written;
+    };
+    const Case cases[] = {
+        {"ten rounds, five bytes left over", 1, false, 10},
+        {"a write that takes nothing", SIZE_MAX, true, 0},
+    };
+    OpenPort("COM1");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        reporter.entries.clear();
+        backend.acceptLimit = c.acceptLimit;
+        backend.acceptNothing = c.acceptNothing;
+        EXPECT_EQ(Port().OutputString("0123456789ABCDE"), 0);
+        EXPECT_EQ(Port().GetBytesWritten(), c.written);
+        EXPECT_EQ(Port().GetErrorFlag(), 1);
+        const std::string text = "IOComm::Output() failed, GetLastError() returned: " + std::to_string(ETIMEDOUT);
+        EXPECT_EQ(Port().GetLastErrorText(), text);
+        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{text});
+    }
+    EXPECT_EQ(OutputRetryState().failures, 0) << "the line took what it could: no reconnect";
 }
 
 TEST_F(TransferTest, AFailedWriteIsReported) {
