@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "io/BuildCommDcb.h"
 #include "io/NetworkAddress.h"
+#include "io/NetworkPortList.h"
 #include "io/PortErrorText.h"
 #include "io/PortName.h"
 #include "io/ReadWaits.h"
@@ -218,7 +220,9 @@ void IOComm::RememberNetworkPort(const std::string& name) {
         if (!bytes) return;  // a list we cannot hold whole is left as it is
         list = UpToZero(*bytes);
     }
-    if (list.find(name) != std::string::npos) return;
+    // Whole names only: one that is part of another is a printer of its own.
+    const std::vector<std::string> names = NetworkPortNames(list);
+    if (std::find(names.begin(), names.end(), name) != names.end()) return;
     // Keep a zero byte after the last name, so no reader runs off the end of the list.
     if (list.size() + 1 + name.size() >= kTcpListSize) return;
     list += ' ';
