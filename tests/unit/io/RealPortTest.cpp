@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "base/Clock.h"
 #include "io/DescriptorBackend.h"
@@ -314,6 +315,19 @@ TEST_F(RealPortTest, AHostTheResolverCannotNameIsNoSuchHost) {
     TcpBackend tcp;
     EXPECT_FALSE(tcp.Connect("", 9100, 300));  // nothing to look up: no resolver traffic
     EXPECT_EQ(tcp.LastError(), ENOENT);
+}
+
+TEST(PollWait, AWaitLongerThanOnePollGoesOnToItsEnd) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    UniqueFd readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
+    // The byte comes after several polls of 2 ms but well within the wait.
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        ASSERT_EQ(::write(writeEnd.Get(), "x", 1), 1);
+    });
+    EXPECT_EQ(PollFor(readEnd.Get(), POLLIN, 10'000, 2), 1);
+    writer.join();
 }
 
 TEST(SettingsFile, ATimeOutFactorOf7d0GivesEveryTimeout2000Ms) {
