@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -108,6 +109,10 @@ int RunRecorded(int& argc, char** argv, const ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader of standard error that has gone (`2>&1 | head -1`) must not end the run before
+    // its shutdown: the log's end entry, the port name and the record would be lost. A write
+    // to it then fails with EPIPE instead, which nothing here depends on.
+    std::signal(SIGPIPE, SIG_IGN);
     // Taken before Qt sees them: every argument belongs to the command line of the program.
     const ProgramOptions options = ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc),
                                                        {std::getenv(kRecordEnvironment), std::getenv(kStrictEnvironment)});

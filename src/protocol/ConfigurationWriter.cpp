@@ -97,6 +97,12 @@ private:
             return true;
         }
         const MapEntry& entry = model_.mapEntries[mapRow];
+        // A table byte that wrapped would write into some other table.
+        if (entry.table < 0 || entry.table > kMaxConfigTable) {
+            reporter_.ReportError("Internal error writing configuration to printer. Table# out of range. " + row.name,
+                                  event::kGeneral, kSeverityError);
+            return true;
+        }
         if (row.value == -1) {
             AnnounceWrite();
             return port_.OutputString(cmd::StringWrite(static_cast<uint8_t>(entry.table), row.text)) != 0;
