@@ -95,6 +95,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "dbus, qt6-qpa-plugins, bash-completion")
 # The programs go stripped; their debug information goes into the -dbgsym package.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebugPackage.cmake)
 include(CPack)
 
 if(VARNEL_BUILD_TESTS AND VARNEL_BUILD_GUI)
