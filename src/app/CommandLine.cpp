@@ -188,6 +188,12 @@ void ParseParam(CommandActions& actions, std::string_view parameter, char switch
     if (observer) observer->ActionFinished(std::nullopt);
 }
 
+std::string_view MatchedKeyword(std::string_view parameter) {
+    for (const KeywordRow& row : kKeywordRows)
+        if (Matches(row, parameter)) return row.keyword;
+    return {};
+}
+
 void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters,
                          ActionObserver* observer) {
     for (const std::string& parameter : parameters) {
