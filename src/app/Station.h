@@ -26,10 +26,6 @@ struct StationSettings {
     std::vector<std::string> environment{};  // "NAME=value" entries every run gets
 };
 
-// Options every run is given before the job's keywords: the exit code tells every failure, and
-// the record tells what happened.
-inline constexpr const char* kStrictOption = "--strict";
-inline constexpr const char* kRunRecordOption = "--record";
 // In a printer's folder: the record of its runs, and what they wrote on standard output and error.
 inline constexpr const char* kRunRecordFile = "runs.jsonl";
 inline constexpr const char* kRunOutputFile = "output.txt";
