@@ -33,7 +33,8 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/varnel.metainfo.xml.in
 install(FILES ${PROJECT_BINARY_DIR}/${VARNEL_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/data/varnel-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME varnel.xml)
-install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel ${PROJECT_SOURCE_DIR}/completion/varnel-station
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # Manual pages and the changelog go compressed as Debian wants them: gzip -9, no name or time
 # stamp in the header, so a rebuild gives the same bytes. Every page in man/ is taken, in the
@@ -81,8 +82,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "writes and verifies them, and keeps them as configuration files. It programs\n"
     "the printer's identity strings, updates its firmware and manages the files\n"
     "stored in it. It runs as a Qt desktop program and, driven by its command line,\n"
-    "unattended from production scripts. Includes the printer simulator and the\n"
-    "status monitor.")
+    "unattended from production scripts. Includes varnel-station, which configures\n"
+    "many printers at once, the printer simulator and the status monitor.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -224,6 +224,12 @@ void ParseParam(CommandActions& actions, std::string_view parameter, char switch
     Dispatch(actions, parameter, switchMark, nullptr, observer);
 }
 
+std::string_view MatchedKeyword(std::string_view parameter) {
+    for (const KeywordRow& row : kKeywordRows)
+        if (Matches(row, parameter)) return row.keyword;
+    return {};
+}
+
 void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters,
                          ActionObserver* observer) {
     for (size_t i = 0; i < parameters.size(); ++i) {
