@@ -334,6 +334,8 @@ void CStationWnd::ShowPrinter(const StationPrinter& printer) {
     row->setText(kFirmwareColumn, ToDisplayText(printer.firmware));
     row->setText(kRunColumn, RunColumnText(printer));
     row->setText(kResultColumn, ResultText(printer));
+    // A long first error is cut in the column; the whole of it shows on the row.
+    row->setToolTip(kResultColumn, ResultText(printer));
     row->setForeground(kResultColumn, printer.status == PrinterStatus::Failed ? kFailedColour : kPassedColour);
     static_cast<QProgressBar*>(rows_->itemWidget(row, kProgressColumn))
         ->setValue(static_cast<int>(printer.Progress() * kProgressSteps));

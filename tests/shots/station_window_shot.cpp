@@ -3,6 +3,7 @@
 // and verified: one passes, one is silent when asked for its firmware and fails, one answers
 // slowly and is still at work when the picture is taken. Runs without a screen.
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
         return 2;
     }
-    const QString output = QString::fromLocal8Bit(argv[1]);
+    // Taken before the scratch folder becomes the working folder.
+    const QString output = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     using namespace varnel;
     test::ScratchDir folder = test::ExamplesWorkingFolder();
     std::vector<std::unique_ptr<test::SimulatorProcess>> printers;
