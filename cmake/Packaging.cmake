@@ -16,8 +16,10 @@ install(FILES ${varnel_model_files} DESTINATION ${VARNEL_DATADIR}/models)
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/varnel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/man/varnel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${PROJECT_SOURCE_DIR}/man/varnel.1 ${PROJECT_SOURCE_DIR}/man/varnel-station.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/completion/varnel ${PROJECT_SOURCE_DIR}/completion/varnel-station
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # The project README keeps its name; the documentation's own README becomes the index next to it.
 file(GLOB varnel_user_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
@@ -38,8 +40,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Varnel reads a receipt printer's settings tables into named settings, edits, writes and verifies\n"
     "them, keeps them as configuration files, programs the printer's identity strings, updates its\n"
     "firmware and manages the files stored in it. It runs as a Qt desktop program and, driven by its\n"
-    "command line, unattended from production scripts. Includes the printer simulator and the\n"
-    "status monitor.")
+    "command line, unattended from production scripts. Includes varnel-station, which configures many printers\n"
+    "at once, the printer simulator and the status monitor.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,6 +11,8 @@ packages=(
   # the build: compiler, generator, Qt, GoogleTest, libudev, JSON
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev libgmock-dev
   libudev-dev nlohmann-json3-dev
+  # whether an X display answers, asked before Qt is (libxcb, which Qt's own X support uses)
+  libxcb1-dev
   # the status monitor tests: dbus-run-session, dbus-send, dbus-launch
   dbus dbus-x11
   # window tests on a virtual display: Xvfb, xvfb-run, xauth, xdotool

@@ -1,21 +1,25 @@
 // The varnel program: the Qt application when a display is reachable, else the same command line
 // run headless.
 #include <QApplication>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/CVarnelApp.h"
 #include "app/CommandLine.h"
 #include "app/HeadlessUserInterface.h"
-#include "app/RecordOption.h"
+#include "app/ProgramOptions.h"
 #include "app/RunRecord.h"
 #include "app/RunRecordFile.h"
 #include "app/RunRecorder.h"
+#include "app/StrictExit.h"
 #include "base/Clock.h"
 #include "base/ExitRequest.h"
 #include "io/FileSettingsStore.h"
@@ -30,9 +34,8 @@ namespace {
 
 using namespace varnel;
 
-constexpr const char* kNoDisplayText =
-    "varnel: no display available; the main window cannot open (use \"exit\" as the last parameter to run "
-    "without it)";
+constexpr std::string_view kMainWindowNeedsDisplay =
+    "the main window cannot open (use \"exit\" as the last parameter to run without it)";
 constexpr int kExitBadOption = 2;
 
 // One run of the application object: start-up, the command line, then the main window unless the
@@ -57,7 +60,9 @@ int RunApplication(UserInterface& ui, Clock& clock,
 }
 
 int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& parameters, RunRecord* record) {
+    ExitOnFatalQtMessage();
     QApplication qapp(argc, argv);
+    RestoreQtMessageHandling();
     QtUserInterface ui;
     // Waits of printer operations keep the window painted.
     QtClock clock;
@@ -65,31 +70,37 @@ int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& param
                           [&qapp](CVarnelApp& app) { return RunMainWindow(app, qapp); });
 }
 
-int RunHeadless(const std::vector<std::string>& parameters, RunRecord* record) {
-    HeadlessUserInterface ui;
+int RunHeadless(const std::vector<std::string>& parameters, RunRecord* record, const std::string& unansweredDisplay) {
+    HeadlessUserInterface ui(STDERR_FILENO, unansweredDisplay);
     SystemClock clock;
     return RunApplication(ui, clock, parameters, record, [&ui](CVarnelApp&) {
-        ui.WriteLine(kNoDisplayText);
+        ui.WriteLine(ui.NoDisplayText(kMainWindowNeedsDisplay));
         return kExitNoDisplay;
     });
 }
 
+// Qt is asked for the display only once it is known to answer; a run that needs no window works
+// without one, whatever DISPLAY holds.
 int Run(int& argc, char** argv, const std::vector<std::string>& parameters, RunRecord* record) {
-    if (DisplayAvailable()) return RunWithDisplay(argc, argv, parameters, record);
-    return RunHeadless(parameters, record);
+    const DisplayProbe display = ProbeDisplay();
+    if (display.available) return RunWithDisplay(argc, argv, parameters, record);
+    return RunHeadless(parameters, record, display.unanswered);
 }
 
-// The run with its record appended to `path` once it has ended, whichever way it ended. A record
-// that cannot be written is said on standard error and leaves the exit code as the run made it.
-int RunRecorded(int& argc, char** argv, const std::vector<std::string>& parameters, const std::string& path) {
+// The run with its record kept: appended to the record file, when there is one, once the run has
+// ended, whichever way it ended; under --strict its failures decide the exit code. A record that
+// cannot be written is said on standard error and leaves the exit code as the run made it.
+int RunRecorded(int& argc, char** argv, const ProgramOptions& options) {
     RunRecord record;
     record.start = std::chrono::system_clock::now();
     record.host = HostName();
-    record.parameters = parameters;
-    record.exitCode = Run(argc, argv, parameters, &record);
+    record.parameters = options.parameters;
+    record.exitCode = Run(argc, argv, options.parameters, &record);
+    if (options.strict) record.exitCode = StrictExitCode(record);
     record.end = std::chrono::system_clock::now();
+    const std::string& path = options.recordPath;
     std::string problem;
-    if (!AppendRunRecordLine(path, RunRecordLine(record), problem))
+    if (!path.empty() && !AppendRunRecordLine(path, RunRecordLine(record), problem))
         std::cerr << "varnel: the run record could not be appended to " << path << ": " << problem << '\n';
     return record.exitCode;
 }
@@ -97,23 +108,28 @@ int RunRecorded(int& argc, char** argv, const std::vector<std::string>& paramete
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Taken before Qt sees them: every parameter belongs to the command line of the program.
-    std::vector<std::string> parameters(argv + 1, argv + argc);
-    const RecordRequest recordRequest = TakeRecordOption(parameters, std::getenv(kRecordEnvironment));
-    if (!recordRequest.problem.empty()) {
-        std::cerr << "varnel: " << recordRequest.problem << '\n';
+    // Taken before Qt sees them: every argument belongs to the command line of the program.
+    const ProgramOptions options = ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc),
+                                                       {std::getenv(kRecordEnvironment), std::getenv(kStrictEnvironment)});
+    if (!options.problem.empty()) {
+        std::cerr << "varnel: " << options.problem << '\n';
         return kExitBadOption;
     }
-    switch (FindProgramOption(parameters)) {
-    case ProgramOption::Help:
+    if (options.help) {
         std::cout << UsageText();
         return kExitOk;
-    case ProgramOption::Version:
+    }
+    if (options.version) {
         std::cout << kVersionText << '\n';
         return kExitOk;
-    case ProgramOption::None:
-        break;
     }
-    if (!recordRequest.path.empty()) return RunRecorded(argc, argv, parameters, recordRequest.path);
-    return Run(argc, argv, parameters, nullptr);
+    // The record file is opened before the printer is touched: a run whose record could not be
+    // kept does not run at all.
+    std::string problem;
+    if (!options.recordPath.empty() && !CanAppendRunRecord(options.recordPath, problem)) {
+        std::cerr << "varnel: the run record file " << options.recordPath << " cannot be opened: " << problem << '\n';
+        return kExitBadOption;
+    }
+    if (options.recordPath.empty() && !options.strict) return Run(argc, argv, options.parameters, nullptr);
+    return RunRecorded(argc, argv, options);
 }

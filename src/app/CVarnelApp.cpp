@@ -128,6 +128,11 @@ int CVarnelApp::ReportMessage(const std::string& text, int eventCode, int severi
     return ShowBox(kMessageCaption, text);
 }
 
+int CVarnelApp::ReportPortFailure(const std::string& text) {
+    if (runObserver_ && !state_.logSuspended) runObserver_->ErrorLogged(text);
+    return ReportMessage(text, event::kGeneral, kSeverityMessage);
+}
+
 int CVarnelApp::ShowStatus(const std::string& text, int eventCode, int severity) {
     NotifyMonitor(text, eventCode, severity);
     // The user interface knows whether it has a status line: the main window's status bar

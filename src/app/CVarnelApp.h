@@ -81,6 +81,8 @@ public:
     int ReportError(const std::string& text, int eventCode, int severity = kSeverityError) override;
     int ReportMessage(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
     int ShowStatus(const std::string& text, int eventCode, int severity = kSeverityMessage) override;
+    // Logged as a message; the record of the run counts it with the errors.
+    int ReportPortFailure(const std::string& text) override;
     int NotifyMonitor(const std::string& text, int eventCode, int severity);
     int WriteLog(const std::string& text);
     // Closes the port; reports the communications error when `result` is 0. Returns 0 for -1,

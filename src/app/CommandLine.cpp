@@ -204,17 +204,9 @@ void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>
     }
 }
 
-ProgramOption FindProgramOption(const std::vector<std::string>& parameters) {
-    for (const std::string& parameter : parameters) {
-        if (parameter == "--help") return ProgramOption::Help;
-        if (parameter == "--version") return ProgramOption::Version;
-    }
-    return ProgramOption::None;
-}
-
 std::string UsageText() {
     std::string text =
-        "Usage: varnel [--record FILE] [parameter ...]\n"
+        "Usage: varnel [--strict] [--record FILE] [--] [parameter ...]\n"
         "       varnel --help | --version\n"
         "\n"
         "Configures receipt printers. Parameters are acted on in order; keywords compare without\n"
@@ -238,12 +230,17 @@ std::string UsageText() {
     text += pathLine + "read a configuration file (the main window then starts empty)\n";
     text +=
         "\n"
+        "Options begin with \"--\" and may stand anywhere before a \"--\" that ends them:\n"
         "--record FILE, or the environment variable VARNEL_RECORD=FILE, appends one line of JSON per\n"
         "run to FILE: start and end time, host, port, parameters, firmware, serial number, actions\n"
-        "with their outcome, verification differences, errors and the exit code.\n"
+        "with their outcome, verification differences, errors and the exit code. FILE is opened\n"
+        "before anything runs.\n"
+        "--strict, or VARNEL_STRICT=1: a run that would end with 0 although an action failed or an\n"
+        "error was reported ends with 4.\n"
         "\n"
         "Exit codes: verify, isfw: and isfwr: end with 1 (passed) or 0 (failed); other runs with 0;\n"
-        "2 when --record has no file; 3 when the main window would open and no display is available.\n";
+        "2 for an unknown option or a --record file that cannot be opened (nothing runs); 3 when\n"
+        "a window is needed and no display is available; 4 as --strict says.\n";
     return text;
 }
 

@@ -28,9 +28,7 @@ void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>
 // empty for a configuration file path.
 std::string_view MatchedKeyword(std::string_view parameter);
 
-// The program's own options, answered before any dispatch.
-enum class ProgramOption { None, Help, Version };
-ProgramOption FindProgramOption(const std::vector<std::string>& parameters);
+// The help text of the program: its options, the keywords and the exit codes.
 std::string UsageText();
 
 }  // namespace varnel

@@ -108,7 +108,7 @@ void SelectCurrentValue(const OptionsTable& options, EditRow& row, int32_t value
         return;
     }
     const OptionEntry& option = options[static_cast<size_t>(found)];
-    std::string shown = option.low == -1 ? option.text : SafeFormat(option.text, value);
+    std::string shown = OptionShownText(option, value);
     int entry = FirstEntryStartingWith(row.choices, shown);
     if (entry < 0) return;
     row.selected = entry;

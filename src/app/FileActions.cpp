@@ -1,4 +1,8 @@
 // Command-line actions on description and configuration files.
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
 #include "app/CVarnelApp.h"
 #include "model/ConfigFileReader.h"
 #include "model/ConfigFileWriter.h"
@@ -6,8 +10,23 @@
 #include "model/OptionsFile.h"
 
 namespace varnel {
+namespace {
 
-void CVarnelApp::CmdWriteFile(const std::string& path) { WriteConfigurationFile(model_, path, *this); }
+constexpr std::string_view kNoSettingsKeptText =
+    "The configuration in memory holds no settings; the existing file was kept unchanged: ";
+
+}  // namespace
+
+// A configuration that a failed read left without settings does not replace a saved file: a
+// script that backs up its printers keeps the last good copy when a printer is off.
+void CVarnelApp::CmdWriteFile(const std::string& path) {
+    std::error_code ignored;
+    if (!HoldsSettings(model_) && std::filesystem::exists(path, ignored)) {
+        ReportError(std::string(kNoSettingsKeptText) + path, event::kGeneral, kSeverityError);
+        return;
+    }
+    WriteConfigurationFile(model_, path, *this);
+}
 
 void CVarnelApp::CmdMap(const std::string& path) { LoadMapFile(model_, path, false, *this); }
 

@@ -1,5 +1,4 @@
 // The printer file manager reached from the command line ("files") and the Printer menu.
-#include <iostream>
 #include <memory>
 
 #include "app/CVarnelApp.h"
@@ -9,12 +8,6 @@
 #include "files/PrinterFileManager.h"
 
 namespace varnel {
-namespace {
-
-constexpr const char* kNoDisplayForFilesText =
-    "varnel: no display available; the printer file manager (\"files\") needs one";
-
-}  // namespace
 
 FilesContext CVarnelApp::FileManagerContext() {
     return FilesContext{model_, *port_, *this, clock_, filesState_};
@@ -26,10 +19,8 @@ int CVarnelApp::ShowPrinterFiles() {
     const PrinterFilesOpener open = [this](PrinterFilesView& view) {
         return std::make_unique<PrinterFileManager>(FileManagerContext(), view, [this] { SelectPort(*this); });
     };
-    if (!ui_.ShowPrinterFiles(open)) {
-        std::cerr << kNoDisplayForFilesText << std::endl;
-        throw ExitRequest{kExitNoDisplay};
-    }
+    // A user interface that cannot show it has said why.
+    if (!ui_.ShowPrinterFiles(open)) throw ExitRequest{kExitNoDisplay};
     return 1;
 }
 

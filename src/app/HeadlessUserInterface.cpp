@@ -4,12 +4,15 @@
 #include "app/CommandLine.h"
 #include "base/WriteAll.h"
 
+#include <utility>
+
 namespace varnel {
 namespace {
 
 constexpr int kMessageBoxOk = 1;
 constexpr std::string_view kAboutCaption = "About Varnel";
 constexpr std::string_view kClearToLineEnd = "\x1b[K";
+constexpr std::string_view kFileManagerNeedsDisplay = "the printer file manager (\"files\") needs one";
 
 // A status text is shown on one terminal line: line ends and other control characters would
 // break it, so they show as blanks.
@@ -22,7 +25,8 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-HeadlessUserInterface::HeadlessUserInterface(int fd) : fd_(fd), terminal_(::isatty(fd) == 1) {}
+HeadlessUserInterface::HeadlessUserInterface(int fd, std::string unansweredDisplay)
+    : fd_(fd), unansweredDisplay_(std::move(unansweredDisplay)), terminal_(::isatty(fd) == 1) {}
 
 HeadlessUserInterface::~HeadlessUserInterface() { EndStatusLine(); }
 
@@ -98,7 +102,16 @@ void HeadlessUserInterface::ShowVerificationResult(const std::vector<Verificatio
 }
 
 // The file manager is a dialog and nothing else.
-bool HeadlessUserInterface::ShowPrinterFiles(const PrinterFilesOpener&) { return false; }
+bool HeadlessUserInterface::ShowPrinterFiles(const PrinterFilesOpener&) {
+    WriteLine(NoDisplayText(kFileManagerNeedsDisplay));
+    return false;
+}
+
+std::string HeadlessUserInterface::NoDisplayText(std::string_view consequence) const {
+    std::string text = unansweredDisplay_.empty() ? "varnel: no display available; "
+                                                  : "varnel: the display \"" + unansweredDisplay_ + "\" does not answer; ";
+    return text + std::string(consequence);
+}
 
 // The About box as a box of its own: its text, counted as closed at once.
 void HeadlessUserInterface::ShowAboutBox() { WriteLine(std::string(kAboutCaption) + ": " + std::string(kVersionText)); }

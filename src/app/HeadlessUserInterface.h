@@ -15,7 +15,8 @@ namespace varnel {
 // on a terminal that rewrites itself, and nothing at all when standard error is not a terminal.
 class HeadlessUserInterface : public UserInterface {
 public:
-    explicit HeadlessUserInterface(int fd = STDERR_FILENO);
+    // `unansweredDisplay` names a display that was set but did not answer; empty when none was set.
+    explicit HeadlessUserInterface(int fd = STDERR_FILENO, std::string unansweredDisplay = {});
     // Ends a pending status line so the shell prompt starts on a fresh line.
     ~HeadlessUserInterface() override;
     HeadlessUserInterface(const HeadlessUserInterface&) = delete;
@@ -47,7 +48,7 @@ public:
     // Written as the tab-separated table.
     void ShowVerificationResult(const std::vector<VerificationRow>& rows) override;
 
-    // Printer file manager
+    // Printer file manager: says that it needs a display.
     bool ShowPrinterFiles(const PrinterFilesOpener& open) override;
 
     // About box
@@ -57,11 +58,14 @@ public:
     void WriteLine(std::string_view text);
     // Moves to a fresh line if a status line is showing.
     void EndStatusLine();
+    // Why a window cannot open, naming the display that did not answer, followed by `consequence`.
+    std::string NoDisplayText(std::string_view consequence) const;
 
 private:
     void Write(std::string_view bytes);
 
     int fd_;
+    std::string unansweredDisplay_;
     bool terminal_;
     bool statusLineShown_ = false;
 };

@@ -11,7 +11,8 @@ namespace varnel {
 // and the window alike; the command line's dispatcher tells it of each action as well.
 class RunObserver : public ActionObserver {
 public:
-    // An error report that went into the log (errors met while probing quietly do not).
+    // An error report that went into the log, or a failure of the port logged as a message
+    // (those met while probing quietly are not logged and do not count).
     virtual void ErrorLogged(const std::string& text) = 0;
     virtual void DifferenceFound(const VerifyDifference& difference) = 0;
     // The printer's firmware identifier, each time an operation has read one.

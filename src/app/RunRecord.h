@@ -27,7 +27,7 @@ struct RunRecord {
     std::optional<std::string> serialNumber;  // when the run programmed one and read it back
     std::vector<RecordedAction> actions;
     std::vector<VerifyDifference> differences;
-    std::vector<std::string> errors;
+    std::vector<std::string> errors;          // errors and port failures the log kept
     int exitCode = 0;
 };
 

@@ -11,13 +11,29 @@ namespace {
 
 constexpr mode_t kRecordFileMode = 0666;  // narrowed by the umask, as any created file
 
-}  // namespace
-
-bool AppendRunRecordLine(const std::string& path, std::string_view line, std::string& problem) {
+// A descriptor for appending to `path`; -1 with errno set when it cannot be had.
+int OpenForAppending(const std::string& path) {
     int fd = -1;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kRecordFileMode);
     } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+}  // namespace
+
+bool CanAppendRunRecord(const std::string& path, std::string& problem) {
+    const int fd = OpenForAppending(path);
+    if (fd < 0) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool AppendRunRecordLine(const std::string& path, std::string_view line, std::string& problem) {
+    const int fd = OpenForAppending(path);
     if (fd < 0) {
         problem = std::strerror(errno);
         return false;

@@ -10,4 +10,9 @@ namespace varnel {
 // interleave each other's lines. False with the reason in `problem` when it could not.
 bool AppendRunRecordLine(const std::string& path, std::string_view line, std::string& problem);
 
+// Opens the file at `path` for appending, created when missing, and closes it again: a run checks
+// with it that its record can be kept before it touches a printer. False with the reason in
+// `problem` when it cannot.
+bool CanAppendRunRecord(const std::string& path, std::string& problem);
+
 }  // namespace varnel

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/PortFileName.h"
+#include "app/ProgramOptions.h"
 #include "app/RunRecordFile.h"
 #include "app/StationObserver.h"
 #include "app/StationRecord.h"
@@ -162,8 +163,10 @@ void Station::StartNextRun(size_t index) {
     ++printer.run;
     printer.action = RunText(run);
     const std::string recordPath = printer.folder + "/" + kRunRecordFile;
+    // Every run: the exit code tells every failure, and the record tells what happened.
     LaunchRequest request{.program = settings_.program,
-                          .arguments = {kStrictOption, kRunRecordOption, recordPath, kPortKeyword + printer.port},
+                          .arguments = {std::string(kStrictOption), std::string(kRecordOption), recordPath,
+                                        kPortKeyword + printer.port},
                           .folder = printer.folder,
                           .outputPath = printer.folder + "/" + kRunOutputFile,
                           .set = settings_.environment,

@@ -16,20 +16,16 @@ class StationObserver;
 
 // What the station runs and where.
 struct StationSettings {
-    std::vector<StationRun> runs;       // the job: every printer gets these runs, in order
-    std::string program;                // the varnel program
-    std::string folder;                 // the station folder (absolute): a folder per printer below it
-    std::string workingFolder;          // absolute; file names in the runs are taken from here
-    std::string recordPath;             // the station record; empty for none
+    std::vector<StationRun> runs{};       // the job: every printer gets these runs, in order
+    std::string program{};                // the varnel program
+    std::string folder{};                 // the station folder (absolute): a folder per printer below it
+    std::string workingFolder{};          // absolute; file names in the runs are taken from here
+    std::string recordPath{};             // the station record; empty for none
     int64_t timeoutMs = 0;              // bounds each printer's job; 0 for no bound
     int jobs = 0;                       // printers running at once; 0 for all
-    std::vector<std::string> environment;  // "NAME=value" entries every run gets
+    std::vector<std::string> environment{};  // "NAME=value" entries every run gets
 };
 
-// Options every run is given before the job's keywords: the exit code tells every failure, and
-// the record tells what happened.
-inline constexpr const char* kStrictOption = "--strict";
-inline constexpr const char* kRunRecordOption = "--record";
 // In a printer's folder: the record of its runs, and what they wrote on standard output and error.
 inline constexpr const char* kRunRecordFile = "runs.jsonl";
 inline constexpr const char* kRunOutputFile = "output.txt";

@@ -1,6 +1,8 @@
 #include "base/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "base/WriteAll.h"
 
@@ -29,8 +33,47 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // File systems that cannot flush (EINVAL) have nothing more to flush.
 bool FlushToDisk(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The writer's process id in a temporary file's name after the infix ("<pid>.<number>"); 0 for
+// a name of any other form.
+pid_t WriterOf(std::string_view rest) {
+    const size_t dot = rest.find('.');
+    if (dot == std::string_view::npos || !AllDigits(rest.substr(0, dot)) || !AllDigits(rest.substr(dot + 1))) return 0;
+    constexpr size_t kMaxPidDigits = 9;
+    if (dot > kMaxPidDigits) return 0;
+    return static_cast<pid_t>(std::stol(std::string(rest.substr(0, dot))));
+}
+
+bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Temporary copies of `target` whose writer no longer runs (it was killed between its copy and
+// the rename) would stay forever: nobody else renames or removes them. A copy whose writer still
+// runs, or this process's own, is its writer's business.
+void RemoveCopiesOfGoneWriters(const std::string& target) {
+    const std::string prefix = NameOf(target) + std::string(kReplacementInfix);
+    const std::string folder = FolderOf(target);
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing) return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) continue;
+        const pid_t writer = WriterOf(name.substr(prefix.size()));
+        if (writer <= 0 || writer == ::getpid() || !ProcessGone(writer)) continue;
+        ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+    ::closedir(listing);
+}
 
 }  // namespace
 
@@ -43,6 +86,7 @@ std::string ReplacementTarget(const std::string& path) {
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(ReplacementTarget(path)) {
+    RemoveCopiesOfGoneWriters(target_);
     const std::string stem = target_ + std::string(kReplacementInfix) + std::to_string(::getpid()) + ".";
     for (int attempt = 0; attempt < kTempNameAttempts && !fd_.Valid(); ++attempt) {
         tempPath_ = stem + std::to_string(nextTempNumber++);

@@ -18,7 +18,9 @@ std::string ReplacementTarget(const std::string& path);
 
 // A new file beside the target that takes the target's place only once it is written whole and
 // flushed to the disk; until then, and after any failure, the target stays as it was. The new
-// file keeps the permissions of the one it replaces. An uncommitted temporary file is removed.
+// file keeps the permissions of the one it replaces. An uncommitted temporary file is removed;
+// those that writers killed before their rename left beside the same target go when the next
+// replacement of it starts.
 class FileReplacement {
 public:
     explicit FileReplacement(const std::string& path);

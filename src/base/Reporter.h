@@ -35,6 +35,9 @@ public:
     virtual int ReportError(const std::string& text, int eventCode, int severity = kSeverityError) = 0;
     virtual int ReportMessage(const std::string& text, int eventCode, int severity = kSeverityMessage) = 0;
     virtual int ShowStatus(const std::string& text, int eventCode, int severity = kSeverityMessage) = 0;
+    // A failure of the port: reported as a message (eventCode 0, severity 5), and to the
+    // application a failure of the action during which it happened.
+    virtual int ReportPortFailure(const std::string& text) { return ReportMessage(text, event::kGeneral, kSeverityMessage); }
 
     // Quiet probing: errors are boxed but not logged, messages neither. Use QuietProbe.
     virtual void BeginQuietProbing() = 0;

@@ -69,7 +69,7 @@ public:
 
     // Printer file manager
     // Modal until the user closes it, the main window hidden meanwhile; `open` makes the commands
-    // its buttons run. False when it cannot be shown (headless).
+    // its buttons run. False when it cannot be shown (headless), after saying why.
     virtual bool ShowPrinterFiles(const PrinterFilesOpener& open) = 0;
 
     // About box

@@ -96,6 +96,8 @@ IOComm::~IOComm() {
 
 void IOComm::ReportText(const std::string& text) { reporter_.ReportMessage(text, event::kGeneral, kSeverityMessage); }
 
+void IOComm::ReportFailure(const std::string& text) { reporter_.ReportPortFailure(text); }
+
 void IOComm::Fail(const std::string& text) {
     errorFlag_ = true;
     lastErrorText_ = text;
@@ -165,7 +167,7 @@ int IOComm::Open() {
                 FailWithError(kConfigFailed);
                 if (settings_.DebugMode & kDebugIgnoreConfigErrors) {
                     errorFlag_ = false;
-                    ReportText(lastErrorText_ + kIgnoringError);
+                    ReportFailure(lastErrorText_ + kIgnoringError);
                 }
             }
         }
@@ -185,7 +187,7 @@ int IOComm::Open() {
     }
 
     if (errorFlag_) {
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         CloseHandleWithRetry();
         return 0;
     }
@@ -202,7 +204,7 @@ int IOComm::OpenNetwork(const std::string& name) {
         // Said in words, with host and port: otherwise an unreachable printer shows only as a
         // failed exchange.
         FailOpen(PortKind::Network, HostPortText(target->host, target->port));
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         return 0;
     }
     RememberNetworkPort(name);
@@ -366,10 +368,10 @@ int IOComm::SetBaud(uint32_t baud) {
     settings_.Config.dcb.BaudRate = baud;
     if (settings_.PortType == PortKind::Serial && !backend_->SetConfig(settings_.Config)) {
         FailWithError(kBaudFailed);
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         if (settings_.DebugMode & kDebugIgnoreConfigErrors) {
             errorFlag_ = false;
-            ReportText(lastErrorText_ + kIgnoringError);
+            ReportFailure(lastErrorText_ + kIgnoringError);
         }
     }
     if (settings_.SaveCommSetup) WriteStoredCommConfig(OpenSettingsKey(), settings_.Config);
@@ -435,6 +437,8 @@ int IOComm::Output(const char* data, size_t count) {
     }
     reopenBeforeOutput_ = false;
     replyGraceMs_ = 0;  // a new command: an earlier drain's grace is spent
+    // A reply read without a drain first gathers its pieces for as long as a drain could wait.
+    replyWindowEndMs_ = clock_.NowMs() + kNetworkMaxDrainMs;
     if (!IsReady()) return 0;
 
     // Substituted once: a round that continues a partial write sends the rest of the result.
@@ -469,7 +473,7 @@ int IOComm::Output(const char* data, size_t count) {
     bytesWritten_ = written;
     if (failed) {
         Fail(kOutputFailed + std::to_string(errorNumber));
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         return 0;
     }
     return 1;
@@ -481,7 +485,7 @@ int IOComm::TestIO(const char* data, size_t count) {
     if (!IsOpen()) return 0;
     if (BlockWrite(Substituted(data, count)) < 0) {
         Fail(kTestFailed);
-        ReportText(lastErrorText_);
+        ReportFailure(lastErrorText_);
         return 0;
     }
     return 1;
@@ -502,24 +506,25 @@ int64_t IOComm::DeviceRead(char* buffer, size_t size) {
     return static_cast<int64_t>(total);
 }
 
-// Waits for the first bytes as long as the read's total time-out allows, then goes on until the
-// count asked for or a quiet gap of the interval time-out, as a serial read does: a reply that
-// reaches the machine in two pieces is read whole. The part of the last drain that the printer's
-// acknowledgement made unnecessary is added to the wait for the first bytes, so a printer that
-// is slow to answer keeps the time it had when the drain was a fixed pause.
+// Waits for the first bytes as long as the read's total time-out allows, then gathers the rest of
+// the reply until the count asked for or the end of the reply window: the moment the fixed network
+// drain (min(t, 300) ms) would have ended. A reply that reaches the machine in pieces within that
+// window is therefore read whole, as after the fixed drain, and no read gathers beyond it; the
+// serial per-byte times play no part. The part of the last drain that the printer's
+// acknowledgement made unnecessary is added to the wait for the first bytes, so a printer that is
+// slow to answer keeps the time it had when the drain was a fixed pause.
 int64_t IOComm::NetworkRead(char* buffer, size_t size) {
     CommTimeouts limits = settings_.Timeouts;
     limits.ReadTotalTimeoutMultiplier = 0;  // a network read's total is its constant alone
+    limits.ReadIntervalTimeout = 0;
     const int64_t grace = std::exchange(replyGraceMs_, 0);
     const int64_t start = clock_.NowMs();
     const int64_t first = backend_->Read(buffer, size, ReadWaits(limits, size, start).Next(0, start) + grace);
     if (first <= 0) return -1;
-    // Time spent waiting within the grace does not count against the read's own time-out.
-    const ReadWaits waits(limits, size, start + std::min(grace, clock_.NowMs() - start));
     size_t got = static_cast<size_t>(first);
     while (got < size) {
-        const int64_t n = backend_->Read(buffer + got, size - got, waits.Next(got, clock_.NowMs()));
-        if (n <= 0) break;  // a gap, the end of the time-out, or a failure the next read will meet
+        const int64_t n = backend_->Read(buffer + got, size - got, std::max<int64_t>(replyWindowEndMs_ - clock_.NowMs(), 0));
+        if (n <= 0) break;  // the window's end, or a failure the next read will meet
         got += static_cast<size_t>(n);
     }
     return static_cast<int64_t>(got);
@@ -633,7 +638,7 @@ int IOComm::StatusPending(bool output) {
         if (auto status = backend_->ClearCommError()) return static_cast<int>(output ? status->outQueue : status->inQueue);
     }
     Fail(kPendingFailed);
-    ReportText(kPendingFailed);
+    ReportFailure(kPendingFailed);
     return (settings_.DebugMode & kDebugQuietStatusFailure) ? 0 : kStatusQueryFailed;
 }
 
@@ -660,6 +665,7 @@ int IOComm::WaitOutput(int64_t ms) {
 // "NetworkFixedDrain", or when the count cannot be had, the whole of `limitMs` is waited.
 void IOComm::NetworkDrain(int64_t limitMs) {
     const int64_t start = clock_.NowMs();
+    replyWindowEndMs_ = start + limitMs;
     int64_t left = limitMs;
     while (left > 0) {
         const int64_t unacknowledged = settings_.NetworkFixedDrain ? -1 : backend_->UnacknowledgedOutput();

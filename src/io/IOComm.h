@@ -107,6 +107,8 @@ private:
     // The open failure text: the error number, then where and why in words.
     void FailOpen(PortKind kind, const std::string& where);
     void ReportText(const std::string& text);
+    // A failure of the port, reported as the port's messages are.
+    void ReportFailure(const std::string& text);
 
     std::string Substituted(const char* data, size_t count) const;
     int64_t BlockWrite(std::string_view data);
@@ -136,6 +138,9 @@ private:
     // What the last network drain did not need of its bound; the next read may wait it for the
     // printer's first bytes.
     int64_t replyGraceMs_ = 0;
+    // Until when a network read gathers the pieces of a reply: where the fixed drain after the
+    // last command would have ended, or as long as a drain could wait when none followed it.
+    int64_t replyWindowEndMs_ = 0;
     OsVersion os_;
     PortLock portLock_;
 };

@@ -160,9 +160,7 @@ void WriteHumanReadableLine(ConfigFileText& out, const OptionsTable& options, co
         out.Line(ListingLine(field + std::string(kNamePadding, ' ')), row.name);
         return;
     }
-    const OptionEntry& entry = options[option];
-    bool isRange = entry.low != -1;
-    std::string shown = isRange ? SafeFormat(entry.text, row.value) : entry.text;
+    const std::string shown = OptionShownText(options[option], row.value);
     out.Line(ListingLine(start + " = " + shown + std::string(kHumanValueGap) + row.comment), row.name);
 }
 
@@ -247,6 +245,11 @@ bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporte
     UpdateFileTimeStamp(model);
     // Lines left out have been reported; the file holds everything else.
     return text.complete();
+}
+
+bool HoldsSettings(const ConfigModel& model) {
+    return std::any_of(model.settings.begin(), model.settings.end(),
+                       [](const SettingRow& row) { return !row.name.empty() && row.name != kFileCommentName; });
 }
 
 size_t MaxFileCommentLength(const ConfigModel& model) {

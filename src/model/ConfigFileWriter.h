@@ -16,6 +16,11 @@ class Reporter;
 // the reader would split is left out and reported. Returns false after reporting a failure.
 bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter);
 
+// Whether the configuration holds a setting: a row with a name other than "File_Comment", which
+// every written file gets. A read from the printer that failed before its first setting leaves
+// none.
+bool HoldsSettings(const ConfigModel& model);
+
 // The longest comment the "File_Comment" line of a written file can hold, given the trailing
 // comment of the row that will carry it; a longer one would make the line too long to write.
 size_t MaxFileCommentLength(const ConfigModel& model);

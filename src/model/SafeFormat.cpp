@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "model/ConfigModel.h"
+
 namespace varnel {
 namespace {
 
@@ -175,6 +177,10 @@ std::string SafeFormat(std::string_view format, int32_t value) {
     }
     if (out.size() > kMaxFormattedLength) out.resize(kMaxFormattedLength);
     return out;
+}
+
+std::string OptionShownText(const OptionEntry& option, int32_t value) {
+    return option.low == -1 ? option.text : SafeFormat(option.text, value);
 }
 
 }  // namespace varnel

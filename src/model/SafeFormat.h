@@ -18,4 +18,9 @@ inline constexpr std::size_t kMaxFormattedLength = 199;
 // for). The text ends at a NUL byte, as a C string would.
 std::string SafeFormat(std::string_view format, int32_t value);
 
+struct OptionEntry;
+// What an option shows for `value`: a range option's text formatted with it ("Level %i" gives
+// "Level 3"), any other option's text as it stands.
+std::string OptionShownText(const OptionEntry& option, int32_t value);
+
 }  // namespace varnel

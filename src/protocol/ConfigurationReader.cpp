@@ -14,6 +14,7 @@
 #include "model/MapFile.h"
 #include "model/ModelObserver.h"
 #include "model/OptionsFile.h"
+#include "model/SafeFormat.h"
 #include "model/SettingNames.h"
 #include "protocol/ExchangeOpening.h"
 #include "protocol/FieldCodec.h"
@@ -265,7 +266,7 @@ private:
                                         "\"\nContinuing verification.",
                                     event::kSettingNotWritten, kSeverityMessage);
             HandOn({entry.name, text, row.text});
-            ++failures_;
+            ++differencesFound_;
         } else {
             row.name = entry.name;
             row.text = text;
@@ -337,9 +338,10 @@ private:
         return Outcome::Done;
     }
 
+    // As the view shows the number: a range option's text formatted with it.
     std::string OptionText(const std::string& name, int32_t number) const {
         const int row = FindOption(model_.options, name, number);
-        return row < 0 ? std::string(kUndeterminedValue) : model_.options[row].text;
+        return row < 0 ? std::string(kUndeterminedValue) : OptionShownText(model_.options[row], number);
     }
 
     void ReportDifference(const std::string& name, const FieldLocation& field, int32_t value, int32_t expected) {
@@ -351,7 +353,7 @@ private:
         reporter_.ReportMessage("\"" + name + "\" does not verify." + detail + "\nContinuing verification.",
                                 event::kSettingNotWritten, kSeverityMessage);
         HandOn(difference);
-        ++failures_;
+        ++differencesFound_;
     }
 
     void HandOn(const VerifyDifference& difference) const {
@@ -360,7 +362,7 @@ private:
 
     int Finish() {
         if (!CloseExchange(context_, "")) return ClosePortOnFailure(port_, reporter_, 0);
-        if (verify_ && failures_ > 0) {
+        if (verify_ && (failures_ > 0 || differencesFound_ > 0)) {
             reporter_.ReportError(std::string(kVerificationFailed), event::kGeneral, kSeverityError);
             return 0;
         }
@@ -378,7 +380,10 @@ private:
     const bool verify_;
     const VerifyDifferenceSink differences_;
     std::string progress_;
+    // Wrong reply heads: more than ten end the run. Differences are counted apart, so a
+    // verification lists every one of them.
     int failures_ = 0;
+    int differencesFound_ = 0;
     int pauseMs_ = 0;
     // Set once the printer's first value (or a new configuration for it) is in the model.
     bool valuesArrived_ = false;

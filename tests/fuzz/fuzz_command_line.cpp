@@ -10,6 +10,7 @@
 #include "FuzzReporter.h"
 #include "app/CommandActions.h"
 #include "app/CommandLine.h"
+#include "app/ProgramOptions.h"
 #include "base/ExitRequest.h"
 
 using namespace varnel;
@@ -110,6 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzz::Require(actions.calls >= 1 || parameters.empty());
     fuzz::Require(ended || actions.calls == static_cast<int>(parameters.size()));
-    (void)FindProgramOption(parameters);
+    (void)ParseProgramOptions(parameters, {});
     return 0;
 }

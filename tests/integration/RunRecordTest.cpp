@@ -1,4 +1,6 @@
-// The run record of the varnel program: one line of JSON per run, however the run ends.
+// What a production script relies on: the run record (one line of JSON per run, however the run
+// ends), the options, --strict's exit code, saved files that a failed read leaves alone, and runs
+// that need no window working whatever DISPLAY holds.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -139,20 +141,136 @@ TEST(RunRecordTest, EveryWayARunEndsAppendsItsLineToTheFileTheEnvironmentNames) 
     EXPECT_EQ(json::parse(lines[2])["firmware"], nullptr);
 }
 
-TEST(RunRecordTest, ARecordThatCannotBeWrittenIsSaidAndTheExitCodeStands) {
+TEST(RunRecordTest, ARecordFileThatCannotBeOpenedStopsTheRunBeforeItStarts) {
     RecordFolder folder;
     ExitStatus status = folder.Run({"--record", folder.File("missing/run.jsonl"), "sa", "exit"});
     ASSERT_TRUE(status.exited);
-    EXPECT_EQ(status.code, 0);
-    EXPECT_EQ(folder.Errors(), "varnel: the run record could not be appended to " + folder.File("missing/run.jsonl") +
-                                   ": No such file or directory\n");
+    EXPECT_EQ(status.code, 2);
+    EXPECT_EQ(folder.Errors(), "varnel: the run record file " + folder.File("missing/run.jsonl") +
+                                   " cannot be opened: No such file or directory\n");
 
     status = folder.Run({"sa", "exit", "--record"});
     ASSERT_TRUE(status.exited);
     EXPECT_EQ(status.code, 2);
     EXPECT_EQ(folder.Errors(), "varnel: --record needs a file name (--record FILE)\n");
-    const std::string log = ReadFileBytes(folder.File("Varnel.log"));
-    EXPECT_EQ(log.find("Invoked:"), log.rfind("Invoked:")) << "only the first run started";
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Varnel.log"))) << "neither run started";
+
+    // A file that can be opened is created before the run and holds its line after it.
+    status = folder.Run({"--record", folder.File("run.jsonl"), "sa", "exit"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(SplitAt(ReadFileBytes(folder.File("run.jsonl")), "\n").size(), 1u);
+}
+
+TEST(RunRecordTest, AnUnknownOptionIsNamedAndNothingRunsWhileTwoDashesEndTheOptions) {
+    RecordFolder folder;
+    ExitStatus status = folder.Run({"sa", "--bogus-option", "exit"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 2);
+    EXPECT_EQ(folder.Errors(), "varnel: unknown option \"--bogus-option\" (varnel --help lists the options)\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Varnel.log")));
+
+    // After "--" the same argument is a parameter: one "-" goes, and "-bogus-option" is read as a
+    // configuration file, which is missing.
+    status = folder.Run({"--record", "run.jsonl", "sa", "--", "--bogus-option", "exit"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 0);
+    const json record = json::parse(ReadFileBytes(folder.File("run.jsonl")));
+    EXPECT_EQ(record["parameters"], json({"sa", "--bogus-option", "exit"}));
+    EXPECT_EQ(record["actions"][1]["action"], "file");
+    EXPECT_EQ(record["actions"][1]["argument"], "-bogus-option");
+}
+
+TEST(RunRecordTest, StrictEndsAFailedRunWithFourAndLeavesEveryOtherExitCode) {
+    ScratchDir printerFolder;
+    SimulatorProcess printer(SimulatorLine::Tcp, DemoPrinterSwitches(), printerFolder.path());
+    ASSERT_FALSE(printer.Port().empty());
+    RecordFolder folder;
+    const std::string port = "port:" + printer.Port();
+    const std::string noPrinter = "port:" + folder.File("no-printer");
+    const struct {
+        const char* name;
+        std::vector<std::string> parameters;
+        const char* strictEnvironment;  // VARNEL_STRICT's value, null for unset
+        int exitCode;
+    } runs[] = {
+        {"nothing failed", {"--strict", "sa", port, "readcfg", "exit"}, nullptr, 0},
+        {"a failed read", {"--strict", "sa", noPrinter, "readcfg", "exit"}, nullptr, 4},
+        {"a failed read, not strict", {"sa", noPrinter, "readcfg", "exit"}, nullptr, 0},
+        {"a missing file, strict from the environment", {"sa", "readfile:missing.cfg", "exit"}, "1", 4},
+        {"strict switched off", {"sa", "readfile:missing.cfg", "exit"}, "0", 0},
+        {"a passed check", {"--strict", "sa", port, "isfwr:RPD1-1.01"}, nullptr, 1},
+        {"a failed check", {"--strict", "sa", port, "isfwr:XYZ"}, nullptr, 4},
+        {"no window", {"--strict", "sa", "readfile:missing.cfg"}, nullptr, 3},
+    };
+    for (const auto& run : runs) {
+        std::vector<std::string> env;
+        if (run.strictEnvironment) env.push_back(std::string("VARNEL_STRICT=") + run.strictEnvironment);
+        const ExitStatus status = folder.Run(run.parameters, env);
+        ASSERT_TRUE(status.exited) << run.name;
+        EXPECT_EQ(status.code, run.exitCode) << run.name;
+    }
+}
+
+TEST(RunRecordTest, AWriteDuringWhichThePrinterDroppedOffIsRecordedAsFailed) {
+    ScratchDir printerFolder;
+    std::vector<std::string> switches = DemoPrinterSwitches();
+    // Past the identification, in the middle of the settings.
+    switches.insert(switches.end(), {"--fault-drop-after", "200"});
+    SimulatorProcess printer(SimulatorLine::Tcp, switches, printerFolder.path());
+    ASSERT_FALSE(printer.Port().empty());
+    RecordFolder folder;
+    const ExitStatus status = folder.Run(
+        {"--strict", "--record", "run.jsonl", "sa", "port:" + printer.Port(), "readfile:rpdemo.cfg", "writecfg", "exit"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 4);
+    const json record = json::parse(ReadFileBytes(folder.File("run.jsonl")));
+    EXPECT_EQ(record["actions"][3], json::parse(R"({"action": "writecfg", "outcome": "failed"})")) << record.dump();
+    EXPECT_FALSE(record["errors"].empty());
+    EXPECT_EQ(record["exitCode"], 4);
+}
+
+TEST(RunRecordTest, AReadThatFoundNoPrinterKeepsTheSavedConfiguration) {
+    RecordFolder folder;
+    const std::string saved = ReadFileBytes(folder.File("rpdemo.cfg"));
+    WriteFileBytes(folder.File("store12.cfg"), saved);
+    const std::string noPrinter = "port:" + folder.File("no-printer");
+    ExitStatus status = folder.Run(
+        {"--record", "run.jsonl", "sa", noPrinter, "readcfg", "writefile:store12.cfg", "writefile:new.cfg", "exit"});
+    ASSERT_TRUE(status.exited);
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(ReadFileBytes(folder.File("store12.cfg")), saved);
+    EXPECT_NE(ReadFileBytes(folder.File("Varnel.log"))
+                  .find("The configuration in memory holds no settings; the existing file was kept unchanged: "
+                        "store12.cfg"),
+              std::string::npos);
+    // A new name gets the empty configuration, as ever.
+    EXPECT_NE(ReadFileBytes(folder.File("new.cfg")).find("File_Comment"), std::string::npos);
+    const json actions = json::parse(ReadFileBytes(folder.File("run.jsonl")))["actions"];
+    EXPECT_EQ(actions[3], json::parse(R"({"action": "writefile", "argument": "store12.cfg", "outcome": "failed"})"));
+    EXPECT_EQ(actions[4], json::parse(R"({"action": "writefile", "argument": "new.cfg", "outcome": "ok"})"));
+}
+
+TEST(RunRecordTest, ADisplayThatDoesNotAnswerStopsOnlyRunsThatNeedAWindow) {
+    RecordFolder folder;
+    const std::vector<std::string> deadDisplay{"DISPLAY=:369"};
+    ExitStatus status = folder.Run({"sa", "readfile:rpdemo.cfg", "writefile:b.cfg", "exit"}, deadDisplay);
+    ASSERT_TRUE(status.exited) << "no abort";
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(ReadFileBytes(folder.File("b.cfg")).empty(), false);
+    EXPECT_EQ(folder.Errors(), "");
+
+    status = folder.Run({"sa", "readfile:rpdemo.cfg"}, deadDisplay);
+    ASSERT_TRUE(status.exited) << "no abort";
+    EXPECT_EQ(status.code, 3);
+    EXPECT_EQ(folder.Errors(), "varnel: the display \":369\" does not answer; the main window cannot open (use "
+                               "\"exit\" as the last parameter to run without it)\n");
+
+    status = folder.Run({"sa", "files"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:369"});
+    ASSERT_TRUE(status.exited) << "no abort";
+    EXPECT_EQ(status.code, 3);
+    EXPECT_EQ(folder.Errors(), "varnel: the display \":369\" does not answer; the printer file manager (\"files\") "
+                               "needs one\n");
 }
 
 }  // namespace

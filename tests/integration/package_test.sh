@@ -26,8 +26,9 @@ done
 
 root="$scratch/root"
 dpkg -x "$deb" "$root"
-for f in usr/bin/varnel usr/bin/varnel-printer-sim usr/bin/varnel-monitor \
+for f in usr/bin/varnel usr/bin/varnel-printer-sim usr/bin/varnel-monitor usr/bin/varnel-station \
          usr/share/man/man1/varnel.1 usr/share/bash-completion/completions/varnel \
+         usr/share/man/man1/varnel-station.1 usr/share/bash-completion/completions/varnel-station \
          usr/share/varnel/examples/rpdemo.cfg usr/share/varnel/examples/rpdemo.opt \
          usr/share/varnel/examples/rpdemo_100.map usr/share/varnel/examples/rpdemo_101.map \
          usr/share/doc/varnel/station.sh usr/share/doc/varnel/index.md usr/share/doc/varnel/production-scripts.md \
@@ -47,7 +48,9 @@ desktop="$root/usr/share/applications/varnel.desktop"
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
 grep -qx 'Exec=varnel.*' "$desktop" || fail "desktop entry does not start varnel"
 grep -qx 'Icon=varnel' "$desktop" || fail "desktop entry names another icon"
-man -l "$root/usr/share/man/man1/varnel.1" >/dev/null 2>&1 || fail "man page does not format"
+for page in varnel varnel-station; do
+  man -l "$root/usr/share/man/man1/$page.1" >/dev/null 2>&1 || fail "man page $page.1 does not format"
+done
 
 bin="$root/usr/bin"
 examples="$root/usr/share/varnel/examples"
@@ -104,6 +107,11 @@ grep -q "Configuration Error" "$scratch/empty/Varnel.log" && { tr -d '\r' < "$sc
 PATH="$bin:$PATH" sh "$root/usr/share/doc/varnel/station.sh" "$port" "$examples/rpdemo.cfg" station.cfg ||
   fail "the documented station script failed"
 cmp read-back.cfg station.cfg || fail "the station script read back something else"
+# The installed station runs the installed varnel beside it.
+"$bin/varnel-station" --folder "$scratch/station" --record "$scratch/station.jsonl" \
+  --run "readfile:$examples/rpdemo.cfg verify" "$port" >"$scratch/station.out" ||
+  { cat "$scratch/station.out" >&2; fail "the installed station failed"; }
+grep -q '"passed":true' "$scratch/station.jsonl" || fail "the installed station recorded no pass"
 code=0
 "$bin/varnel" sa "port:$port" isfwr:RPD1-1.01 || code=$?
 [ "$code" -eq 1 ] || fail "isfwr: of the simulator's firmware ended with $code, not 1"

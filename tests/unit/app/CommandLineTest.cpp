@@ -7,6 +7,7 @@
 
 #include "app/ActionObserver.h"
 #include "app/CommandActions.h"
+#include "app/ProgramOptions.h"
 #include "base/ExitRequest.h"
 
 namespace varnel {
@@ -188,10 +189,44 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProcessEndingAction,
                                          // Only 1 is success; anything else fails.
                                          EndingCase{"isfwr:PB15_101", -1, 0}));
 
-TEST(ProgramOptions, HelpAndVersionAreFoundAnywhere) {
-    EXPECT_EQ(FindProgramOption({"--help"}), ProgramOption::Help);
-    EXPECT_EQ(FindProgramOption({"port:COM1", "--version"}), ProgramOption::Version);
-    EXPECT_EQ(FindProgramOption({"-help", "version"}), ProgramOption::None);
+TEST(ProgramOptions, AreFoundAnywhereBeforeTheirEnd) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* strictEnvironment;
+        bool help, version, strict;
+        std::vector<std::string> parameters;
+    };
+    const Case cases[] = {
+        {{"--help"}, nullptr, true, false, false, {}},
+        {{"port:COM1", "--version"}, nullptr, false, true, false, {"port:COM1"}},
+        // One "-" or "/" starts a keyword or a file name, never an option.
+        {{"-help", "version", "-h", "-V", "/strict"}, nullptr, false, false, false,
+         {"-help", "version", "-h", "-V", "/strict"}},
+        {{"sa", "--strict", "verify"}, nullptr, false, false, true, {"sa", "verify"}},
+        {{"exit"}, "1", false, false, true, {"exit"}},
+        {{"exit"}, "0", false, false, false, {"exit"}},
+        {{"exit"}, "", false, false, false, {"exit"}},
+        // After "--" everything is a parameter, a configuration file named "--strict" included.
+        {{"--strict", "--", "--help", "--strict", "--"}, nullptr, false, false, true, {"--help", "--strict", "--"}},
+    };
+    for (const Case& c : cases) {
+        const ProgramOptions options = ParseProgramOptions(c.arguments, {nullptr, c.strictEnvironment});
+        const std::string name = c.arguments.front();
+        EXPECT_EQ(options.problem, "") << name;
+        EXPECT_EQ(options.help, c.help) << name;
+        EXPECT_EQ(options.version, c.version) << name;
+        EXPECT_EQ(options.strict, c.strict) << name;
+        EXPECT_EQ(options.parameters, c.parameters) << name;
+    }
+}
+
+TEST(ProgramOptions, AnUnknownOptionIsWrongUsageNamedInTheProblem) {
+    const ProgramOptions options = ParseProgramOptions({"sa", "--bogus-option", "--recorder", "exit"}, {});
+    EXPECT_EQ(options.problem, "unknown option \"--bogus-option\" (varnel --help lists the options)");
+    // Options are compared whole: a longer name is not the option.
+    EXPECT_NE(ParseProgramOptions({"--strictly"}, {}).problem, "");
+    EXPECT_NE(ParseProgramOptions({"--help=me"}, {}).problem, "");
+    EXPECT_EQ(ParseProgramOptions({"--", "--bogus-option"}, {}).problem, "");
 }
 
 TEST(ProgramOptions, UsageListsEveryKeyword) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/RecordOption.h"
+#include "app/ProgramOptions.h"
 #include "app/RunRecordFile.h"
 #include "support/ScratchDir.h"
 
@@ -118,6 +118,23 @@ TEST(RunRecordFileTest, AFileThatCannotBeOpenedSaysWhy) {
     EXPECT_EQ(problem, "No such file or directory");
     EXPECT_FALSE(AppendRunRecordLine(dir.path(), "{}\n", problem));
     EXPECT_EQ(problem, "Is a directory");
+    // The check made before a run answers the same, and creates nothing where it cannot.
+    problem.clear();
+    EXPECT_FALSE(CanAppendRunRecord(dir.File("missing/runs.jsonl"), problem));
+    EXPECT_EQ(problem, "No such file or directory");
+    EXPECT_FALSE(CanAppendRunRecord(dir.path(), problem));
+    EXPECT_EQ(problem, "Is a directory");
+}
+
+TEST(RunRecordFileTest, TheCheckBeforeARunCreatesTheFileAndKeepsWhatItHolds) {
+    ScratchDir dir;
+    const std::string path = dir.File("runs.jsonl");
+    std::string problem;
+    ASSERT_TRUE(CanAppendRunRecord(path, problem)) << problem;
+    EXPECT_EQ(ReadFileBytes(path), "");
+    ASSERT_TRUE(AppendRunRecordLine(path, "{\"a\":1}\n", problem)) << problem;
+    ASSERT_TRUE(CanAppendRunRecord(path, problem)) << problem;
+    EXPECT_EQ(ReadFileBytes(path), "{\"a\":1}\n");
 }
 
 struct OptionCase {
@@ -133,12 +150,11 @@ class RecordOptionTest : public testing::TestWithParam<OptionCase> {};
 
 TEST_P(RecordOptionTest, IsTakenOutBeforeTheKeywords) {
     const OptionCase& c = GetParam();
-    std::vector<std::string> parameters = c.parameters;
-    const RecordRequest request = TakeRecordOption(parameters, c.environment);
+    const ProgramOptions options = ParseProgramOptions(c.parameters, {c.environment, nullptr});
     const std::string cwd = std::filesystem::current_path().string();
-    EXPECT_EQ(request.path, c.path.empty() || c.path[0] == '/' ? c.path : cwd + "/" + c.path);
-    EXPECT_EQ(!request.problem.empty(), c.problem) << request.problem;
-    EXPECT_EQ(parameters, c.left);
+    EXPECT_EQ(options.recordPath, c.path.empty() || c.path[0] == '/' ? c.path : cwd + "/" + c.path);
+    EXPECT_EQ(!options.problem.empty(), c.problem) << options.problem;
+    EXPECT_EQ(options.parameters, c.left);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -156,15 +172,17 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"EmptyEnvironment", {"exit"}, "", "", false, {"exit"}},
         OptionCase{"MissingFile", {"exit", "--record"}, nullptr, "", true, {"exit"}},
         OptionCase{"EmptyJoined", {"--record=", "exit"}, nullptr, "", true, {"exit"}},
-        OptionCase{"KeywordsKeepTheirMeaning", {"-record", "/record", "--recorder", "recordfile.cfg"}, nullptr, "",
-                   false, {"-record", "/record", "--recorder", "recordfile.cfg"}}),
+        OptionCase{"KeywordsKeepTheirMeaning", {"-record", "/record", "recordfile.cfg"}, nullptr, "", false,
+                   {"-record", "/record", "recordfile.cfg"}},
+        OptionCase{"AfterTheEndOfOptions", {"exit", "--", "--record", "a"}, nullptr, "", false,
+                   {"exit", "--record", "a"}}),
     [](const testing::TestParamInfo<OptionCase>& info) { return info.param.name; });
 
 TEST(RecordOptionUsage, HelpNamesTheOptionTheVariableAndTheExitCode) {
     const std::string usage = UsageText();
-    EXPECT_NE(usage.find("Usage: varnel [--record FILE] [parameter ...]\n"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("Usage: varnel [--strict] [--record FILE] [--] [parameter ...]\n"), std::string::npos) << usage;
     EXPECT_NE(usage.find("VARNEL_RECORD=FILE"), std::string::npos);
-    EXPECT_NE(usage.find("2 when --record has no file"), std::string::npos);
+    EXPECT_NE(usage.find("2 for an unknown option or a --record file that cannot be opened"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -162,6 +163,36 @@ TEST_F(AtomicFileTest, NothingIsCommittedAfterAFailedWrite) {
     EXPECT_EQ(file.Error(), std::errc::file_too_large) << "the first failure is the one told";
     EXPECT_EQ(ReadFileBytes(path), "OLD");
     EXPECT_EQ(FilesInDir(), std::vector<std::string>{"out.cfg"});
+}
+
+TEST_F(AtomicFileTest, CopiesLeftByKilledWritersGoWithTheNextReplacement) {
+    WriteFileBytes(path, "OLD");
+    // A writer killed between its copy and the rename.
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        FileReplacement file(path);
+        if (file.Write("half written")) ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    const std::vector<std::string> afterKill = FilesInDir();
+    ASSERT_EQ(afterKill.size(), 2u);
+    EXPECT_EQ(afterKill[1].rfind("out.cfg.tmp-" + std::to_string(writer) + ".", 0), 0u) << afterKill[1];
+    EXPECT_EQ(ReadFileBytes(path), "OLD") << "the old file is whole";
+
+    // Kept: the copy of a writer that still runs, names of another form, another target's copy.
+    const std::vector<std::string> kept{"other.cfg.tmp-1.0", "out.cfg.tmp-" + std::to_string(::getppid()) + ".3",
+                                        "out.cfg.tmp-notes", "out.cfg.tmp-12.x"};
+    for (const std::string& name : kept) WriteFileBytes(dir.File(name), "");
+    ASSERT_FALSE(ReplaceFileAtomically(path, bytes));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    std::vector<std::string> expected = kept;
+    expected.push_back("out.cfg");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesInDir(), expected);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A network port's drain (until the printer has acknowledged the output, at most 300 ms) and its
-// reads (on until the count asked for or a quiet gap of the interval time-out), on the scripted
-// port and the fake clock.
+// reads (on until the count asked for or the end of the fixed wait after the command), on the
+// scripted port and the fake clock.
 
 #include <gtest/gtest.h>
 
@@ -73,45 +73,68 @@ TEST_F(NetworkPortTest, ADrainThatCannotCountWaitsItsWholeBound) {
     EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1, 299}));
 }
 
-TEST_F(NetworkPortTest, AReplyInTwoPiecesIsOneReadWhenTheGapIsShorterThanTheInterval) {
-    StoreValue("ReadIntervalTimeout", RegValue::Dword(50));
+// Every gap the fixed 300 ms drain used to cover, whatever per-byte time identification set for
+// serial lines before the port was known to be a network port.
+TEST_F(NetworkPortTest, AReplyWhosePiecesArriveWithinTheFixedWaitIsReadWhole) {
+    StoreValue("ReadIntervalTimeout", RegValue::Dword(30));
     OpenPrinter();
-    const int64_t start = clock.now;
-    backend.QueueReply("~g");
-    backend.QueueReplyAt(start + 30, std::string("\x01\x05", 2));
-    EXPECT_EQ(Read(4), std::string("~g\x01\x05", 4));
-    EXPECT_EQ(clock.now - start, 30);
-    EXPECT_EQ(ReadWaits(), (std::vector<int64_t>{kNetworkReadTotalMs, 50}));
-
-    // With a gap longer than the interval, the rest is the next read's.
-    backend.reads.clear();
-    const int64_t second = clock.now;
-    backend.QueueReply("~g");
-    backend.QueueReplyAt(second + 80, std::string("\x01\x05", 2));
-    EXPECT_EQ(Read(4), "~g");
-    EXPECT_EQ(clock.now - second, 50);
-    EXPECT_EQ(Read(4), std::string("\x01\x05", 2));
+    for (const int64_t gap : {0, 1, 20, 31, 40, 100, 150, 200, 250, 280, 299, 300}) {
+        backend.reads.clear();
+        Port().OutputString("\x1b~g\x01\x05\x01");
+        const int64_t request = clock.now;
+        Port().WaitOutput(2000);  // acknowledged at once
+        backend.QueueReply("~g");
+        backend.QueueReplyAt(request + gap, std::string("\x01\x05", 2));
+        EXPECT_EQ(Read(4), std::string("~g\x01\x05", 4)) << gap;
+        EXPECT_EQ(clock.now - request, gap) << "the count asked for ends the read at once";
+    }
 }
 
-TEST_F(NetworkPortTest, TheTotalTimeOutBoundsTheWholeRead) {
-    StoreValue("ReadIntervalTimeout", RegValue::Dword(50));
+TEST_F(NetworkPortTest, APieceLaterThanTheFixedWaitIsTheNextReadsAndNothingWaitsLonger) {
+    struct Case {
+        const char* name;
+        bool drain;          // a WaitOutput(t) between the command and the read
+        int64_t waitMs;      // its t
+        int64_t windowMs;    // how long after the command the read may gather
+    };
+    const Case cases[] = {
+        {"after a drain of 2000", true, 2000, 300},
+        {"after a drain of 120", true, 120, 120},
+        {"without a drain", false, 0, 300},
+    };
     OpenPrinter();
-    const int64_t start = clock.now;
-    // A byte every 40 ms: each within the interval, the fourth after the read's 100 ms.
-    for (int i = 0; i < 4; ++i) backend.QueueReplyAt(start + 40 * i, std::string(1, static_cast<char>('a' + i)));
-    EXPECT_EQ(Read(10), "abc");
-    EXPECT_EQ(clock.now - start, kNetworkReadTotalMs);
+    for (const Case& c : cases) {
+        backend.replies.clear();
+        Port().OutputString("\x1b~r\x05");
+        const int64_t request = clock.now;
+        if (c.drain) Port().WaitOutput(c.waitMs);
+        backend.QueueReply("~r\x05REV");
+        backend.QueueReplyAt(request + c.windowMs + 10, std::string(":SIM\0", 5));
+        EXPECT_EQ(Read(30), "~r\x05REV") << c.name;
+        EXPECT_EQ(clock.now - request, c.windowMs) << c.name;
+        EXPECT_EQ(Read(30), std::string(":SIM\0", 5)) << c.name << ": the rest is not lost";
+    }
+}
 
-    // The count asked for ends a read at once.
-    backend.replies.clear();
-    const int64_t second = clock.now;
-    backend.QueueReply("wxyz");
-    EXPECT_EQ(Read(4), "wxyz");
-    EXPECT_EQ(clock.now, second);
+TEST_F(NetworkPortTest, AFixedDrainHasWaitedTheWindowAlready) {
+    StoreValue("NetworkFixedDrain", RegValue::Dword(1));
+    OpenPrinter();
+    Port().OutputString("\x1b~g\x01\x05\x01");
+    Port().WaitOutput(2000);
+    const int64_t afterDrain = clock.now;
+    backend.QueueReply("~g");
+    backend.QueueReplyAt(afterDrain + 5, std::string("\x01\x05", 2));
+    // What is there is taken at once, as the single read after the fixed pause took it.
+    EXPECT_EQ(Read(4), "~g");
+    EXPECT_EQ(clock.now, afterDrain);
+}
 
+TEST_F(NetworkPortTest, TheTotalTimeOutBoundsTheWaitForTheFirstBytes) {
+    OpenPrinter();
     // Nothing at all: the read fails after its total, with its text kept.
+    const int64_t start = clock.now;
     EXPECT_EQ(Read(4), "");
-    EXPECT_EQ(clock.now - second, kNetworkReadTotalMs);
+    EXPECT_EQ(clock.now - start, kNetworkReadTotalMs);
     EXPECT_EQ(Port().GetLastErrorText().rfind("IOComm::Input() failed, GetLastError() returned: ", 0), 0u);
 }
 

@@ -164,6 +164,55 @@ TEST_F(ConfigurationReaderTest, UnlistedValueVerifiesAsUndetermined) {
               "Continuing verification.");
 }
 
+TEST_F(ConfigurationReaderTest, ARangeDifferenceShowsBothNumbersInTheirText) {
+    WriteFileBytes("rptest.map", WithMapLock(std::string(kTestMapBody) + "Print_Speed 9.0 3 1\n"));
+    WriteFileBytes("rptest.opt", WithOptionsLock(std::string(kTestOptionsBody) +
+                                                 "Print_Speed General 1-7 Level %i\nPrint_Speed General Y CanBeWritten\n"));
+    printer.Byte(1, 9) = 3;
+    LoadMatchingConfiguration();
+    SetSetting(5, "Print_Speed", 4);
+    std::vector<VerifyDifference> handedOn;
+    EXPECT_EQ(VerifyConfiguration(context, [&](const VerifyDifference& d) { handedOn.push_back(d); }),
+              0);
+    EXPECT_EQ(reporter.Messages(),
+              std::vector<std::string>{"\"Print_Speed\" does not verify.\nPrinter:  \"Level 3\"  vs. Configuration "
+                                       "file:  \"Level 4\"\nContinuing verification."});
+    EXPECT_EQ(handedOn, (std::vector<VerifyDifference>{{"Print_Speed", "Level 3", "Level 4"}}));
+}
+
+TEST_F(ConfigurationReaderTest, AVerificationListsEveryDifferenceHoweverMany) {
+    constexpr int kSettings = 13;
+    std::string map = kTestMapBody;
+    std::string options = kTestOptionsBody;
+    LoadMatchingConfiguration();
+    for (int i = 0; i < kSettings; ++i) {
+        const std::string name = "Extra_" + std::to_string(i);
+        map += name + " " + std::to_string(20 + i) + ".0 8 1\n";
+        options += name + " General 0-255 %i\n" + name + " General Y CanBeWritten\n";
+        SetSetting(5 + i, name, 1);
+    }
+    WriteFileBytes("rptest.map", WithMapLock(map));
+    WriteFileBytes("rptest.opt", WithOptionsLock(options));
+    std::vector<VerifyDifference> handedOn;
+    EXPECT_EQ(VerifyConfiguration(context, [&](const VerifyDifference& d) { handedOn.push_back(d); }),
+              0);
+    ASSERT_EQ(handedOn.size(), static_cast<size_t>(kSettings));
+    EXPECT_EQ(handedOn.back(), (VerifyDifference{"Extra_12", "0", "1"}));
+    EXPECT_EQ(reporter.Messages().size(), static_cast<size_t>(kSettings));
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{
+                  "Verification of printer's configuration has failed, see \"Varnel.log\" for log history."});
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+TEST_F(ConfigurationReaderTest, WrongHeadsStillEndAVerificationThatAlsoFindsDifferences) {
+    LoadMatchingConfiguration();
+    SetSetting(1, "Baud_Rate", 1);
+    printer.wrongByteHeads = 11;
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Verify), 0);
+    EXPECT_EQ(ErrorsWithCode(2), std::vector<std::string>{"Read failures exceeded 10, aborting."});
+}
+
 TEST_F(ConfigurationReaderTest, VerificationOfAnotherSeriesIsRefused) {
     SetSetting(0, "Model", -1, "RP-OTHER");
     EXPECT_EQ(ReadConfiguration(context, ReadMode::Verify), 0);
