@@ -16,7 +16,9 @@
 #include "app/EditCommentCommand.h"
 #include "app/EditConfiguration.h"
 #include "app/SelectPortCommand.h"
+#include "app/StationDesk.h"
 #include "base/ExitRequest.h"
+#include "ui/CStationWnd.h"
 #include "ui/CVarnelView.h"
 #include "ui/QtUserInterface.h"
 #include "ui/ToolbarIcons.h"
@@ -31,7 +33,8 @@ constexpr int kInitialHeight = 680;
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVarnelApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+CMainFrame::CMainFrame(CVarnelApp& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), stationProgram_(ThisProgramPath()) {
     view_ = new CVarnelView(this);
     setCentralWidget(view_);
     CreateMenus();
@@ -132,6 +135,8 @@ void CMainFrame::CreateMenus() {
     AddCommand(printer, kCmdSetupSerial, "Setup Serial Port...", [this] { app_.RunSetupSerialPort(); });
     AddCommand(printer, kCmdSelectPort, "Select Port...", [this] { SelectPort(app_); });
     AddCommand(printer, kCmdPrinterFiles, "Printer Files ...", [this] { app_.RunPrinterFiles(); });
+    printer->addSeparator();
+    AddCommand(printer, kCmdStation, "Station...", [this] { OpenStation(); });
 
     QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
     AddCommand(configure, kCmdEditComment, "Edit Comment...", [this] { EditComment(app_); });
@@ -226,11 +231,26 @@ void CMainFrame::FlashFirmware() {
     app_.RunFirmwareUpdate();
 }
 
+CStationWnd* CMainFrame::stationWindow() const { return station_; }
+
+void CMainFrame::OpenStation() {
+    // Owned by the main window, yet a window of its own that nothing else waits for.
+    if (!station_) station_ = new CStationWnd(app_, stationProgram_, this);
+    station_->show();
+    station_->raise();
+    station_->activateWindow();
+}
+
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A running printer operation lets window events through; the window must outlive it. A
-    // modified configuration gets the save question first.
+    // A running printer operation lets window events through; the window must outlive it.
+    // Printers at work at the station get their question first, a modified configuration the
+    // save question after.
+    if (!runEnded_ && station_ && station_->Running() && !station_->close()) {
+        event->ignore();
+        return;
+    }
     if (!runEnded_ && !app_.QueryExit()) {
         event->ignore();
         return;
