@@ -205,8 +205,7 @@ ViewSnapshot CVarnelApp::PrepareViewSnapshot() {
 
 bool CVarnelApp::QueryExit() {
     if (PrinterOperationRunning()) return false;
-    doc_.AskToSaveChanges();
-    return true;
+    return doc_.AskToSaveChanges();
 }
 
 int CVarnelApp::OpenHelpPage(const std::string& anchor) {

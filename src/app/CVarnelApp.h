@@ -131,7 +131,8 @@ public:
     bool PrinterOperationRunning() const { return printerOperations_ > 0; }
 
     // The end of the interactive run (File Exit, closing the window): refused while a printer
-    // operation runs; otherwise a modified configuration gets the save question of New first.
+    // operation runs; otherwise a modified configuration gets the save question of New first,
+    // and Cancel there keeps the program running.
     // True when the run may end; the shutdown then runs as for every other end of the run.
     bool QueryExit();
 

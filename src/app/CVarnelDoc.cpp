@@ -17,8 +17,8 @@ constexpr const char* kOpenTitle = "Open";
 constexpr const char* kSaveAsTitle = "Save As";
 constexpr const char* kConfigEnding = ".cfg";
 constexpr const char* kConfigEndingUpper = ".CFG";
-// The save question has no caption.
-constexpr const char* kSaveQuestionCaption = "";
+// The save question carries the application's name, as every box of the program does.
+constexpr const char* kSaveQuestionCaption = "Varnel";
 
 }  // namespace
 
@@ -31,10 +31,15 @@ std::string CVarnelDoc::ConfigFileName(const std::string& chosen) {
     return hasEnding ? chosen : chosen + kConfigEnding;
 }
 
-void CVarnelDoc::AskToSaveChanges() {
-    if (!model_.modified) return;
+bool CVarnelDoc::AskToSaveChanges() {
+    if (!model_.modified) return true;
     const std::string question = "File: " + model_.configFilePath + " has changed. Save it to disk now?";
-    if (ui_.AskYesNo(kSaveQuestionCaption, question)) SaveAs();
+    switch (ui_.AskSaveChanges(kSaveQuestionCaption, question)) {
+    case SaveAnswer::Save: return SaveAs();
+    case SaveAnswer::Discard: return true;
+    case SaveAnswer::Cancel: return false;
+    }
+    return false;
 }
 
 void CVarnelDoc::NewDocument() {
@@ -47,12 +52,12 @@ void CVarnelDoc::NewDocument() {
 }
 
 void CVarnelDoc::New() {
-    AskToSaveChanges();
+    if (!AskToSaveChanges()) return;
     NewDocument();
 }
 
 bool CVarnelDoc::Open() {
-    AskToSaveChanges();
+    if (!AskToSaveChanges()) return false;
     const std::optional<std::string> path =
         ui_.ChooseOpenFile(kOpenTitle, QtFileFilter(kConfigFileFilter), model_.configFilePath);
     if (!path) return false;

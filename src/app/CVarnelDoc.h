@@ -23,7 +23,7 @@ class CVarnelDoc : public SaveQuestion {
 public:
     CVarnelDoc(ConfigModel& model, UserInterface& ui, Reporter& reporter, ModelObserver& observer);
 
-    // File New: the save question, then the new document.
+    // File New: the save question, then (unless it was cancelled) the new document.
     void New();
     // The framework's new-document step: empties the configuration unless the command line asked
     // to keep it, and that only once.
@@ -40,8 +40,9 @@ public:
     bool LoadMap();
 
     // When the configuration is modified: "File: <path> has changed. Save it to disk now?";
-    // Yes runs Save As, No leaves the changes unsaved.
-    void AskToSaveChanges() override;
+    // Save runs Save As, Discard leaves the changes unsaved; Cancel, or a Save As that did not
+    // write the file, returns false: the command that asked does not go on.
+    bool AskToSaveChanges() override;
 
     // The name a configuration is written under when `chosen` is picked in Save As.
     static std::string ConfigFileName(const std::string& chosen);

@@ -31,14 +31,27 @@ std::string CutToLength(const std::string& text, size_t maxLength) {
     return text.substr(0, cut);
 }
 
+std::optional<std::string> CommentRefusal(const std::string& text, size_t maxLength) {
+    if (text.find(kCommentQuote) != std::string::npos) return std::string(kCommentQuoteRefused);
+    if (text.size() > maxLength)
+        return "A comment holds at most " + std::to_string(maxLength) + " bytes in the configuration file.";
+    return std::nullopt;
+}
+
 bool EditComment(CVarnelApp& app) {
     ConfigModel& model = app.model();
-    size_t maxLength = MaxFileCommentLength(model);
+    const size_t maxLength = MaxFileCommentLength();
     // A comment read from elsewhere may be longer: the dialog shows what a save would keep.
     std::optional<std::string> edited = app.ui().EditComment(CutToLength(model.comment, maxLength), maxLength);
     if (!edited) return false;
     // The dialog keeps to the limit; a text that still passes it would be refused on saving.
-    model.comment = CutToLength(*edited, maxLength);
+    std::string comment = CutToLength(*edited, maxLength);
+    if (comment.find(kCommentQuote) != std::string::npos) {
+        app.ReportError(kCommentQuoteRefused, 0);
+        return false;
+    }
+    if (comment != model.comment) model.modified = true;
+    model.comment = std::move(comment);
     app.InvalidateView();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "app/HelpPage.h"
 #include "base/AsciiText.h"
@@ -21,7 +22,8 @@ constexpr std::string_view kDigits = "1234567890";
 constexpr int64_t kMaxRangeEntries = 65536;
 
 constexpr std::string_view kValueNotFoundError = "Internal error editing configruation. Value not found, or out of range, for ";
-constexpr std::string_view kValueNotFoundEnd = ", using first in list.";
+constexpr std::string_view kValueNotFoundEnd =
+    ". The printer's value is shown as it is and kept unless another is chosen.";
 constexpr std::string_view kItemNotFoundError = "Internal error, Configuration item not found: ";
 constexpr std::string_view kOptionNotFoundError = "Internal error, Configuration option not found: ";
 
@@ -97,22 +99,31 @@ EditPage BuildEditRows(const OptionsTable& options, const MapTable& mapEntries, 
     return page;
 }
 
-// Selects the entry showing the setting's current value; reported, and the first entry
-// selected, when it has none.
-void SelectCurrentValue(const OptionsTable& options, EditRow& row, int32_t value, Reporter& reporter) {
+// Selects the entry showing the setting's current value. A value no option lists gets an entry
+// of its own, selected, so that nothing the user did not choose is stored; false then.
+bool SelectCurrentValue(const OptionsTable& options, EditRow& row, int32_t value) {
     row.selected = 0;
     int found = FindOption(options, row.name, value);
     if (found < 0) {
-        reporter.ReportError(std::string(kValueNotFoundError) + row.name + std::string(kValueNotFoundEnd),
-                             event::kGeneral);
-        return;
+        row.choices.push_back(UnlistedValueEntry(value));
+        row.selected = static_cast<int>(row.choices.size()) - 1;
+        row.valueEntry = row.selected;
+        row.valueUnlisted = true;
+        return false;
     }
     const OptionEntry& option = options[static_cast<size_t>(found)];
     std::string shown = OptionShownText(option, value);
     int entry = FirstEntryStartingWith(row.choices, shown);
-    if (entry < 0) return;
+    if (entry < 0) return true;
     row.selected = entry;
     row.valueEntry = entry;
+    return true;
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+    return joined;
 }
 
 // The number a range entry stands for; none for an entry that is only a number or holds none.
@@ -124,6 +135,10 @@ std::optional<int32_t> NumberInEntry(std::string_view entry) {
 }
 
 }  // namespace
+
+std::string UnlistedValueEntry(int32_t value) {
+    return "(printer value " + std::to_string(value) + ": not in the options)";
+}
 
 std::string EditRow::Label() const { return Replace(name, '_', ' '); }
 
@@ -156,13 +171,20 @@ int InitialGroupIndex(const std::vector<std::string>& groups) {
 std::string StoredGroupName(std::string_view shownGroup) { return Replace(shownGroup, ' ', '_'); }
 
 EditPage FillEditPage(const OptionsTable& options, const MapTable& mapEntries, const SettingsTable& editSettings,
-                      std::string_view group, Reporter& reporter) {
+                      std::string_view group, Reporter& reporter, std::set<std::string>* reported) {
     EditPage page = BuildEditRows(options, mapEntries, editSettings, group);
+    std::vector<std::string> unlisted;
     for (EditRow& row : page) {
         if (row.kind != EditRow::Kind::Choice) continue;
         const SettingRow& current = editSettings[static_cast<size_t>(FindSetting(editSettings, row.name))];
-        SelectCurrentValue(options, row, current.value, reporter);
+        if (SelectCurrentValue(options, row, current.value)) continue;
+        if (reported && !reported->insert(row.name).second) continue;
+        unlisted.push_back(row.name);
     }
+    // One report for the page, not one box per setting.
+    if (!unlisted.empty())
+        reporter.ReportError(std::string(kValueNotFoundError) + JoinNames(unlisted) + std::string(kValueNotFoundEnd),
+                             event::kGeneral);
     return page;
 }
 
@@ -176,6 +198,8 @@ void StoreEditPage(const EditPage& page, const OptionsTable& options, SettingsTa
             continue;
         }
         SettingRow& target = editSettings[static_cast<size_t>(setting)];
+        // The printer's own value, still selected, stays as it is.
+        if (row.valueUnlisted && row.selected == row.valueEntry) continue;
         if (row.kind == EditRow::Kind::Text) {
             target.text = valueText;
             continue;
@@ -259,7 +283,7 @@ std::string EditPages::HelpPagePath() const { return varnel::HelpPagePath(model_
 
 void EditPages::FillPage() {
     if (beforeFill_) beforeFill_();
-    page_ = FillEditPage(model_.options, model_.mapEntries, editSettings_, currentGroup_, reporter_);
+    page_ = FillEditPage(model_.options, model_.mapEntries, editSettings_, currentGroup_, reporter_, &reported_);
 }
 
 }  // namespace varnel

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,7 @@ struct EditRow {
     std::vector<std::string> choices;  // Choice: the list's entries
     int selected = 0;                  // Choice: the entry shown
     int valueEntry = -1;               // Choice: the entry of the value the page was filled with
+    bool valueUnlisted = false;        // Choice: that value is no option's; its entry is its own
     std::string text;                  // Text: the edit box's text
     int maxLength = 0;                 // Text: the map's width; 0 leaves the box unlimited
     bool writable = false;
@@ -42,10 +45,14 @@ int InitialGroupIndex(const std::vector<std::string>& groups);
 // A group as the options file writes it: blanks back to "_".
 std::string StoredGroupName(std::string_view shownGroup);
 
+// The entry that shows a current value no option lists.
+std::string UnlistedValueEntry(int32_t value);
+
 // The settings of `group` (stored form) with their choices and current values. A current value
-// without an option is reported and the first entry selected.
+// without an option gets an entry of its own (UnlistedValueEntry), selected; the settings with
+// one are reported together, once per page, and with `reported` only once per dialog.
 EditPage FillEditPage(const OptionsTable& options, const MapTable& mapEntries, const SettingsTable& editSettings,
-                      std::string_view group, Reporter& reporter);
+                      std::string_view group, Reporter& reporter, std::set<std::string>* reported = nullptr);
 // Takes the page's values into `editSettings`: texts as they stand, choices by their option's
 // value or, for an entry of a range, by the number it holds. Rows that cannot be stored are
 // reported and left as they were; an entry left on the value it was filled with needs no
@@ -107,6 +114,8 @@ private:
     int selected_ = -1;
     std::string currentGroup_;
     EditPage page_;
+    // Settings whose unlisted value was reported already.
+    std::set<std::string> reported_;
 };
 
 }  // namespace varnel

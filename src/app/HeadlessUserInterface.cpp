@@ -58,6 +58,11 @@ bool HeadlessUserInterface::AskYesNo(const std::string& caption, const std::stri
     return false;
 }
 
+SaveAnswer HeadlessUserInterface::AskSaveChanges(const std::string& caption, const std::string& text) {
+    WriteLine(caption + ": " + text + " [answered Discard]");
+    return SaveAnswer::Discard;
+}
+
 bool HeadlessUserInterface::SetStatusText(const std::string& text) {
     if (!terminal_) return false;
     Write("\r" + OneLine(text) + std::string(kClearToLineEnd));

@@ -24,6 +24,7 @@ public:
 
     int MessageBox(const std::string& caption, const std::string& text) override;
     bool AskYesNo(const std::string& caption, const std::string& text) override;
+    SaveAnswer AskSaveChanges(const std::string& caption, const std::string& text) override;
     bool SetStatusText(const std::string& text) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;

@@ -15,7 +15,7 @@ namespace varnel {
 // it is added to the list, so OK never changes the port unasked.
 class PortChoice : public PortDialogModel {
 public:
-    // Sets the port and runs the button's command; the caller decides what the commands are.
+    // Runs the button's command on the port shown; the caller decides what the commands are.
     using SerialCommand = std::function<void(SerialButton button, const std::string& port)>;
 
     PortChoice(const std::function<std::string(int)>& entryAt, const std::string& currentPort, SerialCommand command);

@@ -10,6 +10,9 @@
 namespace varnel {
 namespace {
 
+constexpr std::string_view kReadIncompleteText =
+    "The configuration was not read completely from the printer; it is kept as it was before the read.";
+
 // Tells the run's observer the firmware identifier an operation leaves in the model, on every
 // way out of it (a refused options file ends the process from inside the operation).
 class FirmwareNote {
@@ -29,10 +32,28 @@ private:
 }  // namespace
 
 int CVarnelApp::RunReadConfiguration() {
-    FirmwareNote note(model_, runObserver_);
     PrinterOperation operation(*this);
-    ProtocolContext context = Context();
-    return ReadConfiguration(context, ReadMode::Read);
+    // The printer's values go into a copy, taken over only when the read is complete: a read that
+    // fails half-way leaves no mixture of the printer's values and the ones before.
+    ConfigModel reading = model_;
+    int result = 0;
+    {
+        FirmwareNote note(reading, runObserver_);
+        ProtocolContext context = Context();
+        ProtocolContext onCopy{reading,   context.port,     context.reporter,        context.clock,
+                               context.ui, context.observer, context.preInitSequence, context.saveQuestion};
+        result = ReadConfiguration(onCopy, ReadMode::Read);
+    }
+    if (result) {
+        // The save question may have saved the configuration meanwhile; the read replaces it all.
+        model_ = std::move(reading);
+        UpdateTitle();
+        InvalidateView();
+        return result;
+    }
+    if (reading.settings != model_.settings)
+        ReportError(std::string(kReadIncompleteText), event::kGeneral);
+    return result;
 }
 
 int CVarnelApp::RunVerifyConfiguration() { return VerifyConfiguration({}); }

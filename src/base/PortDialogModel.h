@@ -20,8 +20,8 @@ public:
     virtual int SelectedIndex() const = 0;
     // Whether "Detect baud rate." and "Setup serial port." apply to the port text shown.
     virtual bool SerialButtonsApply(const std::string& portText) const = 0;
-    // A serial button: the port becomes `portText` and the button's command runs. The port
-    // stays set whatever the dialog ends with.
+    // A serial button: the button's command runs on the port `portText`. The port in use stays
+    // as it was; only OK changes it.
     virtual void RunSerialButton(SerialButton button, const std::string& portText) = 0;
 };
 

@@ -17,6 +17,13 @@ namespace varnel {
 
 class EditPages;
 
+// The answers to the question asked before a changed configuration is replaced or the program ends.
+enum class SaveAnswer {
+    Save,     // save it first, then go on
+    Discard,  // go on without saving
+    Cancel,   // keep it and do not go on
+};
+
 // What the core asks of whoever is in front of the program: the Qt window, the headless
 // console, or a recording double in tests. Dialogs return values; they never reach the model.
 class UserInterface {
@@ -28,6 +35,9 @@ public:
     virtual int MessageBox(const std::string& caption, const std::string& text) = 0;
     // A Yes/No question; headless it counts as No.
     virtual bool AskYesNo(const std::string& caption, const std::string& text) = 0;
+    // The save question: Save, Discard or Cancel (Escape and closing the box cancel). Headless
+    // it counts as Discard, as a question counts as No there: a script goes on as it always did.
+    virtual SaveAnswer AskSaveChanges(const std::string& caption, const std::string& text) = 0;
     // The status line; `text` replaces what it showed. Returns false when there is no status line.
     virtual bool SetStatusText(const std::string& text) = 0;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <filesystem>
 #include <functional>
 #include <system_error>
 
@@ -17,6 +19,16 @@ constexpr std::string_view kSaveTitle = "Save Verification Result";
 constexpr std::string_view kCsvFilter = "CSV Files (*.csv)";
 constexpr std::string_view kSaveErrorCaption = "Configuration Error";
 constexpr std::string_view kSaveErrorText = "Unable to write file: ";
+constexpr std::string_view kCsvEnding = ".csv";
+constexpr std::string_view kReplaceCaption = "Save Verification Result";
+constexpr std::string_view kReplaceText = " already exists. Replace it?";
+
+bool EndsWithCsv(const std::string& path) {
+    if (path.size() < kCsvEnding.size()) return false;
+    const std::string_view tail = std::string_view(path).substr(path.size() - kCsvEnding.size());
+    return std::equal(tail.begin(), tail.end(), kCsvEnding.begin(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
 
 using Line = std::array<std::string, 3>;
 
@@ -66,9 +78,15 @@ std::string VerificationCsv(const std::vector<VerificationRow>& rows) {
 bool SaveVerificationCsv(UserInterface& ui, const std::vector<VerificationRow>& rows) {
     const std::optional<std::string> path = ui.ChooseSaveFile(std::string(kSaveTitle), std::string(kCsvFilter), "");
     if (!path) return false;
-    const std::error_code error = ReplaceFileAtomically(*path, VerificationCsv(rows));
+    // The chooser asked about replacing the name typed, not about the one with the ending added.
+    const std::string target = EndsWithCsv(*path) ? *path : *path + std::string(kCsvEnding);
+    std::error_code ignored;
+    if (target != *path && std::filesystem::exists(target, ignored) &&
+        !ui.AskYesNo(std::string(kReplaceCaption), target + std::string(kReplaceText)))
+        return false;
+    const std::error_code error = ReplaceFileAtomically(target, VerificationCsv(rows));
     if (!error) return true;
-    ui.MessageBox(std::string(kSaveErrorCaption), std::string(kSaveErrorText) + *path + ": " + error.message());
+    ui.MessageBox(std::string(kSaveErrorCaption), std::string(kSaveErrorText) + target + ": " + error.message());
     return false;
 }
 

@@ -1,8 +1,10 @@
 #include "files/PrinterFileManager.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
+#include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Clock.h"
 #include "base/Reporter.h"
@@ -60,6 +62,22 @@ std::string PrinterFilesCaption(const std::string& portName) { return "File(s) i
 
 std::string ReplaceLocalFileQuestion(const std::string& name) {
     return "The file \"" + name + "\" already exists in the current folder.\nReplace it with the printer's file?";
+}
+
+std::string ReplacePrinterFileQuestion(const std::string& name) {
+    return "The printer already holds a file \"" + name + "\".\nReplace it with the file from the computer?";
+}
+
+std::string DeleteFilesQuestion(const std::vector<std::string>& names) {
+    std::string text = "Delete these files from the printer?\n";
+    for (const std::string& name : names) text += "\n" + name;
+    return text;
+}
+
+std::string SavedFilesText(const std::vector<std::string>& paths) {
+    std::string text = "Saved to disk:\n";
+    for (const std::string& path : paths) text += "\n" + path;
+    return text;
 }
 
 PrinterFileManager::PrinterFileManager(const FilesContext& context, PrinterFilesView& view,
@@ -134,7 +152,11 @@ int PrinterFileManager::ReadList() {
     if (!reply.empty()) context_.state.listAnswered = 1;
 
     view_.ClearList();
-    for (const std::string& entry : ParseFileList(reply)) view_.AddEntry(entry);
+    listedNames_.clear();
+    for (const std::string& entry : ParseFileList(reply)) {
+        view_.AddEntry(entry);
+        listedNames_.push_back(EntryFileName(entry));
+    }
     context_.port.Close();
     view_.Repaint();
     view_.SetProgress(0);
@@ -170,11 +192,25 @@ int PrinterFileManager::UploadChosen() {
     return Upload(paths);
 }
 
-int PrinterFileManager::Upload(const std::vector<std::string>& paths) {
+std::vector<std::string> PrinterFileManager::PathsToUpload(const std::vector<std::string>& paths) {
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < std::min(paths.size(), kMaxDroppedFiles); ++i) {
+        const std::string name = PrinterNameOfPath(paths[i]);
+        const bool listed = std::any_of(listedNames_.begin(), listedNames_.end(),
+                                        [&name](const std::string& held) { return EqualsIgnoreCase(held, name); });
+        // A printer file is not replaced without a word.
+        if (listed && !view_.AskYesNo(kReplaceCaption, ReplacePrinterFileQuestion(name))) continue;
+        kept.push_back(paths[i]);
+    }
+    return kept;
+}
+
+int PrinterFileManager::Upload(const std::vector<std::string>& dropped) {
     Running running(*this);
-    size_t count = std::min(paths.size(), kMaxDroppedFiles);
+    // Every question is asked before the port opens, as for Read / Save to Disk.
+    const std::vector<std::string> paths = PathsToUpload(dropped);
     int result = 1;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < paths.size(); ++i) {
         UploadResult sent = UploadOne(paths[i]);
         if (sent == UploadResult::Sent) continue;
         if (sent == UploadResult::CommunicationsError) view_.MessageBox(kCommErrorCaption, kCommErrorText);
@@ -274,15 +310,24 @@ int PrinterFileManager::SaveToDisk() {
     // connection that idles while the user thinks.
     const std::vector<std::string> names = NamesToSave();
     if (!OpenPort()) return 0;
+    // Where the files went is said at the end, also after a failure half-way.
+    std::vector<std::string> saved;
+    int result = 1;
     for (const std::string& name : names) {
-        SaveResult result = SaveOne(name);
-        if (result == SaveResult::StopAtOnce) return 0;  // the port stays open, as after every send failure
-        if (result == SaveResult::LeaveLoop) break;
+        SaveResult step = SaveOne(name, saved);
+        if (step == SaveResult::StopAtOnce) {
+            result = 0;  // the port stays open, as after every send failure
+            break;
+        }
+        if (step == SaveResult::LeaveLoop) break;
     }
-    context_.port.Close();
-    context_.clock.Sleep(kAfterSavePauseMs);
-    view_.SetProgress(0);
-    return 1;
+    if (result) {
+        context_.port.Close();
+        context_.clock.Sleep(kAfterSavePauseMs);
+        view_.SetProgress(0);
+    }
+    if (!saved.empty()) view_.MessageBox(kApplicationTitle, SavedFilesText(saved));
+    return result;
 }
 
 // The selected files' names, at most 99, without those that must not or shall not be written.
@@ -305,7 +350,7 @@ std::vector<std::string> PrinterFileManager::NamesToSave() {
     return names;
 }
 
-PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& name) {
+PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& name, std::vector<std::string>& saved) {
     IOComm& port = context_.port;
     if (!port.OutputString(std::string(cmd::kFileOpenForReadingHead) + name) || !port.Output(cmd::kFileNameEnd))
         return SaveResult::StopAtOnce;
@@ -337,6 +382,9 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
         local.Discard();
         context_.reporter.ReportError("Reading the file \"" + name + "\" from the printer failed; nothing was saved.",
                                       event::kGeneral, kSeverityError);
+    } else {
+        std::error_code ignored;
+        saved.push_back(std::filesystem::absolute(name, ignored).string());
     }
     if (!port.OutputString(cmd::kFileClose)) return SaveResult::LeaveLoop;
     return SaveResult::NextFile;
@@ -347,12 +395,18 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
 int PrinterFileManager::Delete() {
     Running running(*this);
     IOComm& port = context_.port;
+    std::vector<std::string> selected = view_.SelectedEntries();
+    if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
+    // A deleted file cannot come back: asked first, before the port opens; No is the default.
+    if (!selected.empty()) {
+        std::vector<std::string> names;
+        for (const std::string& entry : selected) names.push_back(EntryFileName(entry));
+        if (!view_.AskYesNo(kDeleteAllCaption, DeleteFilesQuestion(names))) return 0;
+    }
     if (!OpenPort()) return 0;
     view_.SetProgressRange(0, kProgressMax);
     view_.SetProgress(1);
 
-    std::vector<std::string> selected = view_.SelectedEntries();
-    if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
     int sent = 0;
     for (const std::string& entry : selected) {
         const std::string name = EntryFileName(entry);

@@ -32,6 +32,12 @@ inline constexpr const char* kReplaceCaption = kApplicationTitle;
 std::string PrinterFilesCaption(const std::string& portName);
 // The question before Read / Save to Disk replaces the local file `name`.
 std::string ReplaceLocalFileQuestion(const std::string& name);
+// The question before an upload replaces the printer's file `name`.
+std::string ReplacePrinterFileQuestion(const std::string& name);
+// The question before Delete removes the printer's files `names`.
+std::string DeleteFilesQuestion(const std::vector<std::string>& names);
+// What Read / Save to Disk says when it is done: where each file went.
+std::string SavedFilesText(const std::vector<std::string>& paths);
 
 // The operations of the printer file manager, apart from the widgets: each works on the
 // application's port and shows its results through the view. Each returns 1 when it ran to its
@@ -91,13 +97,16 @@ private:
     // Handles pending messages with the port closed, so a scheduled refresh runs here.
     void HandleMessagesWithRefresh();
     std::vector<std::string> NamesToSave();
+    // The dropped or chosen files, without those whose printer file the user keeps.
+    std::vector<std::string> PathsToUpload(const std::vector<std::string>& paths);
     void WaitUntilReady(int maxPauses);
     int SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength);
     enum class UploadResult { Sent, CommunicationsError, FileNotRead };
     UploadResult UploadOne(const std::string& path);
     // What the loop over the selected files does after one of them.
     enum class SaveResult { NextFile, LeaveLoop, StopAtOnce };
-    SaveResult SaveOne(const std::string& name);
+    // A file saved whole adds its full path to `saved`.
+    SaveResult SaveOne(const std::string& name, std::vector<std::string>& saved);
     void EndUpload();
 
     FilesContext context_;
@@ -108,6 +117,8 @@ private:
     bool timerStarted_ = false;  // the view's refresh timer runs and has not fired yet
     bool refreshRunning_ = false;
     bool refreshMayRun_ = false;
+    // The file names of the list last read from the printer.
+    std::vector<std::string> listedNames_;
 };
 
 }  // namespace varnel

@@ -94,6 +94,8 @@ private:
     // Interactive: the dialog and, when needed, the file chooser. Returns -1 to go on with the
     // stream, otherwise the update's result.
     int AskUser();
+    // The platform's file chooser for a boot file; false when cancelled.
+    bool ChooseBootFile();
     int SwitchBaudRate();
     int Stream();
     bool SendBlock(std::string_view block);
@@ -192,25 +194,35 @@ int FirmwareUpdate::LeaveBootMode(int eventCode) {
 }
 
 int FirmwareUpdate::AskUser() {
-    switch (ctx_.ui.ChooseFlashAction(texts_)) {
-    case FlashChoice::Cancel: return 0;
-    case FlashChoice::ExitBoot: return LeaveBootMode(event::kFlashBootExited);
-    case FlashChoice::SelectFile:
-        texts_.fileSelected.clear();
-        bootFilePath_.clear();
-        break;
-    case FlashChoice::Flash: break;
+    // A cancelled file chooser goes back to the dialog with the file it showed before.
+    for (;;) {
+        const FlashDialogTexts shown = texts_;
+        const std::string shownPath = bootFilePath_;
+        switch (ctx_.ui.ChooseFlashAction(texts_)) {
+        case FlashChoice::Cancel: return 0;
+        case FlashChoice::ExitBoot: return LeaveBootMode(event::kFlashBootExited);
+        case FlashChoice::SelectFile:
+            texts_.fileSelected.clear();
+            bootFilePath_.clear();
+            break;
+        case FlashChoice::Flash: break;
+        }
+        if (!texts_.fileSelected.empty()) return -1;
+        if (ChooseBootFile()) return -1;
+        texts_ = shown;
+        bootFilePath_ = shownPath;
     }
-    if (!texts_.fileSelected.empty()) return -1;
+}
 
+bool FirmwareUpdate::ChooseBootFile() {
     std::error_code ignored;
     std::string workingDirectory = std::filesystem::current_path(ignored).string();
     std::optional<std::string> chosen =
         ctx_.ui.ChooseOpenFile(std::string(kChooserTitle), QtFileFilter(kBootFileFilter), workingDirectory);
-    if (!chosen || chosen->empty()) return CloseAndReport(kBootFileErrorText, event::kBootFile);
+    if (!chosen || chosen->empty()) return false;
     texts_.fileSelected = *chosen;
     bootFilePath_ = *chosen;
-    return -1;
+    return true;
 }
 
 int FirmwareUpdate::SwitchBaudRate() {

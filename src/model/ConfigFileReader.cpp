@@ -3,6 +3,8 @@
 #include <fstream>
 #include <istream>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/Reporter.h"
 #include "base/TextNumbers.h"
@@ -240,7 +242,30 @@ void FinishRead(ConfigModel& model, bool overlay, const std::string& path, Repor
     if (FindSetting(model.settings, kFirmwareIdName) != kNoRow) observer.SetFlashButtonVisible(true);
 }
 
-enum class ReadOutcome { kUnreadable, kReadInPart, kRead };
+enum class ReadOutcome { kUnreadable, kNotConfiguration, kReadInPart, kRead };
+
+// Holds back what the window is told while a read goes on in a copy of the model, so that it is
+// told only when the copy is taken over.
+class HeldObserver : public ModelObserver {
+public:
+    void UpdateTitle() override { events_.push_back({Event::kTitle, false}); }
+    void SetFlashButtonVisible(bool visible) override { events_.push_back({Event::kFlash, visible}); }
+    void InvalidateView() override { events_.push_back({Event::kInvalidate, false}); }
+
+    void PassOn(ModelObserver& observer) const {
+        for (const auto& [event, visible] : events_) {
+            switch (event) {
+            case Event::kTitle: observer.UpdateTitle(); break;
+            case Event::kFlash: observer.SetFlashButtonVisible(visible); break;
+            case Event::kInvalidate: observer.InvalidateView(); break;
+            }
+        }
+    }
+
+private:
+    enum class Event { kTitle, kFlash, kInvalidate };
+    std::vector<std::pair<Event, bool>> events_;
+};
 
 ReadOutcome ParseStream(ConfigModel& model, std::istream& in, const std::string& path, Reporter& reporter,
                         ModelObserver& observer) {
@@ -250,8 +275,10 @@ ReadOutcome ParseStream(ConfigModel& model, std::istream& in, const std::string&
     if (!read.whole) reporter.ReportError(kFileTooLong + path, event::kGeneral);
     // The reader rejects no line, so a binary or cut-off file would open without a word: name
     // it when no line was a setting, or when it holds a zero byte, which no text file does.
-    if ((read.whole && !read.sawSetting) || reader.MetZeroByte())
+    if ((read.whole && !read.sawSetting) || reader.MetZeroByte()) {
         reporter.ReportError(path + kHoldsNoSettings, event::kGeneral);
+        return ReadOutcome::kNotConfiguration;
+    }
     FinishRead(model, overlay, path, reporter, observer);
     return read.whole ? ReadOutcome::kRead : ReadOutcome::kReadInPart;
 }
@@ -273,14 +300,22 @@ ReadOutcome ParseFile(ConfigModel& model, const std::string& path, Reporter& rep
 
 bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer) {
-    UnloadDescriptions(model, observer);
-    model.configFilePath = path;
-    ReadOutcome outcome = ParseFile(model, path, reporter, observer);
-    // A file read in part still fills the model, so the window follows it.
-    if (outcome != ReadOutcome::kUnreadable) {
-        observer.UpdateTitle();
-        observer.InvalidateView();
+    // The file is read into a copy: a file that cannot be read, or is no configuration, leaves
+    // the configuration and its file name as they were, so Save never writes over such a file.
+    ConfigModel read = model;
+    HeldObserver held;
+    UnloadDescriptions(read, held);
+    read.configFilePath = path;
+    ReadOutcome outcome = ParseFile(read, path, reporter, held);
+    if (outcome == ReadOutcome::kUnreadable || outcome == ReadOutcome::kNotConfiguration) {
+        reporter.ReportError(kErrorReading + path, event::kGeneral);
+        return false;
     }
+    model = std::move(read);
+    held.PassOn(observer);
+    // A file read in part still fills the model, so the window follows it.
+    observer.UpdateTitle();
+    observer.InvalidateView();
     if (outcome != ReadOutcome::kRead) {
         reporter.ReportError(kErrorReading + path, event::kGeneral);
         return false;

@@ -20,7 +20,7 @@ inline constexpr std::string_view kMasterComment = "MASTER";
 
 // Unloads the map and options files, then reads the configuration file at `path` into the
 // model (an overlay when the configuration in memory is the master). Returns false after
-// reporting a failure.
+// reporting a failure; a file that cannot be opened or holds no settings changes nothing.
 bool ReadConfigurationFile(ConfigModel& model, const std::string& path, Reporter& reporter,
                            ModelObserver& observer);
 

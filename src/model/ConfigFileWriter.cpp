@@ -189,6 +189,20 @@ int FileCommentRow(const SettingsTable& settings) {
     return row >= 0 ? row : RowForFileComment(settings);
 }
 
+// The "File_Comment" setting line. A note the row carries after the comment goes on the line
+// before it when both would not fit on one: the comment then keeps the whole room it was given.
+void WriteFileCommentLine(ConfigFileText& out, const SettingRow& row) {
+    std::string line = MachineReadableLine(row);
+    if (line.size() < static_cast<size_t>(kMaxConfigLineLength) || row.comment.empty()) {
+        out.SettingLine(line, row.name);
+        return;
+    }
+    SettingRow withoutNote = row;
+    withoutNote.comment.clear();
+    out.Line(row.comment, CommentLabel(row.comment));
+    out.SettingLine(MachineReadableLine(withoutNote), row.name);
+}
+
 void StoreFileComment(ConfigModel& model) {
     int row = FileCommentRow(model.settings);
     if (row < 0) return;
@@ -203,6 +217,8 @@ ConfigFileText BuildConfigurationFile(ConfigModel& model, Reporter& reporter) {
     for (const SettingRow& row : model.settings)
         if (!row.customComment.empty()) out.Line(row.customComment, CommentLabel(row.customComment));
 
+    // The listing shows the comment the file holds.
+    StoreFileComment(model);
     out.Lines(kHumanReadableBanner);
     out.BlankLine();
     for (const SettingRow& row : model.settings) {
@@ -213,8 +229,6 @@ ConfigFileText BuildConfigurationFile(ConfigModel& model, Reporter& reporter) {
     for (int i = 0; i < kBlankLinesBeforeMachineSection; ++i) out.BlankLine();
     out.Lines(kMachineReadableBanner);
     out.BlankLine();
-    // The listing above shows the table as it stood before the comment was stored.
-    StoreFileComment(model);
     for (const SettingRow& row : model.settings) {
         if (IsBlankForWriting(row)) continue;
         if (IsCommentRow(row)) {
@@ -222,6 +236,10 @@ ConfigFileText BuildConfigurationFile(ConfigModel& model, Reporter& reporter) {
             continue;
         }
         if (!BelongsInFile(model.options, row)) continue;
+        if (row.name == kFileCommentName) {
+            WriteFileCommentLine(out, row);
+            continue;
+        }
         out.SettingLine(MachineReadableLine(row), row.name);
     }
     return out;
@@ -252,15 +270,13 @@ bool HoldsSettings(const ConfigModel& model) {
                        [](const SettingRow& row) { return !row.name.empty() && row.name != kFileCommentName; });
 }
 
-size_t MaxFileCommentLength(const ConfigModel& model) {
-    // The "File_Comment" line as it would be written with an empty comment; the comment fills
-    // the rest of a line the reader takes whole.
+size_t MaxFileCommentLength() {
+    // The "File_Comment" line as it is written with an empty comment and nothing after it; the
+    // comment fills the rest of a line the reader takes whole. A note the row carries after the
+    // comment moves to a line of its own when it leaves no room (see WriteFileCommentLine).
     SettingRow row;
-    int at = FileCommentRow(model.settings);
-    if (at >= 0) row = model.settings[at];
     row.name = kFileCommentName;
     row.value = -1;
-    row.text.clear();
     size_t fixed = MachineReadableLine(row).size();
     size_t longestLine = static_cast<size_t>(kMaxConfigLineLength) - 1;
     return fixed < longestLine ? longestLine - fixed : 0;

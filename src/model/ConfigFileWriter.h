@@ -21,9 +21,9 @@ bool WriteConfigurationFile(ConfigModel& model, const std::string& path, Reporte
 // none.
 bool HoldsSettings(const ConfigModel& model);
 
-// The longest comment the "File_Comment" line of a written file can hold, given the trailing
-// comment of the row that will carry it; a longer one would make the line too long to write.
-size_t MaxFileCommentLength(const ConfigModel& model);
+// The longest comment the "File_Comment" line of a written file can hold, the same for every
+// configuration; a longer one would make the line too long to write.
+size_t MaxFileCommentLength();
 
 // Sets configFileTime from the last-write time of configFilePath. Returns false and empties the
 // text when there is no file name or the file's time cannot be read.

@@ -28,6 +28,7 @@ struct SettingRow {
         return name.empty() && value == -1 && text.empty() && comment.empty() && customComment.empty();
     }
     void Clear() { *this = SettingRow{}; }
+    bool operator==(const SettingRow&) const = default;
 };
 
 // One line of a map file: where a setting lives in the printer's tables.

@@ -153,16 +153,17 @@ private:
                                       kSeverityError);
                 return false;
             }
-            StartNewConfiguration();
+            if (!StartNewConfiguration()) return false;
         }
         if (model_.options[0].name.empty()) LocateOptionsFile(model_, model_.model, reporter_);
         reporter_.ShowStatus(progress_, event::kGeneral, kSeverityMessage);
         return true;
     }
 
-    // The printer holds another model's configuration: start from an empty one for it.
-    void StartNewConfiguration() {
-        context_.saveQuestion.AskToSaveChanges();
+    // The printer holds another model's configuration: start from an empty one for it, unless
+    // the user cancels the save question (the read then stops with the configuration as it was).
+    bool StartNewConfiguration() {
+        if (!context_.saveQuestion.AskToSaveChanges()) return false;
         // Emptied as a new configuration for this printer: a later failure does not bring it back.
         valuesArrived_ = true;
         ClearSettings(model_.settings);
@@ -173,6 +174,7 @@ private:
         model_.comment.clear();
         LocateOptionsFile(model_, model_.model, reporter_);
         model_.configFilePath.clear();
+        return true;
     }
 
     Outcome ReadEntry(const MapEntry& entry) {

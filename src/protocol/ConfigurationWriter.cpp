@@ -104,6 +104,14 @@ private:
             return true;
         }
         if (row.value == -1) {
+            // The printer would keep only the start of a longer text: it is not sent, and said.
+            if (entry.width > 0 && row.text.size() > static_cast<size_t>(entry.width)) {
+                reporter_.ReportError(row.name + " not programmed into printer, its text is " +
+                                          std::to_string(row.text.size()) + " bytes long and the printer holds " +
+                                          std::to_string(entry.width) + ".",
+                                      event::kSettingNotWritten, kSeverityError);
+                return true;
+            }
             AnnounceWrite();
             return port_.OutputString(cmd::StringWrite(static_cast<uint8_t>(entry.table), row.text)) != 0;
         }

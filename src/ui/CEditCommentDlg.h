@@ -10,8 +10,8 @@ class QLineEdit;
 namespace varnel {
 
 // "Edit Comment": the configuration's comment, kept as "File_Comment" when the file is saved.
-// The edit box takes at most `maxLength` bytes, what the file's line can hold; a counter below
-// it shows how much of that is used.
+// The edit box takes at most `maxLength` bytes, what the file's line can hold, and no double
+// quote; a counter below it shows how much of that is used, and a refused key says why.
 class CEditCommentDlg : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +27,8 @@ private:
     size_t maxLength_;
     QLineEdit* edit_ = nullptr;
     QLabel* count_ = nullptr;
+    // Why the last key was refused, when it was.
+    QLabel* reason_ = nullptr;
 };
 
 }  // namespace varnel

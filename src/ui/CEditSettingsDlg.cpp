@@ -13,9 +13,12 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
+#include <QValidator>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "base/UserInterface.h"
 #include "ui/UiText.h"
@@ -55,6 +58,26 @@ protected:
         }
         QComboBox::wheelEvent(event);
     }
+};
+
+// A text goes to the printer in its code page, Windows-1252: a character it has no place for is
+// refused as it is typed, and `refused` says which. An unchanged text is always taken.
+class PrinterTextValidator : public QValidator {
+public:
+    PrinterTextValidator(std::function<void(const QString&)> refused, QObject* parent)
+        : QValidator(parent), refused_(std::move(refused)) {}
+
+    void SetOriginal(const std::string& original) { original_ = original; }
+
+    State validate(QString& input, int&) const override {
+        if (ToPrinterText(input, original_)) return Acceptable;
+        refused_(FirstCharacterNotInPrinterCodePage(input));
+        return Invalid;
+    }
+
+private:
+    std::function<void(const QString&)> refused_;
+    std::string original_;
 };
 
 }  // namespace
@@ -97,6 +120,12 @@ CEditSettingsDlg::CEditSettingsDlg(EditPages& pages, UserInterface& ui, QWidget*
     columns->addWidget(rowArea_);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(columns);
+    // One line kept for the reason a key was refused, so that the dialog keeps its size.
+    reason_ = new QLabel(this);
+    reason_->setObjectName(QStringLiteral("reason"));
+    reason_->setTextFormat(Qt::PlainText);
+    reason_->setMinimumHeight(reason_->fontMetrics().height());
+    outer->addWidget(reason_);
     outer->addWidget(buttons);
     // Every part has its size now; the dialog is as large as they need and stays so.
     outer->setSizeConstraint(QLayout::SetFixedSize);
@@ -130,6 +159,16 @@ QGridLayout* CEditSettingsDlg::BuildRows(size_t count) {
         w.label->setTextFormat(Qt::PlainText);
         w.list = new PageComboBox(rowsWidget);
         w.edit = new QLineEdit(rowsWidget);
+        w.validator = new PrinterTextValidator(
+            [this](const QString& character) {
+                reason_->setText(QStringLiteral("\"%1\" cannot be sent: the printer's code page (Windows-1252) has no "
+                                                "such character.")
+                                     .arg(character));
+            },
+            w.edit);
+        w.edit->setValidator(w.validator);
+        // A refusal is about the key just pressed; the next change clears it.
+        connect(w.edit, &QLineEdit::textEdited, this, [this] { reason_->clear(); });
         w.help = new QToolButton(rowsWidget);
         w.help->setText(QStringLiteral("?"));
         w.help->setFocusPolicy(Qt::StrongFocus);
@@ -269,6 +308,7 @@ void CEditSettingsDlg::ShowPage() {
             w.list->hide();
             w.list->clear();
             const QString text = ToDisplayText(row.text);
+            static_cast<PrinterTextValidator*>(w.validator)->SetOriginal(row.text);
             // The limit holds for typing; a longer text already in the configuration stays whole.
             const int limit = row.maxLength > 0 ? std::max(row.maxLength, static_cast<int>(text.size())) : kUnlimitedLength;
             w.edit->setMaxLength(limit);
@@ -290,7 +330,11 @@ void CEditSettingsDlg::TakeInput() {
         const RowWidgets& w = rows_[i];
         switch (page[i].kind) {
         case EditRow::Kind::Choice: pages_.Choose(i, w.list->currentIndex()); break;
-        case EditRow::Kind::Text: pages_.SetText(i, FromDisplayText(w.edit->text(), page[i].text)); break;
+        case EditRow::Kind::Text:
+            // The validator let only texts through that the printer's code page holds.
+            if (std::optional<std::string> text = ToPrinterText(w.edit->text(), page[i].text))
+                pages_.SetText(i, std::move(*text));
+            break;
         }
     }
 }

@@ -8,6 +8,7 @@
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QValidator;
 class QLineEdit;
 class QListWidget;
 class QScrollArea;
@@ -47,6 +48,8 @@ private:
         QComboBox* list = nullptr;
         QLineEdit* edit = nullptr;
         QToolButton* help = nullptr;
+        // Keeps the text box to what the printer's code page holds.
+        QValidator* validator = nullptr;
     };
 
     // What the rows' columns need over every page, so that the dialog keeps one size.
@@ -71,6 +74,8 @@ private:
     UserInterface& ui_;
     QListWidget* groupList_ = nullptr;
     QScrollArea* rowArea_ = nullptr;
+    // Why the last key in a text box was refused, when it was.
+    QLabel* reason_ = nullptr;
     std::vector<RowWidgets> rows_;
     // What a text box adds to the width of its text, and the value column's width.
     int textBoxFrame_ = 0;

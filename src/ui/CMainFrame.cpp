@@ -219,6 +219,11 @@ void CMainFrame::RunCommand(const std::function<void()>& command) {
         app_.ReportError(error.what(), 0);
     }
     busy_ = false;
+    // A close asked for while the printer worked is offered now, with the save question.
+    if (closeAsked_ && !runEnded_) {
+        closeAsked_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void CMainFrame::EndRun(int exitCode) {
@@ -244,9 +249,14 @@ void CMainFrame::OpenStation() {
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A running printer operation lets window events through; the window must outlive it.
-    // Printers at work at the station get their question first, a modified configuration the
-    // save question after.
+    // A running printer operation lets window events through; the window must outlive it, and
+    // the close is remembered until the operation ends. Printers at work at the station get their
+    // question next; a modified configuration gets the save question last (Cancel keeps the window).
+    if (!runEnded_ && app_.PrinterOperationRunning()) {
+        closeAsked_ = true;
+        event->ignore();
+        return;
+    }
     if (!runEnded_ && station_ && station_->Running() && !station_->close()) {
         event->ignore();
         return;

@@ -112,6 +112,8 @@ private:
     bool busy_ = false;
     bool refreshQueued_ = false;
     bool runEnded_ = false;
+    // The window was asked to close while a printer operation ran.
+    bool closeAsked_ = false;
 };
 
 }  // namespace varnel

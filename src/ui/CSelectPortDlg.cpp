@@ -89,8 +89,6 @@ void CSelectPortDlg::UpdateButtons() {
 }
 
 void CSelectPortDlg::RunSerialButton(SerialButton button) {
-    // The port is set now; Cancel could no longer undo it.
-    cancelButton_->setEnabled(false);
     model_.RunSerialButton(button, PortText());
 }
 

@@ -44,29 +44,43 @@ void QtUserInterface::PaintOwner() {
     if (owner_ && owner_->isVisible()) owner_->repaint();
 }
 
-int QtUserInterface::MessageBox(const std::string& caption, const std::string& text) {
+void QtUserInterface::PrepareBox(QMessageBox& box, const std::string& caption, const std::string& text,
+                                 QMessageBox::StandardButtons buttons) {
     PaintOwner();
-    QMessageBox box(owner_);
     box.setWindowTitle(ToDisplayText(caption));
     box.setText(ToDisplayText(text));
     box.setTextFormat(Qt::PlainText);
     box.setIcon(QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
+    box.setStandardButtons(buttons);
+}
+
+int QtUserInterface::MessageBox(const std::string& caption, const std::string& text) {
+    QMessageBox box(owner_);
+    PrepareBox(box, caption, text, QMessageBox::Ok);
     box.exec();
     // With one button every way of closing the box means OK.
     return kMessageBoxOk;
 }
 
 bool QtUserInterface::AskYesNo(const std::string& caption, const std::string& text) {
-    PaintOwner();
     QMessageBox box(owner_);
-    box.setWindowTitle(ToDisplayText(caption));
-    box.setText(ToDisplayText(text));
-    box.setTextFormat(Qt::PlainText);
-    box.setIcon(QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    PrepareBox(box, caption, text, QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+SaveAnswer QtUserInterface::AskSaveChanges(const std::string& caption, const std::string& text) {
+    QMessageBox box(owner_);
+    PrepareBox(box, caption, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setIcon(QMessageBox::Question);
+    box.setDefaultButton(QMessageBox::Save);
+    // Escape and the box's close button keep the configuration and stop the command.
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
 }
 
 bool QtUserInterface::SetStatusText(const std::string& text) {

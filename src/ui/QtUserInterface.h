@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QStatusBar>
 #include <QWidget>
@@ -26,6 +27,7 @@ public:
 
     int MessageBox(const std::string& caption, const std::string& text) override;
     bool AskYesNo(const std::string& caption, const std::string& text) override;
+    SaveAnswer AskSaveChanges(const std::string& caption, const std::string& text) override;
     bool SetStatusText(const std::string& text) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
                                               const std::string& directory) override;
@@ -48,6 +50,9 @@ public:
 private:
     // A repaint the window is waiting for is done before a box covers it.
     void PaintOwner();
+    // A plain-text box with its caption, text and buttons, the owner painted first.
+    void PrepareBox(QMessageBox& box, const std::string& caption, const std::string& text,
+                    QMessageBox::StandardButtons buttons);
 
     // Guarded pointers: a window that closes leaves no dangling owner.
     QPointer<QWidget> owner_;

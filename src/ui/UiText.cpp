@@ -24,23 +24,22 @@ QString DecodeWindows1252(const std::string& bytes) {
     return text;
 }
 
+// The Windows-1252 byte of one UTF-16 unit; none for a unit that has no place there (a
+// surrogate half of a character outside the first plane included).
+std::optional<char> Windows1252Byte(char16_t code) {
+    if (code < kFirstHighControl || (code > kLastHighControl && code <= 0xFF)) return static_cast<char>(code);
+    for (size_t i = 0; i < kWindows1252High.size(); ++i)
+        if (kWindows1252High[i] == code) return static_cast<char>(kFirstHighControl + i);
+    return std::nullopt;
+}
+
 std::optional<std::string> EncodeWindows1252(const QString& text) {
     std::string bytes;
     bytes.reserve(static_cast<size_t>(text.size()));
     for (QChar ch : text) {
-        char16_t code = ch.unicode();
-        if (code < kFirstHighControl || (code > kLastHighControl && code <= 0xFF)) {
-            bytes += static_cast<char>(code);
-            continue;
-        }
-        bool found = false;
-        for (size_t i = 0; i < kWindows1252High.size(); ++i) {
-            if (kWindows1252High[i] != code) continue;
-            bytes += static_cast<char>(kFirstHighControl + i);
-            found = true;
-            break;
-        }
-        if (!found) return std::nullopt;
+        std::optional<char> byte = Windows1252Byte(ch.unicode());
+        if (!byte) return std::nullopt;
+        bytes += *byte;
     }
     return bytes;
 }
@@ -55,6 +54,21 @@ std::string EncodeUtf8(const QString& text) {
 QString ToDisplayText(const std::string& bytes) {
     if (std::optional<QString> text = DecodeUtf8(bytes)) return *text;
     return DecodeWindows1252(bytes);
+}
+
+std::optional<std::string> ToPrinterText(const QString& shown, const std::string& original) {
+    if (ToDisplayText(original) == shown) return original;
+    return EncodeWindows1252(shown);
+}
+
+QString FirstCharacterNotInPrinterCodePage(const QString& shown) {
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (Windows1252Byte(shown[i].unicode())) continue;
+        // A character outside the first plane is two units; it is named whole.
+        const bool pair = shown[i].isHighSurrogate() && i + 1 < shown.size();
+        return shown.mid(i, pair ? 2 : 1);
+    }
+    return {};
 }
 
 std::string FromDisplayText(const QString& shown, const std::string& original) {

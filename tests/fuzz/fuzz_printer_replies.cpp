@@ -85,6 +85,7 @@ public:
     void PumpMessages() override {}
     void MessageBox(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    SaveAnswer AskSaveChanges(const std::string&, const std::string&) override { return SaveAnswer::Discard; }
     std::vector<std::string> ChooseFilesToUpload() override { return {}; }
 };
 

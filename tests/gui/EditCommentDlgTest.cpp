@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
@@ -73,7 +74,7 @@ TEST_F(EditCommentCommandTest, TypedTextAndOkBecomeTheCommentEscapeKeepsIt) {
 }
 
 TEST_F(EditCommentCommandTest, ALongTypedCommentStopsWhereTheFileLineEndsAndSavesWhole) {
-    const size_t limit = MaxFileCommentLength(app.model());
+    const size_t limit = MaxFileCommentLength();
     ASSERT_GT(limit, 200u);
     QString count;
     ASSERT_TRUE(Run([&](CEditCommentDlg& dialog) {
@@ -93,8 +94,44 @@ TEST_F(EditCommentCommandTest, ALongTypedCommentStopsWhereTheFileLineEndsAndSave
     EXPECT_TRUE(reporter.Errors().empty());
 }
 
+// The double quote, which the file cannot carry inside a comment, is refused as it is typed, and
+// the dialog says why; the rest of the text is taken and marks the configuration modified.
+TEST_F(EditCommentCommandTest, ADoubleQuoteIsRefusedWithTheReasonShown) {
+    app.model().comment = "Demo store";
+    QString reason;
+    QString reasonAfterNextKey;
+    ASSERT_TRUE(Run([&](CEditCommentDlg& dialog) {
+        ReplaceText(*CommentEdit(dialog), "Store \"");
+        reason = dialog.findChild<QLabel*>("reason")->text();
+        QTest::keyClicks(CommentEdit(dialog), "12\" ; test");
+        reasonAfterNextKey = dialog.findChild<QLabel*>("reason")->text();
+        QTest::keyClick(CommentEdit(dialog), Qt::Key_Return);
+    }));
+    EXPECT_EQ(reason.toStdString(), kCommentQuoteRefused);
+    EXPECT_TRUE(reasonAfterNextKey.isEmpty());
+    EXPECT_EQ(app.model().comment, "Store 12 ; test");
+    EXPECT_TRUE(app.model().modified);
+}
+
+// What the dialog allows does not depend on the row that will carry the comment.
+TEST_F(EditCommentCommandTest, TheLimitShownIsTheSameEveryTime) {
+    std::vector<QString> counts;
+    for (const char* note : {"", "; a note of twenty-five ch"}) {
+        app.model().settings[0] = SettingRow{};
+        app.model().settings[0].comment = note;
+        ASSERT_TRUE(Run([&](CEditCommentDlg& dialog) {
+            ReplaceText(*CommentEdit(dialog), "abc");
+            counts.push_back(dialog.findChild<QLabel*>("count")->text());
+            QTest::keyClick(CommentEdit(dialog), Qt::Key_Return);
+        }));
+    }
+    EXPECT_EQ(counts, (std::vector<QString>{QStringLiteral("3 of %1 characters").arg(MaxFileCommentLength()),
+                                            QStringLiteral("3 of %1 characters").arg(MaxFileCommentLength())}));
+    EXPECT_EQ(MaxFileCommentLength(), 267u);
+}
+
 TEST_F(EditCommentCommandTest, CharactersOfTwoBytesCountTwiceAgainstTheLimit) {
-    const size_t limit = MaxFileCommentLength(app.model());
+    const size_t limit = MaxFileCommentLength();
     ASSERT_TRUE(Run([&](CEditCommentDlg& dialog) {
         // The key of "é", as a French keyboard sends it.
         for (size_t i = 0; i < limit; ++i)

@@ -17,11 +17,13 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "MainWindowInput.h"
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
 #include "app/EditConfiguration.h"
@@ -306,6 +308,78 @@ TEST_F(EditCommandTest, EditsOnTwoPagesAreDroppedOnCancelAndStoredOnOk) {
         EXPECT_EQ(Text("Header_Text"), ending.headerText);
         EXPECT_EQ(app_.model().modified, ending.accepted);
     }
+}
+
+// Types `text` key by key, also characters no key of the test's keyboard carries (as an input
+// method hands them over).
+void TypeCharacters(QLineEdit* edit, const QString& text) {
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    for (QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
+}
+
+// A text goes to the printer in its code page: typed characters become Windows-1252 bytes, one
+// per character, as many as the field holds; a character the code page lacks is refused and
+// the dialog says which.
+TEST_F(EditCommandTest, TextsAreKeptInThePrintersCodePageAndOtherCharactersRefused) {
+    QString reason;
+    QString shown;
+    QString reasonAfterNextKey;
+    EXPECT_TRUE(Run([&](CEditSettingsDlg& dialog) {
+        ClickGroup(dialog, "Identity");
+        QLineEdit* header = dialog.RowEdit(RowOf(dialog, "Header Text"));
+        TypeCharacters(header, QString::fromUtf8("Caf\u00e9 \u00fcn\u00efcode \u20acuro \u0151"));
+        reason = dialog.findChild<QLabel*>("reason")->text();
+        shown = header->text();
+        QTest::keyClicks(header, QString::fromUtf8("!"));
+        reasonAfterNextKey = dialog.findChild<QLabel*>("reason")->text();
+        ClickButton(dialog, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(reason.toStdString(),
+              "\"\u0151\" cannot be sent: the printer's code page (Windows-1252) has no such character.");
+    EXPECT_EQ(shown.toStdString(), "Caf\u00e9 \u00fcn\u00efcode \u20acuro ");
+    EXPECT_TRUE(reasonAfterNextKey.isEmpty());
+    EXPECT_EQ(Text("Header_Text"), "Caf\xE9 \xFCn\xEF" "code \x80uro !");
+
+    // The field's 40 bytes: 40 characters of one byte each, however they look on screen.
+    EXPECT_TRUE(Run([](CEditSettingsDlg& dialog) {
+        ClickGroup(dialog, "Identity");
+        TypeCharacters(dialog.RowEdit(RowOf(dialog, "Header Text")), QString(45, QChar(0x00E9)));
+        ClickButton(dialog, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(Text("Header_Text"), std::string(40, '\xE9'));
+}
+
+// A blank printer's value that no option lists: one report, the value shown as the printer's,
+// and OK keeps it while a setting the user changed is stored.
+TEST_F(EditCommandTest, APrinterValueNotInTheOptionsIsShownAsSuchAndKept) {
+    SettingsTable& settings = app_.model().settings;
+    settings[static_cast<size_t>(FindSetting(settings, "Print_Mode"))].value = 77;
+    settings[static_cast<size_t>(FindSetting(settings, "Emulation"))].value = 78;
+    std::vector<std::string> boxes;
+    QString shown;
+    test::EveryBoxAnswered answered;
+    // The report comes as the pages open, before the dialog shows.
+    test::WhenShownAfterWaits<CEditSettingsDlg>([&](CEditSettingsDlg& dialog) {
+        test::Activate(dialog);
+        ClickGroup(dialog, "General Settings");
+        shown = dialog.RowList(RowOf(dialog, "Print Mode"))->currentText();
+        // Set VARNEL_SCREENSHOT_DIR to keep a picture of the dialog.
+        if (const char* dir = std::getenv("VARNEL_SCREENSHOT_DIR"))
+            dialog.grab().save(QString::fromLocal8Bit(dir) + "/edit-unlisted-value.png");
+        QComboBox* emulation = dialog.RowList(RowOf(dialog, "Emulation"));
+        TabTo(emulation);
+        QTest::keyClick(emulation, Qt::Key_Home);
+        ClickButton(dialog, QDialogButtonBox::Ok);
+    });
+    EXPECT_TRUE(RunEditConfiguration(app_));
+    EXPECT_EQ(shown, "(printer value 77: not in the options)");
+    EXPECT_EQ(answered.texts.size(), 1u);
+    ASSERT_FALSE(answered.texts.empty());
+    EXPECT_NE(answered.texts[0].find("Print_Mode, Emulation"), std::string::npos) << answered.texts[0];
+    EXPECT_EQ(Value("Print_Mode"), 77);
+    EXPECT_EQ(Value("Emulation"), 0);
 }
 
 TEST_F(EditCommandTest, ASettingBeyondTheEighteenthIsReachedByTabAndStored) {

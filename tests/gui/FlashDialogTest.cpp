@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "MainWindowInput.h"
 #include "ShownDialog.h"
 #include "flash/UpdateFirmware.h"
 #include "io/IOComm.h"
@@ -108,6 +109,15 @@ TEST(FlashDialogTest, EscapeCancels) {
     EXPECT_EQ(CFlashDlg::ChoiceFromResult(dialog.exec()), FlashChoice::Cancel);
 }
 
+// A configuration that allows flashing, on a USB printer port (no baud switch).
+ConfigModel FlashableModel() {
+    ConfigModel model;
+    model.settings[0].name = "Firmware_ID";
+    model.settings[0].text = "PB15_1*";
+    model.portName = "USB001";
+    return model;
+}
+
 // What the firmware dialog showed at one moment of an update.
 struct Seen {
     QString text;
@@ -141,10 +151,7 @@ TEST(FlashDialogTest, DuringAnUpdateTheDialogShowsProgressRatesAndThePrintersRes
     ResetRetryStates();
     test::ScratchDir dir;
     dir.Write("PB15_101.BOT", std::string(20000, 'B'));
-    ConfigModel model;
-    model.settings[0].name = "Firmware_ID";
-    model.settings[0].text = "PB15_1*";
-    model.portName = "USB001";
+    ConfigModel model = FlashableModel();
     test::MemorySettingsStore store;
     WatchingClock clock;
     test::RecordingReporter reporter;
@@ -198,6 +205,47 @@ TEST(FlashDialogTest, DuringAnUpdateTheDialogShowsProgressRatesAndThePrintersRes
                                   "Waiting for the printer to restart: 2 s", "Waiting for the printer to restart: 1 s"}));
     EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr) << "the dialog closes when the update is done";
     EXPECT_EQ(reporter.Statuses().back(), "Flash Updated");
+}
+
+// "SELECT FILE", then Escape in the file chooser: the firmware dialog comes back with the file it
+// showed, and Cancel there ends the update without a report or a byte streamed.
+TEST(FlashDialogTest, ACancelledFileChooserReturnsToTheDialogUnchanged) {
+    ResetRetryStates();
+    test::ScratchDir dir;
+    dir.Write("PB15_101.BOT", std::string(3000, 'B'));
+    ConfigModel model = FlashableModel();
+    test::MemorySettingsStore store;
+    test::FakeClock clock;
+    test::RecordingReporter reporter;
+    QtUserInterface ui;
+    test::FakePortBackend backend;
+    backend.responder = [](test::FakePortBackend& port, const std::string& written) {
+        if (written == "\x00\x02\x42"s) port.QueueReply("PB15 BL 1.2\r");
+        if (written == "\x02\x45"s) port.QueueReply("FLASH 29F040\r");
+        if (written == "\x02\x4B"s) port.QueueReply("PB15-1.00\r");
+    };
+    QString firstShown;
+    QString secondShown;
+    test::WhenShownAfterWaits<CFlashDlg>([&firstShown](CFlashDlg& dialog) {
+        firstShown = Field(dialog, 1062)->text();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("selectFile"), Qt::LeftButton);
+    });
+    test::WhenShownAfterWaits<QFileDialog>([](QFileDialog& chooser) {
+        test::Activate(chooser);
+        QTest::keyClick(&chooser, Qt::Key_Escape);
+    });
+    test::WhenShownAfterWaits<CFlashDlg>([&secondShown](CFlashDlg& dialog) {
+        secondShown = Field(dialog, 1062)->text();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("cancel"), Qt::LeftButton);
+    });
+    FlashContext context{model, reporter, clock, ui, [&] { return std::make_unique<IOComm>(store, clock, reporter, backend); }};
+
+    EXPECT_EQ(UpdateFirmware(context, dir.path() + "/", false), 0);
+
+    EXPECT_EQ(firstShown, QString::fromStdString(dir.File("PB15_101.BOT")));
+    EXPECT_EQ(secondShown, firstShown);
+    EXPECT_TRUE(reporter.Errors().empty());
+    EXPECT_EQ(backend.writeCalls.back(), "\x02\x4B"s) << "nothing streamed after the firmware query";
 }
 
 }  // namespace

@@ -135,27 +135,64 @@ TEST_F(MainFramePrinterTest, AReadThatFailsBeforeAnyValueLeavesTheListingAsItWas
     EXPECT_EQ(ShownTexts(), before);
 }
 
-TEST_F(MainFramePrinterTest, TheWindowDoesNotCloseWhileAPrinterCommandRuns) {
-    Start(test::SimulatorLine::Tcp);
-    std::vector<bool> closes;
-    // The printer's waits let window events through, a close among them.
-    QTimer::singleShot(300, frame_.get(), [this, &closes] { closes.push_back(frame_->close()); });
-    ClickButton(kCmdReadConfig);
-    EXPECT_EQ(closes, std::vector<bool>{false});
-    EXPECT_TRUE(frame_->isVisible());
-    EXPECT_EQ(StatusText(), "End Reading Configuration.");
+// The printer goes away after some values came: the configuration stays as it was before the
+// read, whole, and the user is told the read was not complete.
+TEST_F(MainFramePrinterTest, AReadThatFailsHalfWayKeepsTheConfigurationAsItWasAndSaysSo) {
+    Start(test::SimulatorLine::Tcp, {"--fault-drop-after", "80"});
+    OpenDemo();
+    SettingsTable& settings = app_.model().settings;
+    for (SettingRow& row : settings)
+        if (row.name == "Print_Mode") row.value = 2;  // the printer holds 0
+    app_.model().modified = true;
+    frame_->RefreshView();
+    const SettingsTable before = settings;
+    const std::vector<std::string> shownBefore = ShownTexts();
 
-    // Afterwards the changed configuration gets the question, and the window closes, ending the
-    // event loop as the program's would end.
-    AnswerBox(Qt::Key_N);
-    bool closed = false;
-    QTimer::singleShot(0, frame_.get(), [this, &closed] { closed = frame_->close(); });
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    QObject::connect(&giveUp, &QTimer::timeout, [] { QApplication::exit(1); });
-    giveUp.start(test::kDialogWaitMs);
-    EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_TRUE(closed);
+    test::EveryBoxAnswered boxes;
+    ClickButton(kCmdReadConfig);
+
+    EXPECT_TRUE(app_.model().settings == before);
+    EXPECT_EQ(ShownTexts(), shownBefore);
+    EXPECT_EQ(app_.model().configFilePath, dir_.File("rpdemo.cfg"));
+    EXPECT_TRUE(app_.model().modified);
+    ASSERT_FALSE(boxes.texts.empty());
+    EXPECT_EQ(boxes.texts.back(),
+              "The configuration was not read completely from the printer; it is kept as it was before the read.");
+}
+
+// A close during a read waits for the read's end, then comes with the save question the read's
+// changes bring: Cancel keeps the window, Discard closes it and ends the event loop.
+TEST_F(MainFramePrinterTest, ACloseDuringAPrinterCommandIsOfferedWhenItEnds) {
+    Start(test::SimulatorLine::Tcp);
+    for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
+        SCOPED_TRACE(answer == QMessageBox::Cancel ? "Cancel" : "Discard");
+        std::vector<bool> closes;
+        // The printer's waits let window events through, a close among them.
+        QTimer::singleShot(300, frame_.get(), [this, &closes] { closes.push_back(frame_->close()); });
+        ClickButton(kCmdReadConfig);
+        EXPECT_EQ(closes, std::vector<bool>{false});
+        EXPECT_TRUE(frame_->isVisible());
+        EXPECT_EQ(StatusText(), "End Reading Configuration.");
+        EXPECT_TRUE(app_.model().modified) << "a read leaves the configuration modified, close or not";
+
+        std::string question;
+        test::AnswerSaveQuestion(answer, &question);
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        QObject::connect(&giveUp, &QTimer::timeout, [] { QApplication::exit(1); });
+        if (answer == QMessageBox::Cancel) {
+            // The question comes by itself once the read is done; after Cancel the window stays.
+            ASSERT_TRUE(QTest::qWaitFor([&question] { return !question.empty(); }, test::kDialogWaitMs));
+            QTest::qWait(50);
+            EXPECT_TRUE(frame_->isVisible());
+            EXPECT_TRUE(app_.model().modified);
+        } else {
+            giveUp.start(test::kDialogWaitMs);
+            EXPECT_EQ(QApplication::exec(), 0);
+            EXPECT_FALSE(frame_->isVisible());
+        }
+        EXPECT_EQ(question, "File:  has changed. Save it to disk now?");
+    }
 }
 
 TEST_F(MainFramePrinterTest, DetectBaudRateFindsTheRateOfASerialPrinter) {

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -30,6 +31,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/ScratchDir.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CEditCommentDlg.h"
 #include "ui/CVarnelView.h"
 #include "ui/MainWindowRunner.h"
 #include "ui/QtUserInterface.h"
@@ -39,6 +41,7 @@ namespace {
 
 using test::AnswerBox;
 using test::AnswerFileDialog;
+using test::AnswerSaveQuestion;
 using test::ClickMenuItem;
 using test::ClickToolButton;
 using test::PressKey;
@@ -206,15 +209,16 @@ TEST_F(MainFrameTest, AltFThenXEndsTheRunWithExitCodeZeroTheEndEntryAndThePortSa
 TEST_F(MainFrameTest, ExitWithAChangedConfigurationAsksTheQuestionOfNewFirst) {
     struct Case {
         const char* what;
-        Qt::Key answer;
+        QMessageBox::StandardButton answer;
         bool saved;
-    } cases[] = {{"No ends without saving", Qt::Key_N, false}, {"Yes saves as, then ends", Qt::Key_Y, true}};
+    } cases[] = {{"Discard ends without saving", QMessageBox::Discard, false},
+                 {"Save saves as, then ends", QMessageBox::Save, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         app_.CmdReadFile(dir_.File("rpdemo.cfg"));
         app_.model().modified = true;
         std::string question;
-        AnswerBox(c.answer, &question);
+        AnswerSaveQuestion(c.answer, &question);
         if (c.saved) AnswerFileDialog("at-exit");
         const int exitCode = RunWindow([](CMainFrame& frame) { PressMenuKeys(frame, Qt::Key_F, Qt::Key_X); });
         EXPECT_EQ(exitCode, 0);
@@ -304,7 +308,7 @@ TEST_F(MainFrameTest, ASaveThatLeavesALineOutIsReportedAndTheChangesStayUnsaved)
 
     // New asks, since the configuration is not saved.
     std::string question;
-    AnswerBox(Qt::Key_N, &question);
+    AnswerSaveQuestion(QMessageBox::Discard, &question);
     PressMenuKeys(Frame(), Qt::Key_F, Qt::Key_N);
     EXPECT_EQ(question, "File: " + dir_.File("rpdemo.cfg") + " has changed. Save it to disk now?");
 }
@@ -313,7 +317,7 @@ TEST_F(MainFrameTest, NewFromTheToolbarAsksAboutChangesAndEmptiesTheView) {
     OpenDemo();
     app_.model().modified = true;
     std::string question;
-    AnswerBox(Qt::Key_N, &question);
+    AnswerSaveQuestion(QMessageBox::Discard, &question);
     ClickButton(kCmdFileNew);
     EXPECT_EQ(question, "File: " + dir_.File("rpdemo.cfg") + " has changed. Save it to disk now?");
     EXPECT_EQ(Title(), " - Varnel  Port: [COM3]");
@@ -326,12 +330,75 @@ TEST_F(MainFrameTest, NewFromTheToolbarAsksAboutChangesAndEmptiesTheView) {
 TEST_F(MainFrameTest, OpenOfAChangedConfigurationAsksAndYesSavesItFirst) {
     OpenDemo();
     app_.model().modified = true;
-    AnswerBox(Qt::Key_Y);
+    AnswerSaveQuestion(QMessageBox::Save);
     AnswerFileDialog("before");
     AnswerFileDialog("master.cfg");
     PressKey(Frame(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_TRUE(Exists("before.cfg"));
     EXPECT_EQ(Title(), dir_.File("master.cfg") + " - Varnel  Port: [COM3]");
+}
+
+// Opening a file that is no configuration (the demo's boot file) is reported and changes
+// nothing: the title and the listing stay, and Ctrl+S then saves to the configuration's own file.
+TEST_F(MainFrameTest, OpeningAFileThatIsNoConfigurationKeepsTheDocumentAndSaveWritesItsOwnFile) {
+    OpenDemo();
+    const std::string title = Title();
+    const std::string boot = test::ReadFileBytes(dir_.File("RPD1_101.BOT"));
+    test::EveryBoxAnswered boxes;
+    AnswerFileDialog("RPD1_101.BOT");
+    PressKey(Frame(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&boxes] { return boxes.texts.size() >= 2; }));
+    EXPECT_EQ(boxes.texts[0], dir_.File("RPD1_101.BOT") + " holds no settings: not a configuration file?");
+    EXPECT_EQ(Title(), title);
+    EXPECT_EQ(Shown().texts[0].text, "RP-DEMO ");
+
+    PressKey(Frame(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(test::ReadFileBytes(dir_.File("RPD1_101.BOT")), boot);
+    EXPECT_NE(test::ReadFileBytes(dir_.File("rpdemo.cfg")).find("\"RP-DEMO\""), std::string::npos);
+}
+
+// "readfile:" of a missing file before the window opens leaves the title without its name.
+TEST_F(MainFrameTest, AMissingFileGivenOnTheCommandLineLeavesNoNameInTheTitle) {
+    test::EveryBoxAnswered boxes;
+    app_.CmdReadFile(dir_.File("missing.cfg"));
+    EXPECT_EQ(Title(), " - Varnel  Port: [COM3]");
+    EXPECT_EQ(app_.model().configFilePath, "");
+}
+
+// Types `comment` into the Edit Comment dialog opened from the Configure menu, and presses Enter.
+void TypeComment(CMainFrame& frame, const QString& comment) {
+    test::WhenShownAfterWaits<CEditCommentDlg>([comment](CEditCommentDlg& dialog) {
+        test::Activate(dialog);
+        auto* edit = dialog.findChild<QLineEdit*>("id1051");
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, comment);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    ClickMenuItem(frame, "&Configure", "Edit Comment...");
+}
+
+// A new comment is a change like any other: Save writes it in both sections of the file, and
+// New after another one asks first, Cancel keeping it.
+TEST_F(MainFrameTest, AChangedCommentIsSavedInBothSectionsAndNewAsksBeforeDroppingIt) {
+    OpenDemo();
+    TypeComment(Frame(), "Store 12");
+    EXPECT_TRUE(app_.model().modified);
+    PressKey(Frame(), Qt::Key_S, Qt::ControlModifier);
+    const std::string file = test::ReadFileBytes(dir_.File("rpdemo.cfg"));
+    EXPECT_NE(file.find("//  File_Comment       = \"Store 12\""), std::string::npos);
+    EXPECT_NE(file.find("\nFile_Comment          \"Store 12\""), std::string::npos);
+    EXPECT_EQ(file.find("Demo store, counter 1"), std::string::npos);
+    EXPECT_FALSE(app_.model().modified);
+
+    TypeComment(Frame(), "Store 13");
+    std::string question;
+    std::string caption;
+    AnswerSaveQuestion(QMessageBox::Cancel, &question, &caption);
+    PressKey(Frame(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(question, "File: " + dir_.File("rpdemo.cfg") + " has changed. Save it to disk now?");
+    EXPECT_EQ(caption, "Varnel");
+    EXPECT_EQ(app_.model().comment, "Store 13");
+    EXPECT_EQ(Shown().texts[2].text, "Store 13");
 }
 
 TEST_F(MainFrameTest, LoadMapFileListsTheGroupsOfItsModel) {

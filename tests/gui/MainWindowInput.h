@@ -163,6 +163,20 @@ inline void AnswerBox(Qt::Key key, std::string* text = nullptr) {
     });
 }
 
+// The next save question gets a click on `button` (Save, Discard or Cancel); `text` and `caption`
+// receive what it said and its title.
+inline void AnswerSaveQuestion(QMessageBox::StandardButton button, std::string* text = nullptr,
+                               std::string* caption = nullptr) {
+    WhenShownAfterWaits<QMessageBox>([button, text, caption](QMessageBox& box) {
+        if (text) *text = box.text().toStdString();
+        if (caption) *caption = box.windowTitle().toStdString();
+        Activate(box);
+        QAbstractButton* target = box.button(button);
+        ASSERT_NE(target, nullptr) << "the box has no such button";
+        QTest::mouseClick(target, Qt::LeftButton);
+    });
+}
+
 // Answers every message box that shows while it lives with Enter, keeping their texts and
 // captions: for
 // commands that may report more than once.

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MainWindowInput.h"
 #include "PrinterFilesCommand.h"
 #include "app/CVarnelApp.h"
 #include "files/PrinterFileManager.h"
@@ -145,6 +146,7 @@ TEST_F(PrinterFilesDlgTest, FileDroppedWhileAnOperationRunsIsUploadedAfterIt) {
     QTest::mouseClick(dialog.List()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       dialog.List()->visualItemRect(dialog.List()->item(0)).center());
     const size_t before = backend.writesPerOpen.size();
+    test::AnswerBox(Qt::Key_Y);
     QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdDelete), Qt::LeftButton);
     ASSERT_GT(backend.writesPerOpen.size(), before);
     EXPECT_EQ(backend.writesPerOpen[before], "\x1B" "fDreceipt.txt\0"s) << "the delete's connection is its own";
@@ -187,6 +189,7 @@ TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSel
     app.model().portName = "127.0.0.1:9100";
 
     std::vector<std::string> listed;
+    std::string saved;
     const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
         EXPECT_TRUE(dialog.Button(CPrinterFilesDlg::kIdCommPort)->isEnabled());
         // No QTRY here: a failed check must still close the dialog.
@@ -195,6 +198,7 @@ TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSel
         if (dialog.List()->count() > 0)
         listed = dialog.Entries();
         dialog.List()->item(0)->setSelected(true);
+        test::AnswerBox(Qt::Key_Return, &saved);
         QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk), Qt::LeftButton);
         QTest::mouseClick(dialog.Button(CPrinterFilesDlg::kIdDone), Qt::LeftButton);
     });
@@ -203,6 +207,7 @@ TEST(PrinterFilesMenuTest, MenuCommandHidesTheMainWindowListsFilesAndSavesTheSel
     EXPECT_TRUE(run.visibleAfter);
     EXPECT_EQ(listed, std::vector<std::string>{"receipt.txt\t8"});
     EXPECT_EQ(test::ReadFileBytes(dir.File("receipt.txt")), "thanks\x00\xFF"s);
+    EXPECT_EQ(saved, "Saved to disk:\n\n" + dir.File("receipt.txt")) << "the dialog says where";
     EXPECT_TRUE(ui.boxes.empty());
 }
 

@@ -28,6 +28,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "MainWindowInput.h"
 #include "PrinterFilesCommand.h"
 #include "app/CVarnelApp.h"
 #include "files/PrinterFileManager.h"
@@ -158,6 +159,7 @@ TEST_F(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) 
     test::WriteFileBytes(dropped, coupon);
 
     std::vector<std::string> first, afterDrop;
+    std::string saved;
     const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
         first = WaitForEntries(dialog, 1);
 
@@ -171,6 +173,7 @@ TEST_F(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) 
 
         ClickRow(dialog.List(), 0);
         QTest::keyClick(dialog.List(), Qt::Key_A, Qt::ControlModifier);
+        test::AnswerBox(Qt::Key_Return, &saved);
         Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
         Click(dialog.Button(CPrinterFilesDlg::kIdDone));
     });
@@ -181,13 +184,17 @@ TEST_F(PrinterFilesSimTest, ListsUploadsADroppedFileAndSavesAByteIdenticalCopy) 
     EXPECT_EQ(afterDrop, (std::vector<std::string>{"coupon.txt\t1500", "logo.bmp\t6"}));
     EXPECT_EQ(test::ReadFileBytes(dir.File("logo.bmp")), "BM\x00\xFF\r\n"s);
     EXPECT_EQ(test::ReadFileBytes(dir.File("coupon.txt")), coupon);
+    EXPECT_EQ(saved, "Saved to disk:\n\n" + dir.File("coupon.txt") + "\n" + dir.File("logo.bmp"));
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
 }
 
-// The printer holds one file; Delete of it must give the dialog back once the printer has
-// answered the list request with its empty list, after one list read, not after a pile of them.
+// The printer holds one file; Delete asks first with No as the default, so Return keeps it. Answered
+// Yes, the delete must give the dialog back once the printer has answered the list request with
+// its empty list, after one list read, not after a pile of them.
 TEST_F(PrinterFilesSimTest, DeletingTheOnlyFileGivesTheDialogBackOnceThePrinterAnswered) {
     StartPrinter({{"receipt.txt", "thanks"}});
+    std::string question;
+    std::vector<std::string> afterNo;
     std::vector<std::string> before, after{"not read"};
     size_t listRequests = 0, connections = 0;
     bool usableAfter = false;
@@ -196,9 +203,13 @@ TEST_F(PrinterFilesSimTest, DeletingTheOnlyFileGivesTheDialogBackOnceThePrinterA
         before = WaitForEntries(dialog, 1);
         if (before.size() == 1) {
             ClickRow(dialog.List(), 0);
+            AnswerNextBox(Qt::Key_Return, &question);
+            Click(dialog.Button(CPrinterFilesDlg::kIdDelete));
+            afterNo = dialog.Entries();
             const std::string traceBefore = Trace();
             QElapsedTimer took;
             took.start();
+            AnswerNextBox(Qt::Key_Y);
             Click(dialog.Button(CPrinterFilesDlg::kIdDelete));
             std::cout << "[ figure   ] Delete of the only file: dialog usable again after "
                       << static_cast<double>(took.elapsed()) / 1000.0 << " s" << std::endl;
@@ -214,6 +225,8 @@ TEST_F(PrinterFilesSimTest, DeletingTheOnlyFileGivesTheDialogBackOnceThePrinterA
 
     EXPECT_TRUE(run.visibleAfter);
     ASSERT_EQ(before, std::vector<std::string>{"receipt.txt\t6"});
+    EXPECT_EQ(question, "Delete these files from the printer?\n\nreceipt.txt");
+    EXPECT_EQ(afterNo, before);
     EXPECT_TRUE(usableAfter);
     EXPECT_TRUE(after.empty()) << after.front();
     EXPECT_EQ(barAfter, 0);
@@ -290,13 +303,42 @@ TEST_F(PrinterFilesSimTest, UploadButtonSendsTheFilesChosenInTheFileDialog) {
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
 }
 
+// Uploading a file of a name the printer lists asks first, with No as the default: Return keeps
+// the printer's file; Y replaces it.
+TEST_F(PrinterFilesSimTest, UploadOverAPrinterFileOfTheSameNameAsksAndReplacesOnlyOnYes) {
+    StartPrinter({{"logo.bmp", "BM"}});
+    dir.Write("logo.bmp", "NEWER LOGO");
+    std::string question;
+    std::string storedAfterNo;
+    std::vector<std::string> afterYes;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 1);
+        test::AnswerBox(Qt::Key_Return, &question);
+        AnswerNextFileDialog(QStringLiteral("logo.bmp"));
+        Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
+        storedAfterNo = dialog.Entries().empty() ? "" : dialog.Entries().front();
+
+        test::AnswerBox(Qt::Key_Y);
+        AnswerNextFileDialog(QStringLiteral("logo.bmp"));
+        Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
+        afterYes = dialog.Entries();
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(question, ReplacePrinterFileQuestion("logo.bmp"));
+    EXPECT_EQ(storedAfterNo, "logo.bmp\t2");
+    EXPECT_EQ(afterYes, std::vector<std::string>{"logo.bmp\t10"});
+    const std::map<std::string, std::string> stored = StoredFiles(StoppedPrinterState());
+    EXPECT_EQ(stored.count("logo.bmp") ? stored.at("logo.bmp") : "", test::Hex("NEWER LOGO"));
+}
+
 // Read / Save to Disk over a local file of the same name asks first, with No as the default:
 // Return keeps the local file; Y replaces it with the printer's, through a temporary file that
 // does not stay behind.
 TEST_F(PrinterFilesSimTest, SaveToDiskOverAnExistingFileAsksAndReplacesOnlyOnYes) {
     StartPrinter({{"logo.bmp", "NEW\x00LOGO\xFF"s}});
     dir.Write("logo.bmp", "old logo");
-    std::string question, afterNo, afterYes;
+    std::string question, afterNo, afterYes, saved;
     test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
         WaitForEntries(dialog, 1);
         ClickRow(dialog.List(), 0);
@@ -304,7 +346,8 @@ TEST_F(PrinterFilesSimTest, SaveToDiskOverAnExistingFileAsksAndReplacesOnlyOnYes
         Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
         afterNo = dir.Read("logo.bmp");
 
-        AnswerNextBox(Qt::Key_Y);
+        test::AnswerBox(Qt::Key_Y);
+        test::AnswerBox(Qt::Key_Return, &saved);
         Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
         afterYes = dir.Read("logo.bmp");
         Click(dialog.Button(CPrinterFilesDlg::kIdDone));
@@ -313,6 +356,7 @@ TEST_F(PrinterFilesSimTest, SaveToDiskOverAnExistingFileAsksAndReplacesOnlyOnYes
     EXPECT_EQ(question, ReplaceLocalFileQuestion("logo.bmp"));
     EXPECT_EQ(afterNo, "old logo");
     EXPECT_EQ(afterYes, "NEW\x00LOGO\xFF"s);
+    EXPECT_EQ(saved, "Saved to disk:\n\n" + dir.File("logo.bmp"));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();

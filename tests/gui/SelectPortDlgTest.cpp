@@ -125,7 +125,7 @@ TEST_F(SelectPortCommandTest, CancelKeepsThePortAnotherEntryWasChosen) {
     EXPECT_EQ(app.model().portName, "COM1");
 }
 
-TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndStoresTheLineChosen) {
+TEST_F(SelectPortCommandTest, SetupSerialPortStoresTheLineChosenAndEscapeKeepsThePortInUse) {
     app.model().portName = "COM1";
     devices.printerPorts = {"COM1:", "COM2:"};
     test::StorePlainLine(store);
@@ -142,35 +142,44 @@ TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndStoresTheLineCh
             },
             "CommConfigDialog");
         QTest::mouseClick(Button(dialog, "id1055"), Qt::LeftButton);
-        EXPECT_FALSE(Button(dialog, "cancel")->isEnabled());
+        EXPECT_TRUE(Button(dialog, "cancel")->isEnabled());
         EXPECT_TRUE(dialog.isVisible());
         titleWhileOpen = app.WindowTitle();
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    EXPECT_TRUE(titleWhileOpen.ends_with("Port: [COM2:]")) << titleWhileOpen;
-    EXPECT_EQ(app.model().portName, "COM2:");
+    EXPECT_TRUE(titleWhileOpen.ends_with("Port: [COM1]")) << titleWhileOpen;
+    EXPECT_EQ(app.model().portName, "COM1");
     auto after = store.GetValue(kPortSettingsKey, "Comm Data");
     ASSERT_TRUE(after);
     EXPECT_EQ(CommConfig::FromBytes(after->data).dcb.BaudRate, 38400u);
 }
 
-TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRateFoundAndTheDialogStaysOpen) {
-    app.model().portName = "/dev/ttyS1";
-    devices.printerPorts = {"/dev/ttyS1"};
-    test::StorePlainLine(store);
-    QString box;
-    Run([&](CSelectPortDlg& dialog) {
-        test::WhenShown<QMessageBox>([&](QMessageBox& message) {
-            box = message.text();
-            QTest::keyClick(&message, Qt::Key_Return);
+// The rate is detected on the port shown; the port in use changes with OK and only then.
+TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRateFoundAndOnlyOkTakesThePort) {
+    for (const char* closing : {"ok", "cancel"}) {
+        SCOPED_TRACE(closing);
+        app.model().portName = "/dev/ttyS1";
+        devices.printerPorts = {"/dev/ttyS1", "/dev/ttyS2"};
+        test::StorePlainLine(store);
+        QString box;
+        std::string titleAfterDetection;
+        Run([&](CSelectPortDlg& dialog) {
+            QTest::keyClick(PortBox(dialog), Qt::Key_Down);
+            EXPECT_EQ(PortBox(dialog)->currentText(), "/dev/ttyS2");
+            test::WhenShown<QMessageBox>([&](QMessageBox& message) {
+                box = message.text();
+                QTest::keyClick(&message, Qt::Key_Return);
+            });
+            QTest::mouseClick(Button(dialog, "id1054"), Qt::LeftButton);
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_TRUE(Button(dialog, "cancel")->isEnabled());
+            titleAfterDetection = app.WindowTitle();
+            QTest::mouseClick(Button(dialog, closing), Qt::LeftButton);
         });
-        QTest::mouseClick(Button(dialog, "id1054"), Qt::LeftButton);
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_FALSE(Button(dialog, "cancel")->isEnabled());
-        QTest::mouseClick(Button(dialog, "ok"), Qt::LeftButton);
-    });
-    EXPECT_EQ(box, "Baud rate detected: 19200");
-    EXPECT_EQ(app.model().portName, "/dev/ttyS1");
+        EXPECT_EQ(box, "Baud rate detected: 19200");
+        EXPECT_TRUE(titleAfterDetection.ends_with("Port: [/dev/ttyS1]")) << titleAfterDetection;
+        EXPECT_EQ(app.model().portName, std::string(closing) == "ok" ? "/dev/ttyS2" : "/dev/ttyS1");
+    }
 }
 
 TEST_F(SelectPortCommandTest, TheFileManagersCommPortButtonOpensTheSameDialogOverIt) {

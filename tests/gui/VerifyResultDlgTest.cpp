@@ -7,10 +7,13 @@
 #include <QTableWidget>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "MainWindowInput.h"
 #include "ShownDialog.h"
+#include "support/ScratchDir.h"
 #include "base/VerificationTable.h"
 #include "ui/CVerifyResultDlg.h"
 #include "ui/QtUserInterface.h"
@@ -68,6 +71,27 @@ TEST(VerifyResultDialog, TheCloseButtonClosesIt) {
         [](CVerifyResultDlg& dialog) { QTest::mouseClick(dialog.CloseButton(), Qt::LeftButton); });
     ui.ShowVerificationResult(kThreeDifferences);
     EXPECT_EQ(test::ShownDialog<CVerifyResultDlg>(), nullptr);
+}
+
+// The name typed gets ".csv" unless it ends so already (in any case).
+TEST(VerifyResultDialog, SaveAsCsvWritesTheNameTypedWithItsEnding) {
+    struct Case {
+        const char* typed;
+        const char* written;
+    } cases[] = {{"diff report (1)", "diff report (1).csv"}, {"kept.CSV", "kept.CSV"}};
+    for (const Case& c : cases) {
+        test::ScratchDir dir;
+        QtUserInterface ui;
+        test::WhenShown<CVerifyResultDlg>([&](CVerifyResultDlg& dialog) {
+            test::AnswerFileDialog(dir.File(c.typed));
+            QTest::mouseClick(dialog.SaveButton(), Qt::LeftButton);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        ui.ShowVerificationResult(kThreeDifferences);
+
+        EXPECT_EQ(test::ReadFileBytes(dir.File(c.written)), VerificationCsv(kThreeDifferences)) << c.typed;
+        EXPECT_EQ(std::filesystem::exists(dir.File(c.typed)), std::string(c.typed) == c.written) << c.typed;
+    }
 }
 
 }  // namespace

@@ -8,7 +8,11 @@ namespace varnel::test {
 // counts how often it was asked.
 class RecordingSaveQuestion : public SaveQuestion {
 public:
-    void AskToSaveChanges() override { ++asks; }
+    bool AskToSaveChanges() override {
+        ++asks;
+        return goOn;
+    }
+    bool goOn = true;
     int asks = 0;
 };
 

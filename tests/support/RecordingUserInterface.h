@@ -25,6 +25,15 @@ public:
         yesNoAnswers.pop_front();
         return answer;
     }
+    // The save question is recorded with the other questions; without an answer queued it is
+    // answered Discard, as headless.
+    SaveAnswer AskSaveChanges(const std::string& caption, const std::string& text) override {
+        questions.push_back(caption + ": " + text);
+        if (saveAnswers.empty()) return SaveAnswer::Discard;
+        SaveAnswer answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
     bool SetStatusText(const std::string& text) override {
         statusTexts.push_back(text);
         return hasStatusLine;
@@ -69,6 +78,7 @@ public:
     std::vector<std::string> questions;
     std::vector<std::string> statusTexts;
     std::deque<bool> yesNoAnswers;
+    std::deque<SaveAnswer> saveAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     bool hasStatusLine = true;
     int editDialogs = 0;
@@ -108,7 +118,10 @@ public:
     }
     FlashChoice ChooseFlashAction(const FlashDialogTexts& texts) override {
         flashDialogs.push_back(texts);
-        return flashChoice;
+        if (flashChoices.empty()) return flashChoice;
+        FlashChoice choice = flashChoices.front();
+        flashChoices.pop_front();
+        return choice;
     }
     void ShowFlashProgress(const FlashDialogTexts&, const FlashProgressView& progress) override {
         flashProgress.push_back(progress);
@@ -126,6 +139,8 @@ public:
     std::vector<CommentDialog> commentDialogs;
     std::optional<std::string> commentAnswer;
     std::vector<FlashDialogTexts> flashDialogs;
+    // The answers to the firmware dialog in turn; once they are used up, `flashChoice` every time.
+    std::deque<FlashChoice> flashChoices;
     FlashChoice flashChoice = FlashChoice::Cancel;
     std::vector<FlashProgressView> flashProgress;
     std::vector<std::string> serialDialogs;

@@ -446,14 +446,17 @@ TEST_F(AppTest, ExitAsksTheSaveQuestionAndIsRefusedWhileAPrinterOperationRuns) {
     EXPECT_EQ(exitsDuringReset, std::vector<bool>(exitsDuringReset.size(), false));
     EXPECT_TRUE(ui_.questions.empty());
 
-    // Afterwards the run may end, once the question of New is answered: No discards.
-    ui_.yesNoAnswers = {false};
+    // Afterwards the run may end, once the question of New is answered: Cancel keeps it running,
+    // Discard ends it without saving.
+    ui_.saveAnswers = {SaveAnswer::Cancel, SaveAnswer::Discard};
+    EXPECT_FALSE(app_.QueryExit());
     EXPECT_TRUE(app_.QueryExit());
-    EXPECT_EQ(ui_.questions, std::vector<std::string>{": File: rpdemo.cfg has changed. Save it to disk now?"});
+    const std::string question = "Varnel: File: rpdemo.cfg has changed. Save it to disk now?";
+    EXPECT_EQ(ui_.questions, (std::vector<std::string>{question, question}));
     EXPECT_TRUE(app_.model().modified);
 
-    // Yes runs Save As.
-    ui_.yesNoAnswers = {true};
+    // Save runs Save As.
+    ui_.saveAnswers = {SaveAnswer::Save};
     ui_.fileAnswers = {dir_.File("before-exit")};
     EXPECT_TRUE(app_.QueryExit());
     EXPECT_TRUE(std::filesystem::exists(dir_.File("before-exit.cfg")));

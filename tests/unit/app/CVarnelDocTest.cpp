@@ -17,7 +17,7 @@
 namespace varnel {
 namespace {
 
-constexpr const char* kDemoQuestion = ": File: rpdemo.cfg has changed. Save it to disk now?";
+constexpr const char* kDemoQuestion = "Varnel: File: rpdemo.cfg has changed. Save it to disk now?";
 
 // The document over a model of its own, in a copy of the examples folder; the file dialogs and
 // questions are answered by the test.
@@ -89,28 +89,30 @@ TEST_F(DocTest, ASaveThatLeavesALineOutKeepsTheConfigurationModified) {
     EXPECT_EQ(ui_.questions, std::vector<std::string>{kDemoQuestion});
 }
 
-TEST_F(DocTest, TheSaveQuestionComesOnlyForAChangedConfigurationAndYesRunsSaveAs) {
+TEST_F(DocTest, TheSaveQuestionComesOnlyForAChangedConfigurationAndSaveRunsSaveAs) {
     struct Case {
         const char* what;
         bool modified;
-        std::vector<bool> answers;
+        std::vector<SaveAnswer> answers;
         std::optional<std::string> chosen;
         bool asked;
         bool written;
+        bool goesOn;
     } cases[] = {
-        {"unchanged", false, {}, std::nullopt, false, false},
-        {"No", true, {false}, std::nullopt, true, false},
-        {"Yes, then a name", true, {true}, "kept", true, true},
-        {"Yes, then cancelled", true, {true}, std::nullopt, true, false},
+        {"unchanged", false, {}, std::nullopt, false, false, true},
+        {"Discard", true, {SaveAnswer::Discard}, std::nullopt, true, false, true},
+        {"Cancel", true, {SaveAnswer::Cancel}, "kept", true, false, false},
+        {"Save, then a name", true, {SaveAnswer::Save}, "kept", true, true, true},
+        {"Save, then cancelled", true, {SaveAnswer::Save}, std::nullopt, true, false, false},
     };
     OpenChangedDemo();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ui_.questions.clear();
         model_->modified = c.modified;
-        ui_.yesNoAnswers.assign(c.answers.begin(), c.answers.end());
+        ui_.saveAnswers.assign(c.answers.begin(), c.answers.end());
         ui_.fileAnswers = {c.chosen ? std::optional<std::string>(dir_.File(*c.chosen)) : std::nullopt};
-        doc_.AskToSaveChanges();
+        EXPECT_EQ(doc_.AskToSaveChanges(), c.goesOn);
         EXPECT_EQ(ui_.questions, c.asked ? std::vector<std::string>{kDemoQuestion} : std::vector<std::string>{});
         EXPECT_EQ(Exists("kept.cfg"), c.written);
         EXPECT_EQ(model_->modified, c.modified && !c.written);
@@ -121,7 +123,7 @@ TEST_F(DocTest, TheSaveQuestionComesOnlyForAChangedConfigurationAndYesRunsSaveAs
 
 TEST_F(DocTest, NewAsksAboutChangesThenEmptiesTheConfiguration) {
     OpenChangedDemo();
-    ui_.yesNoAnswers = {false};
+    ui_.saveAnswers = {SaveAnswer::Discard};
     const size_t files = FilesInFolder();
     doc_.New();
     EXPECT_EQ(ui_.questions, std::vector<std::string>{kDemoQuestion});
@@ -135,6 +137,19 @@ TEST_F(DocTest, NewAsksAboutChangesThenEmptiesTheConfiguration) {
     EXPECT_EQ(ui_.questions.size(), 1u);
 }
 
+TEST_F(DocTest, NewAndOpenCancelledAtTheSaveQuestionKeepTheChangedConfiguration) {
+    OpenChangedDemo();
+    ui_.saveAnswers = {SaveAnswer::Cancel, SaveAnswer::Cancel};
+    ui_.fileAnswers = {"master.cfg"};
+    doc_.New();
+    EXPECT_FALSE(doc_.Open());
+    EXPECT_EQ(ui_.questions, (std::vector<std::string>{kDemoQuestion, kDemoQuestion}));
+    EXPECT_EQ(ui_.fileAnswers.size(), 1u) << "no file dialog after Cancel";
+    EXPECT_EQ(model_->model, "RP-DEMO");
+    EXPECT_EQ(model_->configFilePath, "rpdemo.cfg");
+    EXPECT_TRUE(model_->modified);
+}
+
 TEST_F(DocTest, NewKeepsAConfigurationTheCommandLineAskedToKeepOnce) {
     OpenChangedDemo();
     model_->modified = false;
@@ -146,9 +161,9 @@ TEST_F(DocTest, NewKeepsAConfigurationTheCommandLineAskedToKeepOnce) {
     EXPECT_EQ(model_->model, "");
 }
 
-TEST_F(DocTest, OpenAnsweredNoKeepsChangesUnsavedAndGoesOnToTheFileDialog) {
+TEST_F(DocTest, OpenAnsweredDiscardKeepsChangesUnsavedAndGoesOnToTheFileDialog) {
     OpenChangedDemo();
-    ui_.yesNoAnswers = {false};
+    ui_.saveAnswers = {SaveAnswer::Discard};
     ui_.fileAnswers = {"master.cfg"};
     EXPECT_TRUE(doc_.Open());
     EXPECT_EQ(ui_.questions, std::vector<std::string>{kDemoQuestion});

@@ -69,10 +69,11 @@ TEST_F(EditCommentCommandTest, OkTakesTheEditedTextAndRedrawsCancelChangesNothin
     EXPECT_EQ(window.redraws, 1);
     ASSERT_EQ(ui.commentDialogs.size(), 2u);
     EXPECT_EQ(ui.commentDialogs[0].comment, "Demo store");
-    EXPECT_EQ(ui.commentDialogs[0].maxLength, MaxFileCommentLength(app.model()));
+    EXPECT_EQ(ui.commentDialogs[0].maxLength, MaxFileCommentLength());
 }
 
-// The row that carries the comment decides how much room its line leaves.
+// The limit is the same whatever row carries the comment; a note on that row that leaves no room
+// moves to a line of its own and comes back.
 TEST_F(EditCommentCommandTest, TheLongestCommentAcceptedIsWrittenAndReadBackWhole) {
     struct Case {
         const char* name;
@@ -92,10 +93,17 @@ TEST_F(EditCommentCommandTest, TheLongestCommentAcceptedIsWrittenAndReadBackWhol
         ASSERT_TRUE(EditComment(app));
 
         size_t limit = ui.commentDialogs.back().maxLength;
+        EXPECT_EQ(limit, ui.commentDialogs.front().maxLength);
         EXPECT_EQ(app.model().comment, std::string(limit, 'x'));
         EXPECT_TRUE(Save());
         EXPECT_TRUE(reporter.Errors().empty()) << reporter.Errors().front();
-        EXPECT_EQ(ReadBack().comment, app.model().comment);
+        ConfigModel readBack = ReadBack();
+        EXPECT_EQ(readBack.comment, app.model().comment);
+        if (!c.row.comment.empty()) {
+            bool noteKept = false;
+            for (const SettingRow& row : readBack.settings) noteKept = noteKept || row.comment == c.row.comment;
+            EXPECT_TRUE(noteKept);
+        }
 
         // The limit is the line's own: one more byte and the writer refuses the line.
         app.model().comment += 'x';
@@ -104,8 +112,29 @@ TEST_F(EditCommentCommandTest, TheLongestCommentAcceptedIsWrittenAndReadBackWhol
     }
 }
 
+TEST_F(EditCommentCommandTest, AChangedCommentMarksTheConfigurationModifiedAnUnchangedOneDoesNot) {
+    app.model().comment = "Demo store";
+    ui.commentAnswer = "Demo store";
+    EXPECT_TRUE(EditComment(app));
+    EXPECT_FALSE(app.model().modified);
+    ui.commentAnswer = "Counter 2";
+    EXPECT_TRUE(EditComment(app));
+    EXPECT_TRUE(app.model().modified);
+}
+
+TEST_F(EditCommentCommandTest, ACommentWithADoubleQuoteIsRefusedWithTheReason) {
+    app.model().comment = "Demo store";
+    ui.commentAnswer = "Store \"12\" ; test";
+    EXPECT_FALSE(EditComment(app));
+    EXPECT_EQ(app.model().comment, "Demo store");
+    EXPECT_FALSE(app.model().modified);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"Configuration Error: " + std::string(kCommentQuoteRefused)});
+    EXPECT_EQ(CommentRefusal("Store 12", 8), std::nullopt);
+    EXPECT_EQ(CommentRefusal("Store 12", 7), "A comment holds at most 7 bytes in the configuration file.");
+}
+
 TEST_F(EditCommentCommandTest, ACommentAlreadyTooLongOpensCutToWhatASaveKeeps) {
-    size_t limit = MaxFileCommentLength(app.model());
+    size_t limit = MaxFileCommentLength();
     app.model().comment = std::string(limit + 20, 'y');
     EXPECT_FALSE(EditComment(app));
     ASSERT_EQ(ui.commentDialogs.size(), 1u);

@@ -192,15 +192,35 @@ TEST_F(EditPagesTest, InputForRowsOrEntriesNotThereIsIgnored) {
     EXPECT_EQ(pages.Page()[0].ValueText(), "1 sec");
 }
 
-TEST_F(EditPagesTest, AValueWithoutAnOptionIsReportedAndTheFirstEntryStored) {
-    model.settings[0].value = 7;
+// Values no option lists (a blank printer's zeros) are shown as such, reported once together,
+// and kept unless another entry is chosen.
+TEST_F(EditPagesTest, ValuesWithoutAnOptionAreShownAsSuchReportedOnceAndKept) {
+    model.settings[0].value = 7;  // Delay
+    model.settings[2].value = 5;  // Mode
     EditPages pages = Opened();
-    EXPECT_EQ(pages.Page()[0].selected, 0);
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{
-                                     "Internal error editing configruation. Value not found, or out of range, for "
-                                     "Delay, using first in list."});
+    const EditRow& delay = pages.Page()[RowOf(pages.Page(), "Delay")];
+    EXPECT_EQ(delay.choices, (std::vector<std::string>{"1 sec", "2 sec", "3 sec", "Never",
+                                                       "(printer value 7: not in the options)"}));
+    EXPECT_EQ(delay.ValueText(), "(printer value 7: not in the options)");
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{"Internal error editing configruation. Value not found, or out of range, for "
+                                       "Delay, Mode. The printer's value is shown as it is and kept unless another "
+                                       "is chosen."});
+
+    // Back on the page after another: kept, and not reported again.
+    pages.SelectGroup(1);
+    pages.SelectGroup(0);
+    EXPECT_EQ(reporter.Errors().size(), 1u);
     pages.StorePage();
-    EXPECT_EQ(ValueOf(pages.EditSettings(), "Delay"), 1);
+    EXPECT_EQ(ValueOf(pages.EditSettings(), "Delay"), 7);
+    EXPECT_EQ(ValueOf(pages.EditSettings(), "Mode"), 5);
+
+    // Another entry chosen is stored.
+    pages.Choose(RowOf(pages.Page(), "Mode"), 1);
+    pages.StorePage();
+    EXPECT_EQ(ValueOf(pages.EditSettings(), "Mode"), 1);
+    EXPECT_EQ(ValueOf(pages.EditSettings(), "Delay"), 7);
+    EXPECT_EQ(reporter.Errors().size(), 1u);
 }
 
 TEST_F(EditPagesTest, ARangeWiderThanAnyFieldIsCutButKeepsTheCurrentValue) {

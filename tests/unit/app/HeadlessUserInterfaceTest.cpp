@@ -58,11 +58,13 @@ TEST(HeadlessUserInterface, BoxesGoToTheStreamAsCaptionAndTextAndCountAsOk) {
     EXPECT_EQ(channel.Drain(), "Configuration Message: Exiting Printer Configuration.\n");
 }
 
-TEST(HeadlessUserInterface, QuestionsAreNoAndDialogsAreCancelled) {
+TEST(HeadlessUserInterface, QuestionsAreNoTheSaveQuestionDiscardsAndDialogsAreCancelled) {
     Channel channel;
     OpenPipe(channel);
     HeadlessUserInterface ui(channel.writeEnd);
     EXPECT_FALSE(ui.AskYesNo("Varnel", "Save changes?"));
+    // A script goes on as it did when this question was a Yes/No one answered No.
+    EXPECT_EQ(ui.AskSaveChanges("Varnel", "File: a.cfg has changed. Save it to disk now?"), SaveAnswer::Discard);
     EXPECT_EQ(ui.ChooseOpenFile("Open", "Config Files (*.cfg)", "."), std::nullopt);
     EXPECT_EQ(ui.ChooseSaveFile("Save", "Config Files (*.cfg)", "."), std::nullopt);
     EXPECT_EQ(ui.EditSerialLine("COM1", SerialLineSettings{}), std::nullopt);
@@ -73,7 +75,8 @@ TEST(HeadlessUserInterface, QuestionsAreNoAndDialogsAreCancelled) {
     EXPECT_FALSE(serialCommandRan);
     EXPECT_EQ(ui.EditComment("Demo store", 200), std::nullopt);
     EXPECT_EQ(ui.ChooseFlashAction(FlashDialogTexts{}), FlashChoice::Cancel);
-    EXPECT_EQ(channel.Drain(), "Varnel: Save changes? [answered No]\n");
+    EXPECT_EQ(channel.Drain(), "Varnel: Save changes? [answered No]\n"
+                               "Varnel: File: a.cfg has changed. Save it to disk now? [answered Discard]\n");
 }
 
 TEST(HeadlessUserInterface, NoStatusLineWhenTheStreamIsNoTerminal) {

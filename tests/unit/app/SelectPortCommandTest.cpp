@@ -81,7 +81,7 @@ TEST_F(SelectPortCommandTest, CancelKeepsThePortInUseWhichTheListKeepsSelected) 
     EXPECT_EQ(app.model().portName, "/dev/pts/4");
 }
 
-TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndAsksForTheLine) {
+TEST_F(SelectPortCommandTest, SetupSerialPortAsksForTheLineOfThePortShownAndCancelKeepsThePortInUse) {
     app.model().portName = "COM1";
     test::StorePlainLine(store);
     SerialLineSettings chosen;
@@ -91,8 +91,8 @@ TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndAsksForTheLine)
 
     SelectPort(app, devices);
 
-    EXPECT_EQ(app.model().portName, "COM2:") << "a port a serial button set stays after Cancel";
-    EXPECT_TRUE(app.WindowTitle().ends_with("Port: [COM2:]")) << app.WindowTitle();
+    EXPECT_EQ(app.model().portName, "COM1") << "only OK changes the port";
+    EXPECT_TRUE(app.WindowTitle().ends_with("Port: [COM1]")) << app.WindowTitle();
     EXPECT_EQ(ui.serialDialogs, Names{"COM2"});
     EXPECT_EQ(ui.serialDialogStarts.at(0).baudRate, 9600u);
     auto after = store.GetValue(kPortSettingsKey, "Comm Data");
@@ -101,13 +101,15 @@ TEST_F(SelectPortCommandTest, SetupSerialPortSetsThePortAtOnceAndAsksForTheLine)
     EXPECT_FALSE(backend->IsOpen());
 }
 
-TEST_F(SelectPortCommandTest, DetectBaudRateSetsThePortAndReportsTheRateFound) {
+TEST_F(SelectPortCommandTest, DetectBaudRateWorksOnThePortShownAndCancelKeepsThePortInUse) {
     app.model().portName = "LPT1";
     PressThenCancel(SerialButton::DetectBaudRate, "/dev/ttyS3");
 
     SelectPort(app, devices);
 
-    EXPECT_EQ(app.model().portName, "/dev/ttyS3");
+    EXPECT_EQ(app.model().portName, "LPT1");
+    ASSERT_FALSE(backend->opens.empty());
+    EXPECT_EQ(backend->opens.at(0).target, "/dev/ttyS3");
     ASSERT_FALSE(ui.statusTexts.empty());
     EXPECT_EQ(ui.statusTexts.front(), "Automatic Baud Rate detection in progress.");
     EXPECT_EQ(ui.boxes, Names{"Configuration Message: Baud rate detected: 19200"});

@@ -213,6 +213,31 @@ TEST_F(UploadTest, FileOf2500BytesGoesInBlocksOf1000With_LowByteFirstLengths) {
 }
 
 // "Upload..." asks for the files and sends them as a drop of the same files does.
+// A file the printer already lists is replaced only on Yes (names compare regardless of case);
+// No skips that file and the others still go, all asked before the port opens.
+TEST_F(UploadTest, AFileThePrinterHoldsIsReplacedOnlyOnYes) {
+    const std::string logo = LocalFile("LOGO.BMP", 10);
+    const std::string fresh = LocalFile("fresh.txt", 5);
+    AnswerListWith("logo.bmp\t2500\0\0"s);
+    ASSERT_EQ(manager.Refresh(), 1);
+    backend.writesPerOpen.clear();
+    const int opensBefore = backend.openCalls;
+
+    view.answerYes = false;
+    ASSERT_EQ(manager.Upload({logo, fresh}), 1);
+    EXPECT_EQ(view.questions, std::vector<std::string>{"Varnel: The printer already holds a file \"LOGO.BMP\".\n"
+                                                       "Replace it with the file from the computer?"});
+    EXPECT_EQ(backend.allWritten.find("fOw LOGO.BMP"), std::string::npos);
+    EXPECT_NE(backend.allWritten.find("fOw fresh.txt"), std::string::npos);
+    EXPECT_GT(backend.openCalls, opensBefore);
+
+    view.answerYes = true;
+    view.questions.clear();
+    ASSERT_EQ(manager.Upload({logo}), 1);
+    EXPECT_EQ(view.questions.size(), 1u);
+    EXPECT_NE(backend.allWritten.find("fOw LOGO.BMP"), std::string::npos);
+}
+
 TEST_F(UploadTest, ChosenFilesGoTheWayOfADrop) {
     const std::string first = LocalFile("first.txt", 1200);
     const std::string second = LocalFile("second.txt", 3);
@@ -222,7 +247,9 @@ TEST_F(UploadTest, ChosenFilesGoTheWayOfADrop) {
 
     backend.writesPerOpen.clear();
     view.chosenFiles = {first, second};
+    view.answerYes = true;  // both are in the printer now: each is replaced after a question
     ASSERT_EQ(manager.UploadChosen(), 1);
+    EXPECT_EQ(view.questions.size(), 2u);
     EXPECT_EQ(view.choosers, 1);
     EXPECT_EQ(SentPerOpen(), dropped);
     EXPECT_EQ(view.entries, (std::vector<std::string>{"first.txt\t1200", "second.txt\t3"}));
@@ -330,6 +357,7 @@ TEST_F(SaveToDiskTest, SelectedFileIsWrittenUnderItsOwnNameReplacingAnOldOneOnYe
     EXPECT_FALSE(backend.IsOpen());
     EXPECT_TRUE(reporter.Errors().empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1) << "no temporary file left";
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Saved to disk:\n\n" + folder.path() + "/logo.bmp"});
 }
 
 // No keeps the local file and skips that printer file only; a new file is not asked about.
@@ -396,9 +424,23 @@ protected:
         AnswerListWith(std::move(reply));
         view.entries = std::move(entries);
         view.selected = std::move(selected);
+        view.answerYes = true;
         ASSERT_EQ(manager.Delete(), 1);
     }
 };
+
+// Delete asks first, naming the files; No sends nothing and keeps the list.
+TEST_F(DeleteTest, AsksBeforeDeletingAndNoSendsNothing) {
+    view.entries = {"a.txt\t1", "b.txt\t2", "c.txt\t3"};
+    view.selected = {0, 2};
+    view.answerYes = false;
+    EXPECT_EQ(manager.Delete(), 0);
+    EXPECT_EQ(view.questions,
+              std::vector<std::string>{"WARNING: Delete these files from the printer?\n\na.txt\nc.txt"});
+    EXPECT_TRUE(backend.allWritten.empty());
+    EXPECT_EQ(backend.openCalls, 0);
+    EXPECT_EQ(view.entries.size(), 3u);
+}
 
 TEST_F(DeleteTest, SendsEachSelectedNameThenWaitsForTheListToComeBack) {
     Delete({"a.txt\t1", "b.txt\t2", "c.txt\t3"}, {0, 2}, "b.txt\t2\0\0"s);
@@ -439,6 +481,7 @@ TEST_F(DeleteTest, TimerDueInEveryPauseStillGivesOneListReadAfterTheDeletes) {
     AnswerListWith("b.txt\t2\0\0"s);
     view.entries = {"a.txt\t1", "b.txt\t2", "c.txt\t3"};
     view.selected = {0, 2};
+    view.answerYes = true;
     ASSERT_EQ(withPauses.Delete(), 1);
     EXPECT_EQ(SentPerOpen(), (std::vector<std::string>{"\x1B" "fDa.txt\0" "\x1B" "fDc.txt\0"s, "\x1B" "fI"}));
     EXPECT_EQ(view.entries, std::vector<std::string>{"b.txt\t2"});
@@ -449,6 +492,7 @@ TEST_F(DeleteTest, TimerDueInEveryPauseStillGivesOneListReadAfterTheDeletes) {
 TEST_F(DeleteTest, SilentPrinterIsWaitedForTenRoundsWithOneReadEach) {
     view.entries = {"a.txt\t1"};
     view.selected = {0};
+    view.answerYes = true;
     ASSERT_EQ(manager.Delete(), 1);
     EXPECT_TRUE(view.entries.empty());
     EXPECT_EQ(ListReads(), 10);
@@ -461,6 +505,7 @@ TEST_F(DeleteTest, FailedSendStopsAtOnceWithTheBarBackAtZero) {
     backend.failWrite.From(1);
     view.entries = {"a.txt\t1"};
     view.selected = {0};
+    view.answerYes = true;
     EXPECT_EQ(manager.Delete(), 0);
     EXPECT_EQ(ListReads(), 0);
     EXPECT_EQ(view.progress.back(), 0);

@@ -423,12 +423,50 @@ TEST_F(UpdateFirmwareTest, SelectFileStreamsTheChosenFile) {
     EXPECT_EQ(blocks[0] + blocks[1], other);
 }
 
-TEST_F(UpdateFirmwareTest, NoFileFoundAndTheChooserCancelledIsABootFileError) {
-    ui.flashChoice = FlashChoice::Flash;
-    EXPECT_EQ(Run(false), 0);
-    EXPECT_EQ(ui.flashDialogs.at(0).fileSelected, "");
-    EXPECT_EQ(reporter.Errors(), std::vector<std::string>{"Boot File Error!"});
-    EXPECT_FALSE(backend.IsOpen());
+TEST_F(UpdateFirmwareTest, ACancelledChooserReturnsToTheDialogWithNothingChanged) {
+    struct Case {
+        const char* label;
+        bool fileFound;
+        FlashChoice first;
+    } cases[] = {
+        {"no file found, OK", false, FlashChoice::Flash},
+        {"no file found, SELECT FILE", false, FlashChoice::SelectFile},
+        {"file found, SELECT FILE", true, FlashChoice::SelectFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::filesystem::remove(dir.File("PB15_101.BOT"));
+        if (c.fileFound) AddBootFile("PB15_101.BOT", 10);
+        ui.flashDialogs.clear();
+        reporter.entries.clear();
+        backend.writeCalls.clear();
+        ui.flashChoices = {c.first, FlashChoice::Cancel};
+        ui.fileAnswers = {std::nullopt};
+
+        EXPECT_EQ(Run(false), 0);
+
+        ASSERT_EQ(ui.flashDialogs.size(), 2u);
+        EXPECT_EQ(ui.flashDialogs[1].fileSelected, ui.flashDialogs[0].fileSelected);
+        EXPECT_EQ(ui.flashDialogs[1].fileRev, ui.flashDialogs[0].fileRev);
+        EXPECT_EQ(ui.flashDialogs[0].fileSelected.empty(), !c.fileFound);
+        EXPECT_TRUE(reporter.Errors().empty());
+        EXPECT_EQ(backend.writeCalls.back(), kFirmwareQuery) << "nothing streamed";
+        EXPECT_FALSE(backend.IsOpen());
+    }
+}
+
+TEST_F(UpdateFirmwareTest, AFileChosenAfterACancelledChooserIsStreamed) {
+    ui.flashChoices = {FlashChoice::Flash, FlashChoice::Flash};
+    std::string image(10, 'Q');
+    dir.Write("other.bot", image);
+    ui.fileAnswers = {std::nullopt, dir.File("other.bot")};
+
+    EXPECT_EQ(Run(false), 1);
+
+    EXPECT_EQ(ui.flashDialogs.size(), 2u);
+    std::vector<std::string> blocks = WritesAfter(kFirmwareQuery);
+    ASSERT_FALSE(blocks.empty());
+    EXPECT_EQ(blocks.back(), image);
 }
 
 TEST_F(UpdateFirmwareTest, AnUnreadableBootFileIsABootFileError) {

@@ -1,4 +1,5 @@
 #include <climits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -57,7 +58,6 @@ struct LineCase {
     std::string text;
     std::string comment;
     std::string customComment;
-    bool namedAsNoConfiguration = false;  // the file holds no setting line, or is not text
 };
 
 constexpr const char* kHoldsNoSettings = " holds no settings: not a configuration file?";
@@ -68,17 +68,16 @@ void PrintTo(const LineCase& c, std::ostream* out) { *out << c.label; }
 
 class SingleLineTest : public ConfigFileReaderTest, public ::testing::WithParamInterface<LineCase> {};
 
-TEST_P(SingleLineTest, FillsRowZero) {
+// The line under test follows a setting line, so that every file read is a configuration.
+TEST_P(SingleLineTest, FillsTheRowAfterASetting) {
     const LineCase& c = GetParam();
-    ASSERT_TRUE(Read(c.file));
-    EXPECT_EQ(Row(0).name, c.name);
-    EXPECT_EQ(Row(0).value, c.value);
-    EXPECT_EQ(Row(0).text, c.text);
-    EXPECT_EQ(Row(0).comment, c.comment);
-    EXPECT_EQ(Row(0).customComment, c.customComment);
-    std::vector<std::string> errors;
-    if (c.namedAsNoConfiguration) errors.push_back(path + kHoldsNoSettings);
-    EXPECT_EQ(reporter.Errors(), errors);
+    ASSERT_TRUE(Read("Pad 1\r\n" + c.file));
+    EXPECT_EQ(Row(1).name, c.name);
+    EXPECT_EQ(Row(1).value, c.value);
+    EXPECT_EQ(Row(1).text, c.text);
+    EXPECT_EQ(Row(1).comment, c.comment);
+    EXPECT_EQ(Row(1).customComment, c.customComment);
+    EXPECT_TRUE(reporter.Errors().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,15 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"HugeNegativeSaturates", "Neg -99999999999999999999\r\n", "Neg", INT32_MIN, "", "", ""},
         LineCase{"AmpersandInName", "A&B 3\r\n", "A&B", 3, "", "", "&B 3"},
         LineCase{"QuotesInName", "a\"b\" 5\r\n", "a\"b\"", -1, "b", "", ""},
-        LineCase{"IndentedCustomComment", "  &custom // kept\r\n", "", -1, "", "", "  &custom // kept", true},
-        LineCase{"CommentWithSlashes", "; see http://x\r\n", "", -1, "", "; see http://x", "", true},
-        LineCase{"OneCharacter", "x\r\n", "", -1, "", "x", "", true},
-        LineCase{"BlanksOnly", "   \r\n", "", -1, "", "   ", "", true},
-        LineCase{"QuotedSlashesIgnored", "Url \"http://x\"\r\n", "", -1, "", "", "", true},
+        LineCase{"IndentedCustomComment", "  &custom // kept\r\n", "", -1, "", "", "  &custom // kept"},
+        LineCase{"CommentWithSlashes", "; see http://x\r\n", "", -1, "", "; see http://x", ""},
+        LineCase{"OneCharacter", "x\r\n", "", -1, "", "x", ""},
+        LineCase{"BlanksOnly", "   \r\n", "", -1, "", "   ", ""},
+        LineCase{"QuotedSlashesIgnored", "Url \"http://x\"\r\n", "", -1, "", "", ""},
         LineCase{"NoLineEnd", "Last 9", "Last", 9, "", "", ""},
-        LineCase{"LoneCarriageReturnKept", "Cr 4 ;a\rb\r\n", "Cr", 4, "", ";a\rb", ""},
-        LineCase{"NulBytesKept", std::string("N\0m 7 ;\0\r\n", 10), std::string("N\0m", 3), 7, "",
-                 std::string(";\0", 2), "", true}),
+        LineCase{"LoneCarriageReturnKept", "Cr 4 ;a\rb\r\n", "Cr", 4, "", ";a\rb", ""}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return info.param.label; });
 
 TEST_F(ConfigFileReaderTest, IgnoredLinesTakeNoRowOtherLinesKeepTheirPlace) {
@@ -165,17 +162,46 @@ TEST_F(ConfigFileReaderTest, WithoutIdentityRowsModelAndCommentAreEmpty) {
     EXPECT_EQ(observer.flashVisible, false);
 }
 
-TEST_F(ConfigFileReaderTest, MissingFileIsReportedAndClearsTheSettings) {
-    model.settings[0].name = "Font";
-    model.comment = "old";
-    path = dir.File("missing.cfg");
-    EXPECT_FALSE(ReadConfigurationFile(model, path, reporter, observer));
-    EXPECT_EQ(reporter.Errors(), (std::vector<std::string>{"Unable to Read Configuration from Disk: " + path,
-                                                            "Error reading configuration File: " + path}));
-    EXPECT_EQ(UsedRows(), 0);
-    EXPECT_TRUE(model.comment.empty());
-    EXPECT_EQ(model.configFilePath, path);
-    EXPECT_TRUE(model.configFileTime.empty());
+// A file that cannot be read, or holds no configuration, leaves the configuration, its file name
+// and the window as they were: a later Save writes to the configuration's own file.
+TEST_F(ConfigFileReaderTest, AFileThatIsNoConfigurationChangesNothing) {
+    struct Case {
+        const char* label;
+        std::optional<std::string> file;  // none: missing
+        std::string firstError;
+    } cases[] = {
+        {"missing", std::nullopt, "Unable to Read Configuration from Disk: "},
+        {"zero bytes", std::string("N\0m 7 ;\0\r\nFont 1\r\n", 18), ""},
+        {"comments only", std::string("; only a comment\r\n&and a custom one\r\n"), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        model = ConfigModel{};
+        model.settings[0].name = "Font";
+        model.comment = "old";
+        model.configFilePath = "own.cfg";
+        model.configFileTime = "12-7-2026 09:05:03";
+        model.mapFilePath = "demo.map";
+        model.modified = true;
+        reporter.entries.clear();
+        observer = test::CountingModelObserver{};
+        path = dir.File(std::string(c.label) + ".cfg");
+        if (c.file) WriteFileBytes(path, *c.file);
+
+        EXPECT_FALSE(ReadConfigurationFile(model, path, reporter, observer));
+
+        const std::string first = c.firstError.empty() ? path + kHoldsNoSettings : c.firstError + path;
+        EXPECT_EQ(reporter.Errors(), (std::vector<std::string>{first, "Error reading configuration File: " + path}));
+        EXPECT_EQ(Row(0).name, "Font");
+        EXPECT_EQ(UsedRows(), 1);
+        EXPECT_EQ(model.comment, "old");
+        EXPECT_EQ(model.configFilePath, "own.cfg");
+        EXPECT_EQ(model.configFileTime, "12-7-2026 09:05:03");
+        EXPECT_EQ(model.mapFilePath, "demo.map");
+        EXPECT_TRUE(model.modified);
+        EXPECT_EQ(observer.titles, 0);
+        EXPECT_EQ(observer.invalidations, 0);
+    }
 }
 
 TEST_F(ConfigFileReaderTest, MoreRowsThanTheTableHoldsAreReported) {
@@ -225,15 +251,16 @@ std::string DemoCutBefore(const std::string& line) {
 
 class WholeFileTest : public ConfigFileReaderTest, public ::testing::WithParamInterface<WholeFileCase> {};
 
-TEST_P(WholeFileTest, IsNamedOnlyWhenItHoldsNoSettings) {
+TEST_P(WholeFileTest, IsNamedAndRefusedOnlyWhenItHoldsNoSettings) {
     const WholeFileCase& c = GetParam();
-    EXPECT_EQ(Read(c.file), c.fitsTheReader);
+    model.configFilePath = "own.cfg";
+    EXPECT_EQ(Read(c.file), c.fitsTheReader && !c.namedAsNoConfiguration);
     std::vector<std::string> errors;
     if (!c.fitsTheReader) errors.push_back("Configuration file too long, the rest of it was not read: " + path);
     if (c.namedAsNoConfiguration) errors.push_back(path + kHoldsNoSettings);
-    if (!c.fitsTheReader) errors.push_back("Error reading configuration File: " + path);
+    if (!c.fitsTheReader || c.namedAsNoConfiguration) errors.push_back("Error reading configuration File: " + path);
     EXPECT_EQ(reporter.Errors(), errors);
-    EXPECT_EQ(model.configFilePath, path);
+    EXPECT_EQ(model.configFilePath, c.namedAsNoConfiguration ? "own.cfg" : path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -249,16 +276,6 @@ INSTANTIATE_TEST_SUITE_P(
         WholeFileCase{"WholeDemo", Example("rpdemo.cfg"), false},
         WholeFileCase{"OneSettingAmongComments", "; note\r\n&custom\r\nFont 1\r\n", false}),
     [](const ::testing::TestParamInfo<WholeFileCase>& info) { return std::string(info.param.label); });
-
-TEST_F(ConfigFileReaderTest, AFileWithoutSettingsIsReadAsAnyFileIs) {
-    model.settings[0].name = "Old";
-    ASSERT_TRUE(Read("; only a comment\r\n&and a custom one\r\n"));
-    EXPECT_EQ(Row(0).comment, "; only a comment");
-    EXPECT_EQ(Row(1).customComment, "&and a custom one");
-    EXPECT_EQ(UsedRows(), 2);
-    EXPECT_FALSE(model.modified);
-    EXPECT_EQ(observer.titles, 2);  // unloaded, then read
-}
 
 TEST_F(ConfigFileReaderTest, GarbageNeverOverrunsTheTable) {
     std::mt19937 random(1127);
@@ -348,7 +365,8 @@ TEST_F(OverlayTest, MissingFileKeepsTheMaster) {
     EXPECT_EQ(reporter.Messages(), std::vector<std::string>{"Overlaying current config with File: " + path});
     EXPECT_EQ(reporter.Errors().size(), 2u);
     EXPECT_EQ(Row(3).name, "Font");
-    EXPECT_TRUE(Row(0).text.empty());  // the master's comment is gone
+    EXPECT_EQ(Row(0).text, "MASTER");  // the master stays whole
+    EXPECT_EQ(model.comment, "MASTER");
 }
 
 TEST_F(OverlayTest, AFullMasterStillTakesEveryNamedSetting) {

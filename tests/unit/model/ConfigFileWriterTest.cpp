@@ -125,7 +125,7 @@ TEST_F(ConfigFileWriterTest, WritesTheThreeSectionsByteForByte) {
               kHead +
                   "&Shop 12 setup\r\n" +
                   kHumanBanner +
-                  "//  File_Comment       = \"old\"         \r\n"  // listed before the comment is stored
+                  "//  File_Comment       = \"Shop 12\"         \r\n"  // the comment the file holds
                   "//  Model              = \"RP-DEMO\"         \r\n"
                   "//  Font               = Font B               ;bold\r\n"
                   "//  Timeout            = 30 sec               \r\n"
@@ -200,7 +200,7 @@ TEST_F(ConfigFileWriterTest, CommentGoesToTheFirstRowWithoutAName) {
     ASSERT_TRUE(Write());
     std::string file = Written();
     EXPECT_NE(file.find(kMachineBanner + "File_Comment          \"C\"       ;hello\r\nFont  "), std::string::npos);
-    EXPECT_EQ(file.find("//  File_Comment"), std::string::npos);
+    EXPECT_NE(file.find("//  File_Comment       = \"C\"         ;hello\r\n"), std::string::npos);
     EXPECT_EQ(model.settings[0].name, "File_Comment");
     EXPECT_EQ(model.settings[0].comment, ";hello");
 }

@@ -83,6 +83,20 @@ TEST_F(ConfigurationReaderTest, OtherModelStartsAfreshAfterTheSaveQuestion) {
     EXPECT_EQ(model->configFilePath, "");
 }
 
+TEST_F(ConfigurationReaderTest, OtherModelCancelledAtTheSaveQuestionStopsTheReadWithNothingChanged) {
+    SetSetting(0, "Model", -1, "RP-OTHER");
+    SetSetting(1, "Custom", 42);
+    model->modified = true;
+    model->configFilePath = "old.cfg";
+    saveQuestion.goOn = false;
+    EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), 0);
+    EXPECT_EQ(saveQuestion.asks, 1);
+    EXPECT_EQ(Value("Custom"), 42);
+    EXPECT_EQ(model->settings[0].text, "RP-OTHER");
+    EXPECT_EQ(model->configFilePath, "old.cfg");
+    EXPECT_TRUE(model->modified);
+}
+
 TEST_F(ConfigurationReaderTest, StrayLeadingByteStillGivesThePrintersValues) {
     printer.strayBytes.push_back('\x05');  // the firmware reply's
     printer.strayBytes.push_back('\x33');  // Baud_Rate's reply

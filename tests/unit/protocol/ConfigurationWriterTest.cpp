@@ -55,6 +55,22 @@ TEST_F(ConfigurationWriterTest, TextSettingsAreWrittenEvenWhenNotWritable) {
     EXPECT_NE(Hex(ExchangeBytes()).find("1B 7E 77 03 41 42 43 00"), std::string::npos);
 }
 
+// The printer keeps a text only as long as its field: a longer one would arrive cut, so it is
+// not sent and the write says so; one that fits is sent whole.
+TEST_F(ConfigurationWriterTest, ATextLongerThanItsFieldIsNotSentAndSaid) {
+    SetSetting(3, "Header_Text", -1, std::string(21, 'H'));
+    ASSERT_EQ(WriteConfiguration(context), 1);
+    EXPECT_EQ(Hex(ExchangeBytes()).find("1B 7E 77 03"), std::string::npos);
+    ASSERT_EQ(reporter.Errors(), std::vector<std::string>{"Header_Text not programmed into printer, its text is 21 "
+                                                          "bytes long and the printer holds 20."});
+
+    reporter.entries.clear();
+    SetSetting(3, "Header_Text", -1, std::string(20, 'H'));
+    ASSERT_EQ(WriteConfiguration(context), 1);
+    EXPECT_NE(Hex(ExchangeBytes()).find("1B 7E 77 03 " + Hex(std::string(20, 'H')) + " 00"), std::string::npos);
+    EXPECT_TRUE(reporter.Errors().empty());
+}
+
 TEST_F(ConfigurationWriterTest, RefusedSettingsAreReportedAndTheRunGoesOn) {
     WriteFileBytes("rptest.map", WithMapLock(std::string(kTestMapBody) +
                                               "Odd_Width 9.0 12 1\nFar_Away 300.0 1 1\nLast_Byte 255.0 16 1\n"));
