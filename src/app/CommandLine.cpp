@@ -226,7 +226,7 @@ void ParseParam(CommandActions& actions, std::string_view parameter, char switch
 
 std::string_view MatchedKeyword(std::string_view parameter) {
     for (const KeywordRow& row : kKeywordRows)
-        if (Matches(row, parameter)) return row.keyword;
+        if (Matches(row, parameter, kNoSwitchMark)) return row.keyword;
     return {};
 }
 
