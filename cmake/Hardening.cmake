@@ -3,6 +3,8 @@
 # the build machine. Optimisation and debug information stay the build type's; fortification
 # needs the optimiser and the sanitizers bring their own checks, so other builds go without.
 option(VARNEL_HARDENING "Build with the hardening flags of dpkg-buildflags" ON)
+# Whether this build got them: the package test holds only such a build to Debian's hardening checks.
+set(VARNEL_HARDENED OFF)
 
 set(varnel_optimised_builds Release RelWithDebInfo MinSizeRel)
 find_program(VARNEL_DPKG_BUILDFLAGS dpkg-buildflags)
@@ -23,4 +25,5 @@ if(VARNEL_HARDENING AND NOT VARNEL_SANITIZE AND VARNEL_DPKG_BUILDFLAGS
   add_compile_options(${varnel_cppflags} ${varnel_cxxflags})
   add_link_options(${varnel_ldflags})
   message(STATUS "Hardening: ${varnel_cppflags} ${varnel_cxxflags} ${varnel_ldflags}")
+  set(VARNEL_HARDENED ON)
 endif()

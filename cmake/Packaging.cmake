@@ -102,6 +102,7 @@ include(CPack)
 if(VARNEL_BUILD_TESTS AND VARNEL_BUILD_GUI)
   # Builds the package, unpacks it into a scratch root and runs the installed programs from there.
   add_test(NAME package_deb
-           COMMAND ${PROJECT_SOURCE_DIR}/tests/integration/package_test.sh ${PROJECT_BINARY_DIR})
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/integration/package_test.sh ${PROJECT_BINARY_DIR}
+                   $<IF:$<BOOL:${VARNEL_HARDENED}>,hardened,unhardened>)
   set_tests_properties(package_deb PROPERTIES LABELS integration TIMEOUT 1200 RUN_SERIAL ON)
 endif()

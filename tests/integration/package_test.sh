@@ -3,9 +3,12 @@
 # desktop entry, AppStream and MIME validators, the manual pages), unpacks it into a scratch root
 # (dpkg -x, nothing is installed on this machine) and runs the installed programs from there:
 # --version, --help, a headless configuration file round trip, and a production script that
-# writes, verifies and reads the simulated printer. Usage: package_test.sh <build-dir>
+# writes, verifies and reads the simulated printer.
+# Usage: package_test.sh <build-dir> [hardened|unhardened]; a build without the hardening flags (the
+# sanitizer build, a debug build) is not held to lintian's hardening tags, which such a build always earns.
 set -euo pipefail
 build=$(cd "$1" && pwd)
+hardening=${2:-hardened}
 scratch=$(mktemp -d /tmp/varnel-package.XXXXXX)
 sim_pid=""
 cleanup() {
@@ -35,7 +38,9 @@ dpkg-deb --field "$deb" Maintainer | grep -qv '@localhost' || fail "the maintain
 cp "$dbgsym" "$scratch/varnel-dbgsym.deb"
 lintian --pedantic --display-info --no-cfg "$deb" "$scratch/varnel-dbgsym.deb" >"$scratch/lintian.out" 2>&1 || true
 cat "$scratch/lintian.out"
-if grep -E '^(E|W): |hardening-' "$scratch/lintian.out"; then fail "lintian finds faults"; fi
+faults='^(E|W): '
+[ "$hardening" = hardened ] && faults='^(E|W): |hardening-'
+if grep -E "$faults" "$scratch/lintian.out"; then fail "lintian finds faults"; fi
 # The debug package holds the debug information of every program, found by its build id.
 dpkg-deb -c "$dbgsym" >"$scratch/dbgsym.list"
 for program in varnel varnel-printer-sim varnel-monitor; do
