@@ -72,6 +72,10 @@ int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& param
 }
 
 int RunHeadless(const std::vector<std::string>& parameters, RunRecord* record, const std::string& unansweredDisplay) {
+    // A display that does not answer must not be tried again behind our back: without a session
+    // bus address, the status monitor's D-Bus library would try to start a bus through it (and
+    // fail, leaking what it allocated for the attempt).
+    if (!unansweredDisplay.empty()) ::unsetenv("DISPLAY");
     HeadlessUserInterface ui(STDERR_FILENO, unansweredDisplay);
     SystemClock clock;
     return RunApplication(ui, clock, parameters, record, [&ui](CVarnelApp&) {
