@@ -1,6 +1,8 @@
 #!/bin/sh
 # A production station: write a configuration into a printer, prove it with verify, and keep what
 # the printer holds afterwards. Run it in the folder that holds the model's .map and .opt files.
+# One port at a time; for many printers at once, with a log per printer and a timeout, use
+# varnel-station (docs/station.md).
 #
 # Usage: station.sh <port> <configuration file> [read-back file]
 # Exit status: 0 the printer holds the configuration, 1 it does not, 2 wrong usage.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every screenshot of the window in docs/: the main window on the demo configuration (the real
 # program on a display of its own, Xvfb), the edit dialog on the demo's largest group, and the
-# port and firmware dialogs (these three offscreen, drawn by the program's own dialogs).
+# port and firmware dialogs (these three offscreen, drawn by the program's own dialogs) and the
+# Station window during a job (offscreen, against simulated printers).
 # Needs Xvfb, xdotool and ImageMagick's import: apt-get install xvfb xdotool imagemagick
 # Usage: scripts/screenshots.sh [BUILD_DIR] [DOCS_DIR]   (defaults: build, docs)
 set -euo pipefail
@@ -62,10 +63,19 @@ shot_main_window() {
     wait "$varnel_pid"
 }
 
+# The Station window in the middle of a job on three simulated printers (offscreen, the real
+# varnel runs): one passed, one failed, one still at work; saved as $2.
+shot_station_window() {
+    local build=$1 output=$2
+    cmake --build "$build" --target station_window_shot
+    QT_QPA_PLATFORM=offscreen "$build/tests/station_window_shot" "$output"
+}
+
 build=$(cd "${1:-build}" && pwd)
 docs=$(cd "${2:-docs}" && pwd)
 shot_main_window "$build" "$docs/screenshot-main.png"
 shot_edit_dialog "$build" "$docs/screenshot-edit.png"
 shoot_dialogs "$build" "$docs"
+shot_station_window "$build" "$docs/screenshot-station.png"
 echo "Screenshots written to $docs: screenshot-main.png, screenshot-edit.png, screenshot-port.png," \
-    "screenshot-firmware.png, screenshot-firmware-progress.png"
+    "screenshot-firmware.png, screenshot-firmware-progress.png, screenshot-station.png"

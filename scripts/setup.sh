@@ -19,8 +19,12 @@ packages=(
   xvfb xauth xdotool
   # the libFuzzer build (scripts/fuzz.sh)
   clang libclang-rt-14-dev
-  # the package test: desktop-file-validate, and man -l with its formatter
-  desktop-file-utils man-db groff-base
+  # the package: dpkg-buildflags and dpkg-shlibdeps, gzip for the manual pages
+  dpkg-dev gzip
+  # the package test: lintian, desktop-file-validate, appstreamcli, update-mime-database and gio
+  # to recognise a configuration file, man -l with its formatter, file and readelf for the
+  # icons and the debug information
+  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db groff-base file binutils
 )
 missing=()
 for p in "${packages[@]}"; do

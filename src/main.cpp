@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -71,6 +72,10 @@ int RunWithDisplay(int& argc, char** argv, const std::vector<std::string>& param
 }
 
 int RunHeadless(const std::vector<std::string>& parameters, RunRecord* record, const std::string& unansweredDisplay) {
+    // A display that does not answer must not be tried again behind our back: without a session
+    // bus address, the status monitor's D-Bus library would try to start a bus through it (and
+    // fail, leaking what it allocated for the attempt).
+    if (!unansweredDisplay.empty()) ::unsetenv("DISPLAY");
     HeadlessUserInterface ui(STDERR_FILENO, unansweredDisplay);
     SystemClock clock;
     return RunApplication(ui, clock, parameters, record, [&ui](CVarnelApp&) {
@@ -108,6 +113,10 @@ int RunRecorded(int& argc, char** argv, const ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader of standard error that has gone (`2>&1 | head -1`) must not end the run before
+    // its shutdown: the log's end entry, the port name and the record would be lost. A write
+    // to it then fails with EPIPE instead, which nothing here depends on.
+    std::signal(SIGPIPE, SIG_IGN);
     // Taken before Qt sees them: every argument belongs to the command line of the program.
     const ProgramOptions options = ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc),
                                                        {std::getenv(kRecordEnvironment), std::getenv(kStrictEnvironment)});

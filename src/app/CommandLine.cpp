@@ -18,12 +18,17 @@ namespace {
 constexpr int kExitPassed = 1;
 constexpr int kExitFailed = 0;
 
-enum class Match { Prefix, Exact };
+enum class Match {
+    Prefix,
+    Exact,
+    Option,  // the whole parameter as typed, its leading "-" included, case and all ("--open")
+};
 enum class Argument {
     None,            // the rest of the parameter is ignored
     Rest,            // everything after the keyword
     AfterSeparator,  // after the keyword and one more character (the ':' of "portsetup:9600")
     WholeNumber,     // everything after the keyword, read as atoi reads it ("delay:1500")
+    NextParameter,   // the parameter that follows ("--open FILE"), which is then not dispatched
 };
 
 using Action = void (*)(CommandActions&, const std::string&);
@@ -86,6 +91,11 @@ constexpr std::array kKeywordRows{
     KeywordRow{"readfile:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdReadFile(arg); },
                "<path>", "read a configuration file and keep it for the main window"},
+    // For the desktop entry, which hands over a file to show: a bare path would be read and then
+    // emptied again before the window opens.
+    KeywordRow{"--open", Match::Option, Argument::NextParameter,
+               [](CommandActions& a, const std::string& arg) { a.CmdReadFile(arg); },
+               " <path>", "show a configuration file in the main window, as readfile: does"},
     KeywordRow{"ser:", Match::Prefix, Argument::Rest,
                [](CommandActions& a, const std::string& arg) { a.CmdSer(arg); },
                "<11 characters>", "program the serial number"},
@@ -127,16 +137,31 @@ constexpr std::array kKeywordRows{
 
 constexpr size_t kUsageColumn = 26;
 
-bool Matches(const KeywordRow& row, std::string_view parameter) {
-    if (row.match == Match::Exact) return EqualsIgnoreCase(parameter, row.keyword);
-    return StartsWithIgnoreCase(parameter, row.keyword);
+// What the user typed: the parameter with its switch mark put back.
+std::string Typed(std::string_view parameter, char switchMark) {
+    std::string typed = switchMark == kNoSwitchMark ? std::string() : std::string(1, switchMark);
+    return typed += parameter;
 }
 
-std::string ArgumentOf(const KeywordRow& row, std::string_view parameter) {
+bool Matches(const KeywordRow& row, std::string_view parameter, char switchMark) {
+    switch (row.match) {
+    case Match::Prefix:
+        return StartsWithIgnoreCase(parameter, row.keyword);
+    case Match::Exact:
+        return EqualsIgnoreCase(parameter, row.keyword);
+    case Match::Option:
+        return Typed(parameter, switchMark) == row.keyword;
+    }
+    return false;
+}
+
+std::string ArgumentOf(const KeywordRow& row, std::string_view parameter, const std::string* next) {
     size_t skip = row.keyword.size();
     switch (row.argument) {
     case Argument::None:
         return {};
+    case Argument::NextParameter:
+        return *next;
     case Argument::AfterSeparator:
         ++skip;
         break;
@@ -152,6 +177,7 @@ std::string ArgumentOf(const KeywordRow& row, std::string_view parameter) {
 std::string_view ActionName(const KeywordRow& row) {
     std::string_view name = row.aliasOf.empty() ? row.keyword : row.aliasOf;
     if (name.ends_with(':')) name.remove_suffix(1);
+    while (name.starts_with('-')) name.remove_prefix(1);
     return name;
 }
 
@@ -165,19 +191,22 @@ std::optional<int> Carry(const KeywordRow& row, CommandActions& actions, const s
 constexpr char kPathRoot = '/';
 bool IsSwitchMark(char c) { return c == '-' || c == kPathRoot; }
 
-}  // namespace
-
-void ParseParam(CommandActions& actions, std::string_view parameter, char switchMark, ActionObserver* observer) {
+// Acts on one parameter; `next` is the parameter after it, if any. True when the action took
+// `next` as its argument.
+bool Dispatch(CommandActions& actions, std::string_view parameter, char switchMark, const std::string* next,
+              ActionObserver* observer) {
     for (const KeywordRow& row : kKeywordRows) {
-        if (!Matches(row, parameter)) continue;
-        const std::string argument = ArgumentOf(row, parameter);
+        if (!Matches(row, parameter, switchMark)) continue;
+        // The desktop entry's "%f" gives nothing when it starts the program without a file.
+        if (row.argument == Argument::NextParameter && !next) return false;
+        const std::string argument = ArgumentOf(row, parameter, next);
         if (observer)
             observer->ActionStarting(ActionName(row), row.argument == Argument::None ? std::nullopt
                                                                                     : std::optional(argument));
         const std::optional<int> result = Carry(row, actions, argument);
         if (observer) observer->ActionFinished(result);
         if (result) EndProcess(*result);
-        return;
+        return row.argument == Argument::NextParameter && next;
     }
     // Not a keyword: a configuration file path. On this system a leading "/" starts an absolute
     // path, so it stays part of the path.
@@ -186,21 +215,36 @@ void ParseParam(CommandActions& actions, std::string_view parameter, char switch
     if (observer) observer->ActionStarting(kConfigFileAction, path);
     actions.CmdConfigFile(path);
     if (observer) observer->ActionFinished(std::nullopt);
+    return false;
+}
+
+}  // namespace
+
+void ParseParam(CommandActions& actions, std::string_view parameter, char switchMark, ActionObserver* observer) {
+    Dispatch(actions, parameter, switchMark, nullptr, observer);
+}
+
+std::string_view MatchedKeyword(std::string_view parameter) {
+    for (const KeywordRow& row : kKeywordRows)
+        if (Matches(row, parameter, kNoSwitchMark)) return row.keyword;
+    return {};
 }
 
 void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters,
                          ActionObserver* observer) {
-    for (const std::string& parameter : parameters) {
-        std::string_view text = parameter;
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        std::string_view text = parameters[i];
         char switchMark = !text.empty() && IsSwitchMark(text.front()) ? text.front() : kNoSwitchMark;
         if (switchMark != kNoSwitchMark) text.remove_prefix(1);
-        ParseParam(actions, text, switchMark, observer);
+        const std::string* next = i + 1 < parameters.size() ? &parameters[i + 1] : nullptr;
+        if (Dispatch(actions, text, switchMark, next, observer)) ++i;
     }
 }
 
 std::string UsageText() {
     std::string text =
         "Usage: varnel [--strict] [--record FILE] [--] [parameter ...]\n"
+        "       varnel [--strict] [--record FILE] --open FILE\n"
         "       varnel --help | --version\n"
         "\n"
         "Configures receipt printers. Parameters are acted on in order; keywords compare without\n"

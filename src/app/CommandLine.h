@@ -24,6 +24,10 @@ void ParseParam(CommandActions& actions, std::string_view parameter, char switch
 void DispatchCommandLine(CommandActions& actions, const std::vector<std::string>& parameters,
                          ActionObserver* observer = nullptr);
 
+// The keyword a parameter (its leading "-" or "/" removed) is taken as, as ParseParam takes it;
+// empty for a configuration file path.
+std::string_view MatchedKeyword(std::string_view parameter);
+
 // The help text of the program: its options, the keywords and the exit codes.
 std::string UsageText();
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "base/FileLock.h"
 #include "base/UniqueFd.h"
 #include "base/WriteAll.h"
 
@@ -34,6 +35,9 @@ std::string LogEntryBytes(std::string_view text) {
 bool AppendLogEntry(const std::string& path, std::string_view text) {
     UniqueFd file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kLogFileMode));
     if (!file.Valid()) return false;
+    // Entry, size check and emptying are one step for runs that share the log: another run's
+    // entry written between them would be emptied with the rest. Closing the file lets go.
+    if (!LockExclusively(file.Get())) return false;
     if (!WriteAll(file.Get(), LogEntryBytes(text))) return false;
 
     struct stat info {};

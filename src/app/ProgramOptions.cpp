@@ -33,6 +33,9 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments, Op
         const std::string& argument = arguments[i];
         if (optionsEnded || !argument.starts_with(kEndOfOptions)) {
             options.parameters.push_back(argument);
+        } else if (argument == kOpenKeyword) {
+            options.parameters.push_back(argument);
+            if (i + 1 < arguments.size()) options.parameters.push_back(arguments[++i]);
         } else if (argument == kEndOfOptions) {
             optionsEnded = true;
         } else if (argument == kRecordOption) {

@@ -10,6 +10,8 @@ inline constexpr std::string_view kRecordOption = "--record";
 inline constexpr std::string_view kStrictOption = "--strict";
 inline constexpr std::string_view kHelpOption = "--help";
 inline constexpr std::string_view kVersionOption = "--version";
+// A keyword of the command line that looks like an option: it and its file stay parameters.
+inline constexpr std::string_view kOpenKeyword = "--open";
 // Ends the options: every argument after it is a parameter, one that begins with "--" included.
 inline constexpr std::string_view kEndOfOptions = "--";
 // For scripts that cannot change the command line; the options win over them.

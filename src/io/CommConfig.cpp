@@ -34,6 +34,9 @@ constexpr size_t kProviderOffset = 40;
 constexpr size_t kProviderSize = 44;
 constexpr size_t kProviderData = 48;
 
+constexpr uint32_t kDefaultBaudRate = 9600;
+constexpr uint8_t kDefaultByteSize = 8;
+
 using Bytes = std::array<uint8_t, CommConfig::kSize>;
 
 void Put16(Bytes& b, size_t at, uint16_t v) {
@@ -226,6 +229,24 @@ void TermiosToDcb(const termios2& tio, Dcb& d) {
     d.Set(dcb::fInX, (tio.c_iflag & IXOFF) != 0);
     d.XonChar = tio.c_cc[VSTART];
     d.XoffChar = tio.c_cc[VSTOP];
+}
+
+CommConfig DefaultLineConfig() {
+    CommConfig config;
+    config.dwSize = CommConfig::kSize;
+    config.wVersion = CommConfig::kVersion;
+    Dcb& d = config.dcb;
+    d.DCBlength = dcb::kDcbLength;
+    d.BaudRate = kDefaultBaudRate;
+    d.Set(dcb::fBinary, true);
+    d.SetDtrControl(dcb::kDtrControlEnable);
+    d.SetRtsControl(dcb::kRtsControlEnable);
+    d.ByteSize = kDefaultByteSize;
+    d.Parity = dcb::kNoParity;
+    d.StopBits = dcb::kOneStopBit;
+    d.XonChar = dcb::kXonChar;
+    d.XoffChar = dcb::kXoffChar;
+    return config;
 }
 
 }  // namespace varnel

@@ -46,6 +46,9 @@ inline constexpr uint8_t kOne5StopBits = 1;
 inline constexpr uint8_t kTwoStopBits = 2;
 
 inline constexpr uint32_t kDcbLength = 28;
+// The usual flow-control characters.
+inline constexpr uint8_t kXonChar = 0x11;
+inline constexpr uint8_t kXoffChar = 0x13;
 }  // namespace dcb
 
 // The Windows DCB, 28 bytes. Fields keep their Windows names so a stored record reads the same
@@ -81,6 +84,7 @@ struct Dcb {
 // fields and two bytes of provider data padded to 52. Stored in the settings byte for byte.
 struct CommConfig {
     static constexpr size_t kSize = 52;
+    static constexpr uint16_t kVersion = 1;
     static constexpr size_t kDcbOffset = 8;
 
     uint32_t dwSize = 0;
@@ -100,6 +104,10 @@ struct CommConfig {
 
     bool operator==(const CommConfig&) const = default;
 };
+
+// The line a port object starts from before any port is known: 9600 baud, eight data bits, no
+// parity, one stop bit, no flow control, DTR and RTS on. No device is opened for it.
+CommConfig DefaultLineConfig();
 
 // Translation between the DCB and the kernel's line settings. Fields the line cannot express
 // (limits, error and event characters) are left as they were in `dcb` when reading.

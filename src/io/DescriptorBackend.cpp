@@ -26,16 +26,17 @@ int64_t MonotonicMs() {
     return int64_t{ts.tv_sec} * 1000 + ts.tv_nsec / 1'000'000;
 }
 
-int PollFor(int fd, short events, int64_t waitMs) {
+int PollFor(int fd, short events, int64_t waitMs, int64_t sliceMs) {
     const int64_t deadline = waitMs < 0 ? 0 : MonotonicMs() + waitMs;
     while (true) {
         int timeout = -1;
-        if (waitMs >= 0) timeout = static_cast<int>(std::clamp<int64_t>(deadline - MonotonicMs(), 0, 1'000'000));
+        if (waitMs >= 0) timeout = static_cast<int>(std::clamp<int64_t>(deadline - MonotonicMs(), 0, sliceMs));
         pollfd p{fd, events, 0};
         int r = ::poll(&p, 1, timeout);
         if (r > 0) return 1;
-        if (r == 0) return 0;
-        if (errno != EINTR) return -1;
+        // A poll ends at its slice; the wait goes on to its own end.
+        if (r == 0 && MonotonicMs() >= deadline) return 0;
+        if (r < 0 && errno != EINTR) return -1;
     }
 }
 

@@ -63,8 +63,11 @@ private:
 
 // Milliseconds on the monotonic clock; the backends measure real waits.
 int64_t MonotonicMs();
-// Waits until `fd` is ready for `events` or `waitMs` passes (negative: no limit). 1 ready, 0 time-out,
-// -1 error (errno set).
-int PollFor(int fd, short events, int64_t waitMs);
+// The longest single poll; poll takes its wait as an int.
+inline constexpr int64_t kMaxPollSliceMs = 1'000'000;
+
+// Waits until `fd` is ready for `events` or `waitMs` passes (negative: no limit), in polls of at
+// most `sliceMs`. 1 ready, 0 time-out, -1 error (errno set).
+int PollFor(int fd, short events, int64_t waitMs, int64_t sliceMs = kMaxPollSliceMs);
 
 }  // namespace varnel

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <utility>
 
 #include "base/AtomicFile.h"
+#include "base/FileLock.h"
 #include "base/UniqueFd.h"
 
 namespace varnel {
@@ -96,13 +96,9 @@ fs::path FolderOf(const std::string& path) {
 class StoreLock {
 public:
     explicit StoreLock(const std::string& storePath)
-        : fd_(::open((storePath + std::string(kLockSuffix)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode)) {
-        if (!fd_.Valid()) {
-            error_ = errno;
-            return;
-        }
-        while (::flock(fd_.Get(), LOCK_EX) != 0) {
-            if (errno == EINTR) continue;
+        // Read access is all a lock needs: a lock file another user made stays usable by all.
+        : fd_(::open((storePath + std::string(kLockSuffix)).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kNewFileMode)) {
+        if (!fd_.Valid() || !LockExclusively(fd_.Get())) {
             error_ = errno;
             return;
         }

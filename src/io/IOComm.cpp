@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "io/BuildCommDcb.h"
 #include "io/NetworkAddress.h"
+#include "io/NetworkPortList.h"
 #include "io/PortErrorText.h"
 #include "io/PortName.h"
 #include "io/ReadWaits.h"
@@ -45,8 +47,6 @@ constexpr int64_t kDeviceDrainDivisor = 100;
 // Flow-control defaults of the XON/XOFF kind.
 constexpr uint16_t kXonLimit = 256;
 constexpr uint16_t kXoffLimit = 100;
-constexpr uint8_t kXonChar = 0x11;
-constexpr uint8_t kXoffChar = 0x13;
 
 // Parallel status bits.
 constexpr uint8_t kParallelPaperEmpty = 0x04;
@@ -79,13 +79,14 @@ IOComm::IOComm(SettingsStore& store, Clock& clock, Reporter& reporter, std::uniq
                UserInterface* ui)
     : store_(store), clock_(clock), reporter_(reporter), ownedBackend_(std::move(backend)),
       backend_(ownedBackend_.get()), ui_(ui) {
-    // A new object starts from the current configuration of COM2, or all zero without one.
-    if (auto config = backend_->DefaultConfig(DevicePathForPort("COM2", store_))) settings_.Config = *config;
+    // Opening a device to learn its settings would pulse the modem lines of whatever hangs on
+    // it, whichever port this run uses: a new object starts from fixed line settings instead.
+    settings_.Config = DefaultLineConfig();
 }
 
 IOComm::IOComm(SettingsStore& store, Clock& clock, Reporter& reporter, PortBackend& backend, UserInterface* ui)
     : store_(store), clock_(clock), reporter_(reporter), backend_(&backend), ui_(ui) {
-    if (auto config = backend_->DefaultConfig(DevicePathForPort("COM2", store_))) settings_.Config = *config;
+    settings_.Config = DefaultLineConfig();
 }
 
 IOComm::~IOComm() {
@@ -221,7 +222,9 @@ void IOComm::RememberNetworkPort(const std::string& name) {
         if (!bytes) return;  // a list we cannot hold whole is left as it is
         list = UpToZero(*bytes);
     }
-    if (list.find(name) != std::string::npos) return;
+    // Whole names only: one that is part of another is a printer of its own.
+    const std::vector<std::string> names = NetworkPortNames(list);
+    if (std::find(names.begin(), names.end(), name) != names.end()) return;
     // Keep a zero byte after the last name, so no reader runs off the end of the list.
     if (list.size() + 1 + name.size() >= kTcpListSize) return;
     list += ' ';
@@ -282,8 +285,8 @@ void IOComm::NormaliseFlowControl(bool touchDsrOnXonXoff) {
         d.Set(dcb::fInX, true);
         d.XonLim = kXonLimit;
         d.XoffLim = kXoffLimit;
-        d.XonChar = kXonChar;
-        d.XoffChar = kXoffChar;
+        d.XonChar = dcb::kXonChar;
+        d.XoffChar = dcb::kXoffChar;
         d.Set(dcb::fTXContinueOnXoff, true);
         d.Set(dcb::fOutxCtsFlow, false);
         d.SetDtrControl(dcb::kDtrControlDisable);
@@ -449,6 +452,7 @@ int IOComm::Output(const char* data, size_t count) {
     uint32_t written = 0;
     for (int round = 0; round < kMaxWriteRounds && !remaining.empty(); ++round) {
         int64_t n = BlockWrite(remaining);
+        if (n >= 0) OutputRetryState().Succeeded();
         if (n < 0) {
             errorNumber = backend_->LastError();
             RetryState& retry = OutputRetryState();
@@ -463,14 +467,16 @@ int IOComm::Output(const char* data, size_t count) {
             break;
         }
         written += static_cast<uint32_t>(n);
-        if (n > 0 && static_cast<size_t>(n) < remaining.size()) {
-            remaining.remove_prefix(static_cast<size_t>(n));
-            clock_.Sleep(kPartialWritePauseMs);
-            continue;
-        }
-        break;
+        remaining.remove_prefix(static_cast<size_t>(n));
+        if (n == 0 || remaining.empty()) break;
+        clock_.Sleep(kPartialWritePauseMs);
     }
     bytesWritten_ = written;
+    // Bytes the line would not take in time are as lost as those of a failed write.
+    if (!failed && !remaining.empty()) {
+        failed = true;
+        errorNumber = ETIMEDOUT;
+    }
     if (failed) {
         Fail(kOutputFailed + std::to_string(errorNumber));
         ReportFailure(lastErrorText_);
@@ -520,7 +526,8 @@ int64_t IOComm::NetworkRead(char* buffer, size_t size) {
     const int64_t grace = std::exchange(replyGraceMs_, 0);
     const int64_t start = clock_.NowMs();
     const int64_t first = backend_->Read(buffer, size, ReadWaits(limits, size, start).Next(0, start) + grace);
-    if (first <= 0) return -1;
+    // A printer with nothing to say is no failed read: the connection stays as it is.
+    if (first <= 0) return first < 0 ? -1 : 0;
     size_t got = static_cast<size_t>(first);
     while (got < size) {
         const int64_t n = backend_->Read(buffer + got, size - got, std::max<int64_t>(replyWindowEndMs_ - clock_.NowMs(), 0));
@@ -550,6 +557,8 @@ int IOComm::Input(char* buffer, size_t size) {
 
     int64_t n = BlockRead(buffer, size);
     int errorNumber = n < 0 ? backend_->LastError() : 0;
+    // Only failures in a row call for a reconnect.
+    if (n >= 0) InputRetryState().Succeeded();
     if (n < 0) {
         RetryState& retry = InputRetryState();
         if (retry.CountFailure() && Reconnect(retry)) {

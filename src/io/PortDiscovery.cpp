@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/AsciiText.h"
+#include "io/NetworkPortList.h"
 #include "io/PortSettings.h"
 #include "io/SettingsStore.h"
 #include "io/UdevDeviceSource.h"
@@ -25,8 +26,6 @@ bool IsSkippedPrinterPort(std::string_view name) {
 std::string AsListEntry(const std::string& usbPort) {
     return usbPort.starts_with(kComPrefix) ? usbPort + ":" : usbPort;
 }
-
-std::string UpToZero(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
 
 }  // namespace
 
@@ -70,18 +69,9 @@ std::string GetNetworkPortEntry(int index, const SettingsStore& store) {
     // A list longer than the 1000-byte buffer (its terminator counted) is not taken.
     size_t terminator = value->type == RegType::String ? 1 : 0;
     if (value->data.size() + terminator > kTcpListSize) return {};
-    std::string list = UpToZero(value->data);
-
-    int piece = 0;
-    size_t pos = 0;
-    while (true) {
-        pos = list.find_first_not_of(' ', pos);
-        if (pos == std::string::npos) return {};
-        size_t end = std::min(list.find(' ', pos), list.size());
-        if (piece == index) return list.substr(pos, end - pos);
-        ++piece;
-        pos = end;
-    }
+    const std::vector<std::string> names = NetworkPortNames(value->data);
+    if (index < 0 || static_cast<size_t>(index) >= names.size()) return {};
+    return names[static_cast<size_t>(index)];
 }
 
 }  // namespace varnel

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace varnel {
 namespace {
@@ -15,7 +16,6 @@ namespace {
 constexpr uint32_t kModemCtsOn = 0x10;
 constexpr uint32_t kModemRingOn = 0x40;
 constexpr uint32_t kModemRlsdOn = 0x80;
-constexpr uint32_t kCommConfigVersion = 1;
 
 bool ValidDcb(const Dcb& d) {
     bool byteSizeOk = d.ByteSize == 0 || (d.ByteSize >= 5 && d.ByteSize <= 8);
@@ -27,7 +27,7 @@ std::optional<CommConfig> ConfigOf(int fd) {
     if (::ioctl(fd, TCGETS2, &tio) != 0) return std::nullopt;
     CommConfig config;
     config.dwSize = CommConfig::kSize;
-    config.wVersion = kCommConfigVersion;
+    config.wVersion = CommConfig::kVersion;
     TermiosToDcb(tio, config.dcb);
     if (!config.dcb.Has(dcb::fOutxCtsFlow)) {
         int lines = 0;
@@ -43,6 +43,7 @@ bool SetLine(int fd, int bit, bool on) { return ::ioctl(fd, on ? TIOCMBIS : TIOC
 }  // namespace
 
 bool SerialBackend::Open(PortKind kind, const std::string& path) {
+    Close();
     if (!DescriptorBackend::Open(kind, path)) return false;
     // Opened for this program alone, as the port is on Windows. Terminal programs that lock the
     // line (and a second Varnel) hold a lock on it: that is a busy device, also for root, whom
@@ -53,8 +54,15 @@ bool SerialBackend::Open(PortKind kind, const std::string& path) {
         return false;
     }
     // A node that is no tty keeps going and is refused at its configuration.
-    ::ioctl(Fd(), TIOCEXCL);
+    exclusive_ = ::ioctl(Fd(), TIOCEXCL) == 0;
     return true;
+}
+
+bool SerialBackend::Close() {
+    // The exclusive mode belongs to the tty, not to this descriptor: left on, it outlives the
+    // close while any other process has the line open and turns every later open away.
+    if (IsOpen() && std::exchange(exclusive_, false)) ::ioctl(Fd(), TIOCNXCL);
+    return DescriptorBackend::Close();
 }
 
 bool SerialBackend::SetConfig(const CommConfig& config) {

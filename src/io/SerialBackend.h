@@ -8,7 +8,13 @@ namespace varnel {
 // rate can be set.
 class SerialBackend : public DescriptorBackend {
 public:
+    SerialBackend() = default;
+    ~SerialBackend() override { Close(); }
+    SerialBackend(const SerialBackend&) = delete;
+    SerialBackend& operator=(const SerialBackend&) = delete;
+
     bool Open(PortKind kind, const std::string& path) override;
+    bool Close() override;
     bool SetConfig(const CommConfig& config) override;
     std::optional<CommConfig> GetConfig() override;
     std::optional<CommConfig> DefaultConfig(const std::string& path) override;
@@ -20,6 +26,9 @@ public:
 
     // The configuration of the line at `path`, read without keeping it open.
     static std::optional<CommConfig> ReadLineConfig(const std::string& path);
+
+private:
+    bool exclusive_ = false;  // this program put the line in exclusive mode
 };
 
 }  // namespace varnel

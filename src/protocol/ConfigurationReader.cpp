@@ -314,12 +314,14 @@ private:
         if (!Request(cmd::ByteRead(table, offset), readLength)) return ByteResult::PortFailed;
         if (!reply_.StartsWith(cmd::kByteReadReplyHead)) {
             reply_.DropFirstByte();
-            if (!reply_.StartsWith(cmd::kByteReadReplyHead)) {
-                CountWrongHead(discardOnWrongHead);
-                return ByteResult::WrongHead;
-            }
             // The stray byte took the place of the data byte, which is still on its way.
-            if (reply_.size() < kByteReadLength) reply_.Append(port_, kByteReadLength - reply_.size());
+            if (reply_.StartsWith(cmd::kByteReadReplyHead) && reply_.size() < kByteReadLength)
+                reply_.Append(port_, kByteReadLength - reply_.size());
+        }
+        // A reply without its data byte is no answer: the buffer's zero there is not the printer's.
+        if (!reply_.StartsWith(cmd::kByteReadReplyHead) || reply_.size() < kByteReadLength) {
+            CountWrongHead(discardOnWrongHead);
+            return ByteResult::WrongHead;
         }
         data = reply_.Byte(kByteReplyDataIndex);
         return ByteResult::Data;

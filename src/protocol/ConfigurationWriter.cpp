@@ -123,6 +123,12 @@ private:
             return true;
         }
         const MapEntry& entry = model_.mapEntries[mapRow];
+        // A table byte that wrapped would write into some other table.
+        if (entry.table < 0 || entry.table > kMaxConfigTable) {
+            reporter_.ReportError("Internal error writing configuration to printer. Table# out of range. " + row.name,
+                                  event::kGeneral, kSeverityError);
+            return true;
+        }
         if (row.value == -1) {
             // The printer would keep only the start of a longer text: it is not sent, and said.
             if (entry.width > 0 && row.text.size() > static_cast<size_t>(entry.width)) {

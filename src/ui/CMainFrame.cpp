@@ -17,7 +17,9 @@
 #include "app/EditCommentCommand.h"
 #include "app/EditConfiguration.h"
 #include "app/SelectPortCommand.h"
+#include "app/StationDesk.h"
 #include "base/ExitRequest.h"
+#include "ui/CStationWnd.h"
 #include "ui/CVarnelView.h"
 #include "ui/GuiThread.h"
 #include "ui/OperationStatus.h"
@@ -36,7 +38,8 @@ constexpr int kEndWaitSliceMs = 10;
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVarnelApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+CMainFrame::CMainFrame(CVarnelApp& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), stationProgram_(ThisProgramPath()) {
     view_ = new CVarnelView(this);
     setCentralWidget(view_);
     CreateMenus();
@@ -254,6 +257,8 @@ void CMainFrame::CreateMenus() {
                       Cancel::NotOffered, [this] { app_.RunSetupSerialPort(); });
     AddCommand(printer, kCmdSelectPort, "Select Port...", [this] { SelectPort(app_); });
     AddCommand(printer, kCmdPrinterFiles, "Printer Files ...", [this] { app_.RunPrinterFiles(); });
+    printer->addSeparator();
+    AddCommand(printer, kCmdStation, "Station...", [this] { OpenStation(); });
 
     QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
     AddCommand(configure, kCmdEditComment, "Edit Comment...", [this] { EditComment(app_); });
@@ -357,15 +362,29 @@ void CMainFrame::FlashFirmware() {
     app_.RunFirmwareUpdate();
 }
 
+CStationWnd* CMainFrame::stationWindow() const { return station_; }
+
+void CMainFrame::OpenStation() {
+    // Owned by the main window, yet a window of its own that nothing else waits for.
+    if (!station_) station_ = new CStationWnd(app_, stationProgram_, this);
+    station_->show();
+    station_->raise();
+    station_->activateWindow();
+}
+
 // ---- Window events
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The window outlives a running printer operation: the close is remembered, said at once, and
-    // offered when the operation ends. A modified configuration gets the save question first;
-    // Cancel there keeps the window.
+    // offered when the operation ends. Printers at work at the station get their question next; a
+    // modified configuration gets the save question last (Cancel keeps the window).
     if (!runEnded_ && (job_ || app_.PrinterOperationRunning())) {
         closeAsked_ = true;
         if (job_) operationStatus_->NoteCloseRemembered();
+        event->ignore();
+        return;
+    }
+    if (!runEnded_ && station_ && station_->Running() && !station_->close()) {
         event->ignore();
         return;
     }

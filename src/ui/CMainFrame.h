@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +18,7 @@ class QToolBar;
 
 namespace varnel {
 
+class CStationWnd;
 class CVarnelApp;
 class CVarnelView;
 class OperationStatus;
@@ -45,6 +47,7 @@ enum CommandId : int {
     kCmdHelp = 57670,
     kCmdAbout = 57664,
     kCmdFlashFirmware = 32792,
+    kCmdStation = 32800,
 };
 
 // The main window: menu bar, toolbar, status bar and the configuration view. It shows and asks;
@@ -71,6 +74,10 @@ public:
     bool busy() const { return busy_; }
     // The running printer operation in the status bar (hidden while none runs).
     OperationStatus* operationStatus() const { return operationStatus_; }
+    // The Station window once Printer > Station... has opened it; null before.
+    CStationWnd* stationWindow() const;
+    // The varnel the station's runs start; by default this program.
+    void SetStationProgram(std::string program) { stationProgram_ = std::move(program); }
 
     // Shows what the application prepares of the configuration now.
     void RefreshView();
@@ -113,6 +120,8 @@ private:
     // Ends the event loop with `exitCode`; the application's shutdown follows.
     void EndRun(int exitCode);
     void FlashFirmware();
+    // Shows the Station window, made at its first use; it stays, with its rows, once closed.
+    void OpenStation();
     void UpdateLockIndicators();
 
     CVarnelApp& app_;
@@ -122,6 +131,8 @@ private:
     QLabel* capsLock_ = nullptr;
     QLabel* numLock_ = nullptr;
     QLabel* scrollLock_ = nullptr;
+    QPointer<CStationWnd> station_;
+    std::string stationProgram_;
     std::map<int, QAction*> commands_;
     std::map<int, std::function<void()>> handlers_;
     OperationStatus* operationStatus_ = nullptr;

@@ -6,7 +6,7 @@
 #include <QStringDecoder>
 #include <QVariant>
 
-#include <array>
+#include "base/Windows1252.h"
 
 namespace varnel {
 
@@ -17,21 +17,10 @@ namespace {
 constexpr char kConnectionName[] = "varnel-monitor-notifier";
 constexpr unsigned kLow16Bits = 0xFFFF;
 
-// Windows-1252 for 0x80..0x9F; the five unassigned bytes keep their Latin-1 (C1) meaning, as
-// Windows itself converts them.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 QString FromWindows1252(std::string_view bytes) {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (char c : bytes) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        const bool high = byte >= 0x80 && byte < 0xA0;
-        text += QChar(high ? kWindows1252High[byte - 0x80] : char16_t{byte});
-    }
+    for (char c : bytes) text += QChar(static_cast<char16_t>(Windows1252CodePoint(static_cast<unsigned char>(c))));
     return text;
 }
 

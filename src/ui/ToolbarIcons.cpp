@@ -128,13 +128,14 @@ const char* ThemeName(ToolbarImage image) {
     case ToolbarImage::Open: return "document-open";
     case ToolbarImage::Save: return "document-save";
     case ToolbarImage::Help: return "help-contents";
+    // The package installs the program's own icon into the theme; a build run in place draws it.
+    case ToolbarImage::App: return "varnel";
     case ToolbarImage::ReadConfig:
     case ToolbarImage::EditConfig:
     case ToolbarImage::WriteConfig:
     case ToolbarImage::Verify:
     case ToolbarImage::SelectPort:
-    case ToolbarImage::Flash:
-    case ToolbarImage::App: break;  // no common theme name: our own drawing
+    case ToolbarImage::Flash: break;  // no common theme name: our own drawing
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 // The varnel program run headless, as a production script runs it.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +65,20 @@ TEST(AppProgram, PortChosenInOneRunIsTheDefaultOfTheNext) {
     EXPECT_EQ(StoredPortName(dir), "COM7");
     std::string run = kStartBlock + kExitEntry + kEndEntry;
     EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), run + run);
+}
+
+TEST(AppProgram, AClosedStandardErrorDoesNotCutTheRunShort) {
+    ScratchDir dir;
+    // A script that reads only the first line of the output (`2>&1 | head -1`) has gone.
+    int errPipe[2];
+    ASSERT_EQ(::pipe2(errPipe, O_CLOEXEC), 0);
+    ::close(errPipe[0]);
+    VarnelRun run = RunVarnel(dir.path(), {"port:COM7", "exit"}, test::kVarnelRunLimit, errPipe[1]);
+    ::close(errPipe[1]);
+    EXPECT_EQ(run.status.signal, 0);
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_EQ(StoredPortName(dir), "COM7");
+    EXPECT_EQ(MaskTimeStamps(ReadFileBytes(dir.File("Varnel.log"))), kStartBlock + kExitEntry + kEndEntry);
 }
 
 TEST(AppProgram, WithoutParametersAndWithoutDisplayItSaysWhyAndEndsWithThree) {

@@ -66,7 +66,8 @@ TEST_F(KilledWriterTest, TheNextConfigurationWriteRemovesTheCopyTheKilledOneLeft
     ASSERT_TRUE(status.exited);
     EXPECT_EQ(status.code, 0);
     EXPECT_EQ(NamesStartingWith(folder.path(), "out.cfg"), std::vector<std::string>{"out.cfg"});
-    EXPECT_NE(folder.Read("out.cfg").find(kDemoSpeedLine), std::string::npos);
+    // The demo file's comment, carried over by readfile: the new file replaced the old one whole.
+    EXPECT_NE(folder.Read("out.cfg").find("\"Demo store, counter 1\""), std::string::npos);
 }
 
 TEST_F(KilledWriterTest, TheSimulatorsNextStateWriteRemovesTheCopyTheKilledOneLeft) {

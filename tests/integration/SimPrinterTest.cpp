@@ -284,6 +284,9 @@ TEST(SimPrinterTest, TraceRecordsBothDirections) {
 
 TEST(SimPrinterTest, HelpAndBadArguments) {
     EXPECT_EQ(RunToEnd({"--help"}), 0);
+    EXPECT_EQ(RunToEnd({"-h"}), 0);
+    EXPECT_EQ(RunToEnd({"--version"}), 0);
+    EXPECT_EQ(RunToEnd({"--tcp", "127.0.0.1:0", "--", "--help"}), 2);
     EXPECT_EQ(RunToEnd({"--tcp", "nowhere"}), 2);
     EXPECT_EQ(RunToEnd({"--pty", "--fault-silent", "everything"}), 2);
     EXPECT_EQ(RunToEnd({"--pty", "--map", "/nonexistent/demo.map"}), 2);

@@ -87,8 +87,8 @@ TEST(SplitReplies, ANetworkReplyIsWholeWithinTheFixedWaitAndASerialOneWithinTheI
             reads.push_back(buffer.substr(0, static_cast<size_t>(n)));
             got += static_cast<size_t>(n);
         }
-        EXPECT_EQ(reads, c.whole ? std::vector<std::string>{kFirmwareReply}
-                                 : std::vector<std::string>{firstHalf, secondHalf})
+        EXPECT_EQ(reads, (c.whole ? std::vector<std::string>{kFirmwareReply}
+                                  : std::vector<std::string>{firstHalf, secondHalf}))
             << name;
         port.Close();
     }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,34 @@ TEST_F(WindowTest, AConfigurationShowsInTheTitleAndAltFThenXEndsTheRunWithZero) 
     EXPECT_EQ(end.code, 0);
     const std::string log = test::ReadFileBytes(dir_.File("Varnel.log"));
     EXPECT_NE(log.find(kEndEntry), std::string::npos) << log;
+}
+
+// The parameters a file manager gives the program when the desktop entry opens `file`: its Exec
+// line split at blanks, the program name dropped and "%f" replaced by the file.
+std::vector<std::string> DesktopEntryParameters(const std::string& file) {
+    const std::string entry = test::ReadFileBytes(test::SourceDir() + "/data/varnel.desktop");
+    const size_t start = entry.find("\nExec=");
+    if (start == std::string::npos) return {};
+    std::istringstream exec(entry.substr(start + 6, entry.find('\n', start + 1) - start - 6));
+    std::vector<std::string> parameters;
+    std::string word;
+    exec >> word;  // the program
+    while (exec >> word) parameters.push_back(word == "%f" ? file : word);
+    return parameters;
+}
+
+TEST_F(WindowTest, TheDesktopEntryOpensAConfigurationFileInTheWindow) {
+    const std::vector<std::string> parameters = DesktopEntryParameters(dir_.File("rpdemo.cfg"));
+    ASSERT_FALSE(parameters.empty()) << "the desktop entry has no Exec line";
+    Start(parameters);
+    const std::optional<std::string> window = xdo_->WaitForWindow("rpdemo\\.cfg - Varnel", kShowLimit);
+    ASSERT_TRUE(window) << test::ReadFileBytes(dir_.File("output.txt"));
+    EXPECT_NE(xdo_->WindowName(*window).find("rpdemo.cfg - Varnel  Port: ["), std::string::npos);
+
+    const test::ExitStatus end = ExitFromTheFileMenu(*window);
+    EXPECT_EQ(end.code, 0);
+    const std::string log = test::ReadFileBytes(dir_.File("Varnel.log"));
+    EXPECT_EQ(log.find("Configuration Error"), std::string::npos) << log;
 }
 
 TEST_F(WindowTest, AModelWithoutOptionsFileIsReportedAndTheWindowOutlivesTheBox) {

@@ -10,5 +10,6 @@ std::string ExamplesDir();
 // Paths of the built programs.
 std::string VarnelExe();
 std::string SimulatorExe();
+std::string StationExe();
 
 }  // namespace varnel::test

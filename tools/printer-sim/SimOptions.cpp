@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <string_view>
 
 #include "SimNumbers.h"
 
@@ -12,6 +13,7 @@ constexpr long kMaxPort = 65535;
 constexpr long kMaxBaud = 4000000;
 constexpr long kMaxMillis = 3600 * 1000;
 constexpr long kMaxCount = 1000000000;
+constexpr std::string_view kEndOfOptions = "--";
 constexpr std::size_t kMaxFirmwareLength = 22;  // what fits a 30-byte read after "~r" 0x05 "REV:"
 
 class ArgumentReader {
@@ -120,6 +122,7 @@ Handler Millis(Micros FaultPlan::*member, const char* option) {
 const std::map<std::string, Handler>& Handlers() {
     static const std::map<std::string, Handler> handlers{
         {"--help", Flag(&SimOptions::help)},
+        {"-h", Flag(&SimOptions::help)},
         {"--version", Flag(&SimOptions::version)},
         {"--pty", Flag(&SimOptions::usePty)},
         {"--tcp", Text([](SimOptions& o, const std::string& v, std::string& e) { return ParseTcp(v, o, e); })},
@@ -215,6 +218,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     ArgumentReader reader(arguments);
     while (!reader.Done()) {
         const std::string argument = reader.Next();
+        // "--" ends the options; the simulator takes no other arguments.
+        if (argument == kEndOfOptions) {
+            if (reader.Done()) break;
+            result.error = "unexpected argument \"" + reader.Next() + "\"";
+            return result;
+        }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         const std::optional<std::string> inlineValue =
@@ -235,7 +244,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-    return R"(Usage: varnel-printer-sim (--tcp ADDRESS:PORT | --pty) [options]
+    return R"(Usage: varnel-printer-sim (--tcp ADDRESS:PORT | --pty) [options] [--]
+       varnel-printer-sim -h | --help | --version
 
 An emulated receipt printer for Varnel: configuration tables, identity texts, firmware
 query, baud probe, file store and boot loader, over TCP or a pseudo-terminal.
@@ -275,7 +285,9 @@ Faults:
   --fault-stale-identity  string writes to tables 2, 3, 4, 13 are lost
   --fault-probe-garbage   answer at every baud rate, never with the probe reply
 
-  --help, --version
+  -h, --help              show this text and end
+  --version               show the version and end
+  --                      end of the options (nothing may follow it)
 Exit codes: 0 after SIGINT or SIGTERM (state saved), 1 on a run-time failure,
 2 for bad arguments.
 )";

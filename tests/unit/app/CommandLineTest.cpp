@@ -132,6 +132,35 @@ TEST(DispatchCommandLine, ActsOnEveryParameterInOrder) {
               (std::vector<std::string>{"port(COM1)", "readfile(a.cfg)", "writecfg()", "exit()"}));
 }
 
+TEST(DispatchCommandLine, OpenShowsTheNextParameterAsReadfileDoes) {
+    struct Case {
+        std::vector<std::string> parameters;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases = {
+        // The file that follows is taken as it stands, even when it looks like a keyword.
+        {{"--open", "/home/u/store 12.cfg"}, {"readfile(/home/u/store 12.cfg)"}},
+        {{"port:COM1", "--open", "reset.cfg", "exit"}, {"port(COM1)", "readfile(reset.cfg)", "exit()"}},
+        {{"--open", "--open"}, {"readfile(--open)"}},
+        // Nothing follows (a desktop start without a file): nothing is read.
+        {{"--open"}, {}},
+        {{"port:COM1", "--open"}, {"port(COM1)"}},
+        // Only the option as written: one dash, a "/" or another case is what it always was.
+        {{"-open", "a.cfg"}, {"configfile(open)", "configfile(a.cfg)"}},
+        {{"/-open"}, {"configfile(/-open)"}},
+        {{"--OPEN", "a.cfg"}, {"configfile(-OPEN)", "configfile(a.cfg)"}},
+    };
+    for (const Case& c : cases) {
+        RecordingActions actions;
+        DispatchCommandLine(actions, c.parameters);
+        EXPECT_EQ(actions.calls, c.calls) << testing::PrintToString(c.parameters);
+    }
+    RecordingActions actions;
+    RecordingObserver observer;
+    DispatchCommandLine(actions, {"--open", "a.cfg"}, &observer);
+    EXPECT_EQ(observer.heard, std::vector<std::string>{"open(a.cfg) -> done"});
+}
+
 TEST(DispatchCommandLine, TellsTheObserverEachActionByItsNameWithItsArgument) {
     RecordingActions actions;
     RecordingObserver observer;
@@ -208,6 +237,9 @@ TEST(ProgramOptions, AreFoundAnywhereBeforeTheirEnd) {
         {{"exit"}, "", false, false, false, {"exit"}},
         // After "--" everything is a parameter, a configuration file named "--strict" included.
         {{"--strict", "--", "--help", "--strict", "--"}, nullptr, false, false, true, {"--help", "--strict", "--"}},
+        // "--open" is a keyword: it and the file after it stay parameters, whatever the file's name.
+        {{"--strict", "--open", "--help.cfg"}, nullptr, false, false, true, {"--open", "--help.cfg"}},
+        {{"--open"}, nullptr, false, false, false, {"--open"}},
     };
     for (const Case& c : cases) {
         const ProgramOptions options = ParseProgramOptions(c.arguments, {nullptr, c.strictEnvironment});
@@ -234,7 +266,7 @@ TEST(ProgramOptions, UsageListsEveryKeyword) {
     for (const char* keyword : {"verify", "verifycfg", "writefile:", "reset", "autobaud", "portsetup", "handshake",
                                 "map:", "isfw:", "isfwr:", "maplock:", "delay:", "optslock:", "readfile:", "ser:",
                                 "gtser:", "manu:", "desc:", "readcfg", "writecfg", "cfg", "port:", "s", "sa",
-                                "flash:", "flashbaud:", "files", "exit"})
+                                "flash:", "flashbaud:", "files", "exit", "--open <path>"})
         EXPECT_NE(usage.find(std::string("\n  ") + keyword), std::string::npos) << keyword;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/LockWait.h"
 #include "support/ScratchDir.h"
 
 namespace varnel {
@@ -41,6 +42,19 @@ TEST(LogEntry, EntryThatTakesTheLogPastTheLimitEmptiesItAndTheNextStartsAfresh) 
     EXPECT_EQ(ReadFileBytes(log), "");
     ASSERT_TRUE(AppendLogEntry(log, "next"));
     EXPECT_EQ(ReadFileBytes(log), "next\r\n\r\n");
+}
+
+TEST(LogEntry, AnEntryWaitsWhileAnotherRunHoldsTheLog) {
+    ScratchDir dir;
+    std::string log = dir.File("Varnel.log");
+    // The other run may be between its entry and emptying a log it took past the limit; an
+    // entry written in between would go with the rest.
+    const std::string other = "other\r\n\r\n";
+    WriteFileBytes(log, other);
+    EXPECT_TRUE(test::WaitsForLock(
+        log, [&] { AppendLogEntry(log, "mine"); },
+        [&] { EXPECT_EQ(ReadFileBytes(log), other) << "written under the other run's lock"; }));
+    EXPECT_EQ(ReadFileBytes(log), other + "mine\r\n\r\n");
 }
 
 TEST(LogEntry, EntryThatEndsExactlyAtTheLimitStays) {

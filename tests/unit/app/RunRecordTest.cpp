@@ -3,7 +3,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +19,7 @@
 #include "app/CommandLine.h"
 #include "app/ProgramOptions.h"
 #include "app/RunRecordFile.h"
+#include "support/LockWait.h"
 #include "support/ScratchDir.h"
 
 namespace varnel {
@@ -109,6 +114,56 @@ TEST(RunRecordFileTest, LinesAreAppendedToAFileCreatedWhenMissing) {
     ASSERT_TRUE(AppendRunRecordLine(path, "{\"a\":1}\n", problem)) << problem;
     ASSERT_TRUE(AppendRunRecordLine(path, "{\"b\":2}\n", problem)) << problem;
     EXPECT_EQ(ReadFileBytes(path), "{\"a\":1}\n{\"b\":2}\n");
+}
+
+// Appends `line` in a child process whose files may grow to `sizeLimit` bytes at most (a full
+// disk or `ulimit -f`); whether the append said it succeeded.
+bool AppendUnderSizeLimit(const std::string& path, const std::string& line, rlim_t sizeLimit) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);  // the write then comes back short instead of ending the process
+        const rlimit limit{sizeLimit, sizeLimit};
+        std::string problem;
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 && AppendRunRecordLine(path, line, problem) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A record file that already holds one run's line.
+class RecordFileLinesTest : public testing::Test {
+protected:
+    RecordFileLinesTest() { test::WriteFileBytes(path, kFirst); }
+    bool Append(const std::string& line) {
+        std::string problem;
+        return AppendRunRecordLine(path, line, problem);
+    }
+
+    const std::string kFirst = "{\"a\":1}\n";
+    const std::string kNext = "{\"c\":3}\n";
+    ScratchDir dir;
+    const std::string path = dir.File("runs.jsonl");
+};
+
+TEST_F(RecordFileLinesTest, AShortWriteLeavesNoPartOfItsLine) {
+    EXPECT_FALSE(AppendUnderSizeLimit(path, "{\"b\":\"" + std::string(100, 'b') + "\"}\n", 20));
+    EXPECT_EQ(ReadFileBytes(path), kFirst);
+    ASSERT_TRUE(Append(kNext));
+    EXPECT_EQ(ReadFileBytes(path), kFirst + kNext);
+}
+
+TEST_F(RecordFileLinesTest, ALineLeftUnfinishedIsNotGluedToTheNext) {
+    test::WriteFileBytes(path, kFirst + "{\"broken");  // a run that was cut off mid-line
+    ASSERT_TRUE(Append(kNext));
+    EXPECT_EQ(ReadFileBytes(path), kFirst + "{\"broken\n" + kNext);
+}
+
+TEST_F(RecordFileLinesTest, ALineWaitsWhileAnotherRunHoldsTheFile) {
+    EXPECT_TRUE(test::WaitsForLock(
+        path, [&] { Append(kNext); },
+        [&] { EXPECT_EQ(ReadFileBytes(path), kFirst) << "written under the other run's lock"; }));
+    EXPECT_EQ(ReadFileBytes(path), kFirst + kNext);
 }
 
 TEST(RunRecordFileTest, AFileThatCannotBeOpenedSaysWhy) {

@@ -138,6 +138,16 @@ TEST_F(NetworkPortTest, TheTotalTimeOutBoundsTheWaitForTheFirstBytes) {
     EXPECT_EQ(Port().GetLastErrorText().rfind("IOComm::Input() failed, GetLastError() returned: ", 0), 0u);
 }
 
+TEST_F(NetworkPortTest, ReadsThatTimeOutWithNothingKeepTheConnection) {
+    OpenPrinter();
+    // A printer with nothing to say, as at the end of every file download.
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Read(4), "") << i;
+    EXPECT_EQ(InputRetryState().failures, 0);
+    EXPECT_EQ(backend.opens.size(), 1u) << "a quiet printer was disconnected";
+    EXPECT_TRUE(clock.sleeps.empty()) << "no reconnect delay";
+    EXPECT_TRUE(Port().IsOpen());
+}
+
 TEST_F(NetworkPortTest, WhatTheDrainDidNotNeedIsTheNextReadsTimeForTheFirstBytes) {
     OpenPrinter();
     Port().OutputString("\x1b~g\x01\x05\x01");

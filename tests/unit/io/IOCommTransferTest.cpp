@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "unit/io/IOCommFixture.h"
 
@@ -27,10 +31,34 @@ TEST_F(TransferTest, PartialWritesGoOnInRoundsOfAtMostTen) {
     EXPECT_EQ(backend.writeCalls, (std::vector<std::string>{"abc", "def", "gh"}));
     EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1000, 1000}));
     EXPECT_EQ(Port().GetBytesWritten(), 8u);
+    EXPECT_TRUE(reporter.entries.empty());
+}
 
-    backend.acceptLimit = 1;
-    EXPECT_EQ(Port().OutputString("0123456789ABCDE"), 1);  // ten rounds, five bytes left over
-    EXPECT_EQ(Port().GetBytesWritten(), 10u);
+TEST_F(TransferTest, BytesLeftUnsentFailTheOutput) {
+    struct Case {
+        const char* what;
+        size_t acceptLimit;
+        bool acceptNothing;
+        uint32_t written;
+    };
+    const Case cases[] = {
+        {"ten rounds, five bytes left over", 1, false, 10},
+        {"a write that takes nothing", SIZE_MAX, true, 0},
+    };
+    OpenPort("COM1");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        reporter.entries.clear();
+        backend.acceptLimit = c.acceptLimit;
+        backend.acceptNothing = c.acceptNothing;
+        EXPECT_EQ(Port().OutputString("0123456789ABCDE"), 0);
+        EXPECT_EQ(Port().GetBytesWritten(), c.written);
+        EXPECT_EQ(Port().GetErrorFlag(), 1);
+        const std::string text = "IOComm::Output() failed, GetLastError() returned: " + std::to_string(ETIMEDOUT);
+        EXPECT_EQ(Port().GetLastErrorText(), text);
+        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{text});
+    }
+    EXPECT_EQ(OutputRetryState().failures, 0) << "the line took what it could: no reconnect";
 }
 
 TEST_F(TransferTest, AFailedWriteIsReported) {
@@ -74,6 +102,25 @@ TEST_F(TransferTest, ASuccessfulRetryAfterAReconnectStartsAfresh) {
     EXPECT_EQ(OutputRetryState().delayMs, 200);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Port().OutputString("y"), 0);
     EXPECT_EQ(clock.sleeps.size(), 1u);  // three failures do not reconnect yet
+}
+
+TEST_F(TransferTest, ASuccessfulTransferStartsTheFailureCountAfresh) {
+    OpenPort("COM1");
+    // Three failures, a success, three failures: never four in a row.
+    for (int call : {1, 2, 3, 5, 6, 7}) {
+        backend.failWrite.At(call);
+        backend.failRead.At(call);
+    }
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(Port().OutputString("x"), i == 3 ? 1 : 0) << i;
+    char buffer[4];
+    for (int i = 0; i < 7; ++i) {
+        if (i == 3) backend.QueueReply("ok");
+        EXPECT_EQ(Port().Input(buffer, sizeof buffer), i == 3 ? 2 : 0) << i;
+    }
+    EXPECT_TRUE(clock.sleeps.empty()) << "reconnected";
+    EXPECT_EQ(backend.opens.size(), 1u);
+    EXPECT_EQ(OutputRetryState().failures, 3);
+    EXPECT_EQ(InputRetryState().failures, 3);
 }
 
 TEST_F(TransferTest, TheRetryCountersAreSharedByAllPorts) {

@@ -25,6 +25,21 @@ TEST_F(PortSettingsTest, DefaultsWithoutStoredValues) {
     EXPECT_EQ(backend.lineTimeouts, s.Timeouts);
 }
 
+TEST_F(PortSettingsTest, ANewPortObjectTakesItsLineDefaultsWithoutOpeningADevice) {
+    backend.defaultConfig = PlainLineAt(1200);  // what a device, were one asked, would answer
+    IOComm fresh(store, clock, reporter, backend);
+    EXPECT_TRUE(backend.defaultConfigPaths.empty()) << backend.defaultConfigPaths.front();
+    EXPECT_EQ(backend.openCalls, 0);
+    const Dcb& line = fresh.Settings().Config.dcb;
+    EXPECT_EQ(fresh.Settings().Config.dwSize, CommConfig::kSize);
+    EXPECT_EQ(line.BaudRate, 9600u);
+    EXPECT_EQ(line.ByteSize, 8);
+    EXPECT_EQ(line.Parity, dcb::kNoParity);
+    EXPECT_EQ(line.StopBits, dcb::kOneStopBit);
+    EXPECT_FALSE(line.Has(dcb::fOutX) || line.Has(dcb::fOutxCtsFlow)) << "no flow control";
+    EXPECT_EQ(fresh.Settings().Handshake, kHandshakeNone);
+}
+
 TEST_F(PortSettingsTest, TimeOutFactorAndIndividualValues) {
     struct Case {
         std::optional<uint32_t> factor, interval;

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "base/Clock.h"
 #include "io/DescriptorBackend.h"
@@ -286,6 +287,22 @@ TEST_F(RealPortTest, ASerialLineAnotherProgramHoldsIsBusy) {
     EXPECT_NE(otherReporter.Messages().back().find(": device busy;"), std::string::npos) << otherReporter.Messages().back();
 }
 
+TEST_F(RealPortTest, AClosedLineIsLeftOpenToOthers) {
+    ASSERT_TRUE(pty.Ok());
+    // Another process keeps the line open (the printer simulator does) without locking it.
+    UniqueFd other(::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(other.Valid());
+    IOComm port(store, clock, reporter);
+    ASSERT_NE(port.Open(pty.SlavePath(), "9600,n,8,1", SaveCommSetup::Yes), 0);
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(other.Get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0) << "while open, the line is this program's alone";
+    port.Close();
+    // Still set, it would turn away every later open but root's, this program's next one too.
+    ASSERT_EQ(::ioctl(other.Get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+}
+
 TEST_F(RealPortTest, AConnectToAnAddressThatDoesNotAnswerIsBounded) {
     TcpBackend tcp;
     auto start = std::chrono::steady_clock::now();
@@ -298,6 +315,19 @@ TEST_F(RealPortTest, AHostTheResolverCannotNameIsNoSuchHost) {
     TcpBackend tcp;
     EXPECT_FALSE(tcp.Connect("", 9100, 300));  // nothing to look up: no resolver traffic
     EXPECT_EQ(tcp.LastError(), ENOENT);
+}
+
+TEST(PollWait, AWaitLongerThanOnePollGoesOnToItsEnd) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    UniqueFd readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
+    // The byte comes after several polls of 2 ms but well within the wait.
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        ASSERT_EQ(::write(writeEnd.Get(), "x", 1), 1);
+    });
+    EXPECT_EQ(PollFor(readEnd.Get(), POLLIN, 10'000, 2), 1);
+    writer.join();
 }
 
 TEST(SettingsFile, ATimeOutFactorOf7d0GivesEveryTimeout2000Ms) {

@@ -229,6 +229,23 @@ TEST_F(FileSettingsStoreTest, AStoreThatCannotBeWrittenRefusesChanges) {
     EXPECT_TRUE(warnings.str().ends_with(": read-only\n"));
 }
 
+TEST_F(FileSettingsStoreTest, ALockFileAnotherUserMadeDoesNotLockOthersOut) {
+    if (geteuid() != 0) GTEST_SKIP() << "acting as two users needs root";
+    constexpr uid_t kNobody = 65534;
+    // A store shared by the station's users, which root happened to write first: the lock file
+    // is root's, readable by all, writable by root alone.
+    ASSERT_TRUE(MakeStore().SetValue(kKey, "PortName", RegValue::String("COM1")));
+    chmod(dir.path().c_str(), 0755);
+    chmod(fs::path(path).parent_path().c_str(), 0777);
+    chmod((path + ".lock").c_str(), 0644);
+    const pid_t user = Fork([this] {
+        return setgid(kNobody) == 0 && setuid(kNobody) == 0 &&
+               MakeStore().SetValue(kKey, "PortName", RegValue::String("COM2"));
+    });
+    EXPECT_EQ(WaitExitCode(user), 0);
+    EXPECT_EQ(MakeStore().GetValue(kKey, "PortName")->data, "COM2");
+}
+
 TEST_F(FileSettingsStoreTest, AKeyNameTheFileCannotHoldIsRefused) {
     FileSettingsStore store = MakeStore();
     EXPECT_FALSE(store.SetValue("HKEY_LOCAL_MACHINE\\A\nB", "Name", RegValue::Dword(1)));

@@ -126,6 +126,48 @@ TEST_F(ConfigurationReaderTest, MoreThanTenWrongHeadsInARowAbort) {
     }
 }
 
+TEST_F(ConfigurationReaderTest, AReplyWithoutItsDataByteIsAskedForAgainNotStoredAsZero) {
+    struct Case {
+        const char* what;
+        std::string strayByte;  // in front of the reply
+        int64_t dataLateByMs;   // the data byte's delay; -1: it never comes
+        int result;
+    };
+    const Case cases[] = {
+        {"late data byte", "", 250, 1},
+        {"late data byte behind a stray byte", "\x33", 250, 1},
+        {"data byte never sent", "", -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearSettings(model->settings);
+        SetSetting(0, "Model", -1, "RP-TEST");
+        SetSetting(1, "Baud_Rate", 1);
+        reporter.entries.clear();
+        auto playPrinter = backend.responder;
+        // The first reply to Baud_Rate's byte read comes without its data byte in time; when the
+        // byte never comes, no reply has it.
+        bool first = true;
+        backend.responder = [&](FakePortBackend& port, const std::string& written) {
+            playPrinter(port, written);
+            if (written != std::string("\x1B~g\x01\x0C\x01", 6)) return;
+            if (!std::exchange(first, false) && c.dataLateByMs >= 0) return;
+            const std::string data = port.replies.back().bytes.substr(3);
+            port.replies.back().bytes = c.strayByte + "~g\x01";
+            if (c.dataLateByMs >= 0) port.QueueReplyAt(clock.now + c.dataLateByMs, data);
+        };
+        EXPECT_EQ(ReadConfiguration(context, ReadMode::Read), c.result);
+        EXPECT_NE(Value("Baud_Rate"), 0) << "the missing byte was taken as a stored 0";
+        if (c.result == 1) {
+            EXPECT_EQ(Value("Baud_Rate"), 3);
+        } else {
+            EXPECT_EQ(ErrorsWithCode(2), std::vector<std::string>{"Read failures exceeded 10, aborting."});
+        }
+        backend.responder = playPrinter;
+        backend.replies.clear();
+    }
+}
+
 TEST_F(ConfigurationReaderTest, WrongHeadsSlowTheRestOfTheRunDown) {
     printer.wrongByteHeads = 1;
     ASSERT_EQ(ReadConfiguration(context, ReadMode::Read), 1);

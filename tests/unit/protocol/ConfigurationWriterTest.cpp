@@ -99,6 +99,23 @@ TEST_F(ConfigurationWriterTest, RefusedSettingsAreReportedAndTheRunGoesOn) {
               "1B 7E 77 03 41 42 43 00 1B 7E 7E FF");
 }
 
+TEST_F(ConfigurationWriterTest, TablesOutsideTheConfigurationTablesAreRefusedNotWrapped) {
+    // Table 16 would go out as 0x10; table 261 as 5, the table that holds the firmware identifier.
+    WriteFileBytes("rptest.map", WithMapLock(std::string(kTestMapBody) + "Bad_Table 1.0 1 16\nFar_Text 0 20 261\n"));
+    WriteFileBytes("rptest.opt", WithOptionsLock(std::string(kTestOptionsBody) +
+                                                  "Bad_Table General 0 Off\nBad_Table General 1 On\n"
+                                                  "Bad_Table General Y CanBeWritten\nFar_Text General S Text\n"));
+    SetSetting(4, "Bad_Table", 1);
+    SetSetting(5, "Far_Text", -1, "XYZ");
+    ASSERT_EQ(WriteConfiguration(context), 1);
+    EXPECT_EQ(reporter.Errors(),
+              (std::vector<std::string>{"Internal error writing configuration to printer. Table# out of range. Bad_Table",
+                                        "Internal error writing configuration to printer. Table# out of range. Far_Text"}));
+    EXPECT_EQ(Hex(ExchangeBytes()),
+              "1B 7E 77 00 52 50 2D 54 45 53 54 00 1B 7E 62 01 0C 18 18 1B 7E 62 02 04 FF 12 1B 7E 62 02 05 FF 34 "
+              "1B 7E 77 03 41 42 43 00 1B 7E 7E FF");
+}
+
 TEST_F(ConfigurationWriterTest, ConfigurationOfAnotherSeriesIsRefusedBeforeWriting) {
     SetSetting(0, "Model", -1, "RP-OTHER");
     EXPECT_EQ(WriteConfiguration(context), 0);

@@ -46,6 +46,23 @@ TEST(SimOptionsTest, TcpAddressAndDefaults) {
     EXPECT_TRUE(Parse({"--help"}).options);
 }
 
+TEST(SimOptionsTest, ConventionalHelpVersionAndEndOfOptions) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{{"-h"}, {"--help"}, {"--pty", "-h"}}) {
+        const ParsedOptions parsed = Parse(arguments);
+        ASSERT_TRUE(parsed.options) << testing::PrintToString(arguments);
+        EXPECT_TRUE(parsed.options->help);
+    }
+    ASSERT_TRUE(Parse({"--version"}).options);
+    EXPECT_TRUE(Parse({"--version"}).options->version);
+    const ParsedOptions ended = Parse({"--pty", "--"});
+    ASSERT_TRUE(ended.options) << ended.error;
+    EXPECT_TRUE(ended.options->usePty);
+    // After "--" nothing is an option, and the simulator takes no other arguments.
+    const ParsedOptions after = Parse({"--pty", "--", "--help"});
+    EXPECT_FALSE(after.options);
+    EXPECT_NE(after.error.find("\"--help\""), std::string::npos) << after.error;
+}
+
 TEST(SimOptionsTest, BadCommandLinesAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
         {},                                         // no transport
