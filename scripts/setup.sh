@@ -13,6 +13,8 @@ packages=(
   libudev-dev nlohmann-json3-dev
   # whether an X display answers, asked before Qt is (libxcb, which Qt's own X support uses)
   libxcb1-dev
+  # the window latency bench presses its keys through the X server's XTest extension
+  libxcb-xtest0-dev
   # the status monitor tests: dbus-run-session, dbus-send, dbus-launch
   dbus dbus-x11
   # window tests on a virtual display: Xvfb, xvfb-run, xauth, xdotool
