@@ -422,6 +422,43 @@ TEST_F(PrinterFilesSimTest, EscapeDuringAnUploadCancelsItAndClosesTheDialogAfter
     EXPECT_LT((stored.at("big.bin").size() + 1) / 3, 60000u);
 }
 
+// Cancel clicked while Read / Save to Disk copies a printer file of 30,000 bytes: the partial copy
+// is not kept and the local file of that name stays as it was; the bar went by the listed size.
+TEST_F(PrinterFilesSimTest, CancelDuringSaveToDiskKeepsNoPartialCopy) {
+    std::string big;
+    for (int i = 0; i < 30000; ++i) big.push_back(static_cast<char>(i * 7 + i / 251));
+    StartPrinter({{"big.bin", big}});
+    dir.Write("big.bin", "precious");
+    std::string said;
+    int firstPosition = -1, barAfter = -1;
+    bool offeredAfter = true;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 1);
+        ClickRow(dialog.List(), 0);
+        WhenTheBarFirstMoves(dialog, [&dialog, &firstPosition] {
+            firstPosition = dialog.Progress()->value();
+            Click(dialog.CancelButton());
+        });
+        test::AnswerBox(Qt::Key_Y);
+        test::AnswerBox(Qt::Key_Return, &said);
+        Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
+        barAfter = dialog.Progress()->value();
+        offeredAfter = dialog.CancelButton()->isEnabled();
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(said, "Save to Disk cancelled: \"big.bin\" was not saved");
+    EXPECT_EQ(dir.Read("big.bin"), "precious");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+    EXPECT_GT(firstPosition, 0);
+    EXPECT_LT(firstPosition, 100) << "by bytes of the listed size, not a busy bar";
+    EXPECT_EQ(barAfter, 0);
+    EXPECT_FALSE(offeredAfter);
+    EXPECT_EQ(Occurrences(Trace(), " RX 1B 66 43"), 1u) << "the printer's file was closed";
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
+}
+
 // Uploading a file of a name the printer lists asks first, with No as the default: Return keeps
 // the printer's file; Y replaces it.
 TEST_F(PrinterFilesSimTest, UploadOverAPrinterFileOfTheSameNameAsksAndReplacesOnlyOnYes) {
