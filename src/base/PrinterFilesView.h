@@ -21,8 +21,14 @@ public:
     // The selected entries, in list order.
     virtual std::vector<std::string> SelectedEntries() const = 0;
 
+    // A range of 0 to 0 shows a busy bar: work goes on, its amount is not known.
     virtual void SetProgressRange(int low, int high) = 0;
     virtual void SetProgress(int position) = 0;
+    // The Cancel button of a file transfer: offered while one runs, withdrawn when it ends.
+    // Offering it forgets a request made during an earlier transfer.
+    virtual void OfferCancel(bool offered) = 0;
+    // Whether the user asked the offered Cancel. Looked at between two blocks, never inside one.
+    virtual bool CancelRequested() = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     // Repaint at once, not at the next idle time.
     virtual void Repaint() = 0;

@@ -1,6 +1,7 @@
 #include "files/FileList.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "base/AsciiText.h"
 
@@ -23,5 +24,18 @@ std::vector<std::string> ParseFileList(std::string_view reply) {
 }
 
 std::string EntryFileName(std::string_view entry) { return std::string(entry.substr(0, entry.find('\t'))); }
+
+std::optional<uint64_t> EntryFileSize(std::string_view entry) {
+    const size_t tab = entry.find('\t');
+    if (tab == std::string_view::npos) return std::nullopt;
+    std::string_view column = entry.substr(tab + 1);
+    column = column.substr(0, column.find('\t'));
+    // Digits only: no sign, no blanks, nothing after them, and no number too large to hold.
+    uint64_t size = 0;
+    const char* end = column.data() + column.size();
+    const auto [stop, error] = std::from_chars(column.data(), end, size);
+    if (column.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return size;
+}
 
 }  // namespace varnel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,5 +14,9 @@ std::vector<std::string> ParseFileList(std::string_view reply);
 
 // The file name of a list entry: the entry up to its first tab.
 std::string EntryFileName(std::string_view entry);
+
+// The file's size when the entry's second column (after the first tab, up to the next) is a plain
+// decimal number, as the printer lists "NAME<tab>SIZE"; otherwise not known.
+std::optional<uint64_t> EntryFileSize(std::string_view entry);
 
 }  // namespace varnel

@@ -6,6 +6,7 @@
 
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
+#include "base/CancelledText.h"
 #include "base/Clock.h"
 #include "base/Reporter.h"
 #include "files/FileList.h"
@@ -80,6 +81,33 @@ std::string SavedFilesText(const std::vector<std::string>& paths) {
     return text;
 }
 
+namespace {
+
+// "; the file after it was not sent" or "; the N files after it were not sent"; empty for none.
+std::string FilesAfterNotSent(size_t filesAfter) {
+    if (filesAfter == 0) return "";
+    if (filesAfter == 1) return "; the file after it was not sent";
+    return "; the " + std::to_string(filesAfter) + " files after it were not sent";
+}
+
+}  // namespace
+
+std::string UploadCancelledText(const std::string& name, uint64_t sent, uint64_t length, size_t filesAfter) {
+    return CancelledText("Upload", static_cast<int64_t>(sent), static_cast<int64_t>(length),
+                         "bytes of \"" + name + "\"", "the printer holds the part sent") +
+           FilesAfterNotSent(filesAfter);
+}
+
+std::string UploadCancelledBeforeText(const std::string& name, size_t filesAfter) {
+    return "Upload cancelled: \"" + name + "\" was not sent" + FilesAfterNotSent(filesAfter);
+}
+
+std::string SaveCancelledText(const std::string& name, const std::vector<std::string>& saved) {
+    std::string text = "Save to Disk cancelled: \"" + name + "\" was not saved";
+    if (!saved.empty()) text += "\n\n" + SavedFilesText(saved);
+    return text;
+}
+
 PrinterFileManager::PrinterFileManager(const FilesContext& context, PrinterFilesView& view,
                                        std::function<void()> selectPort)
     : context_(context), view_(view), selectPort_(std::move(selectPort)) {}
@@ -119,12 +147,14 @@ void PrinterFileManager::RefreshTimerFired() {
     Refresh();
 }
 
-int PrinterFileManager::Refresh() {
+int PrinterFileManager::Refresh() { return Refresh(BarAfterRead::Reset); }
+
+int PrinterFileManager::Refresh(BarAfterRead bar) {
     if (refreshRunning_) return 1;
     Running running(*this);
     refreshRunning_ = true;
     refreshPending_ = false;  // whoever asked is answered by this read
-    const int result = ReadList();
+    const int result = ReadList(bar);
     refreshRunning_ = false;
     return result;
 }
@@ -137,7 +167,7 @@ void PrinterFileManager::HandleMessagesWithRefresh() {
     refreshMayRun_ = false;
 }
 
-int PrinterFileManager::ReadList() {
+int PrinterFileManager::ReadList(BarAfterRead bar) {
     if (context_.model.portName.empty()) {
         context_.reporter.ReportError(kNoPortText, event::kGeneral, kSeverityError);
         return 0;
@@ -159,7 +189,7 @@ int PrinterFileManager::ReadList() {
     }
     context_.port.Close();
     view_.Repaint();
-    view_.SetProgress(0);
+    if (bar == BarAfterRead::Reset) view_.SetProgress(0);
     return 1;
 }
 
@@ -209,16 +239,39 @@ int PrinterFileManager::Upload(const std::vector<std::string>& dropped) {
     Running running(*this);
     // Every question is asked before the port opens, as for Read / Save to Disk.
     const std::vector<std::string> paths = PathsToUpload(dropped);
-    int result = 1;
-    for (size_t i = 0; i < paths.size(); ++i) {
-        UploadResult sent = UploadOne(paths[i]);
-        if (sent == UploadResult::Sent) continue;
-        if (sent == UploadResult::CommunicationsError) view_.MessageBox(kCommErrorCaption, kCommErrorText);
-        result = 0;
-        break;
+    view_.OfferCancel(true);
+    UploadResult result = UploadResult::Sent;
+    Transferred transferred;
+    size_t file = 0;
+    for (; file < paths.size(); ++file) {
+        // A Cancel asked between two files leaves the next one unopened.
+        result = CancelAsked() ? UploadResult::NotStarted : UploadOne(paths[file], transferred);
+        if (result != UploadResult::Sent) break;
     }
+    view_.OfferCancel(false);
+    if (result != UploadResult::Sent) ReportUploadEnd(result, paths[file], transferred, paths.size() - file - 1);
     EndUpload();
-    return result;
+    return result == UploadResult::Sent ? 1 : 0;
+}
+
+void PrinterFileManager::ReportUploadEnd(UploadResult result, const std::string& path,
+                                         const Transferred& transferred, size_t filesAfter) {
+    const std::string name = PrinterNameOfPath(path);
+    switch (result) {
+    case UploadResult::Sent:
+    case UploadResult::FileNotRead:  // said when it was found
+        return;
+    case UploadResult::CommunicationsError:
+        view_.MessageBox(kCommErrorCaption, kCommErrorText);
+        return;
+    case UploadResult::Cancelled:
+        view_.MessageBox(kApplicationTitle,
+                         UploadCancelledText(name, transferred.done, transferred.length, filesAfter));
+        return;
+    case UploadResult::NotStarted:
+        view_.MessageBox(kApplicationTitle, UploadCancelledBeforeText(name, filesAfter));
+        return;
+    }
 }
 
 void PrinterFileManager::EndUpload() {
@@ -230,7 +283,24 @@ void PrinterFileManager::WaitUntilReady(int maxPauses) {
     for (int pause = 0; pause < maxPauses && !context_.port.IsReady(); ++pause) context_.clock.Sleep(kReadyPauseMs);
 }
 
-int PrinterFileManager::SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength) {
+void PrinterFileManager::StartTransferBar(std::optional<uint64_t> length) {
+    view_.SetProgressRange(0, length && *length > 0 ? kProgressMax : 0);
+    view_.SetProgress(0);
+}
+
+void PrinterFileManager::ShowTransferred(const Transferred& transferred) {
+    if (transferred.length == 0) return;  // a busy bar has no position
+    const uint64_t done = std::min(transferred.done, transferred.length);
+    view_.SetProgress(static_cast<int>(done * kProgressMax / transferred.length));
+}
+
+bool PrinterFileManager::CancelAsked() {
+    view_.PumpMessages();
+    return view_.CancelRequested();
+}
+
+// A block announced with its length goes whole: the printer counts its bytes.
+int PrinterFileManager::SendBlock(const std::string& block) {
     IOComm& port = context_.port;
     WaitUntilReady(kUploadReadyPauses);
     if (!port.OutputString(cmd::kFileWriteBlockCommand) || port.GetBytesWritten() != cmd::kFileWriteBlockCommand.size())
@@ -241,12 +311,10 @@ int PrinterFileManager::SendBlock(const std::string& block, uint32_t blockNumber
     WaitUntilReady(kUploadReadyPauses);
     if (!port.Output(lengthBytes) || port.GetBytesWritten() != lengthBytes.size()) return 0;
 
-    if (!port.Output(block) || port.GetBytesWritten() != block.size()) return 0;
-    view_.SetProgress(static_cast<int>(blockNumber * kUploadBlockSize * kProgressMax / fileLength + 1));
-    return 1;
+    return port.Output(block) && port.GetBytesWritten() == block.size() ? 1 : 0;
 }
 
-PrinterFileManager::UploadResult PrinterFileManager::UploadOne(const std::string& path) {
+PrinterFileManager::UploadResult PrinterFileManager::UploadOne(const std::string& path, Transferred& transferred) {
     IOComm& port = context_.port;
     const std::string name = PrinterNameOfPath(path);
     if (!OpenPort()) return UploadResult::CommunicationsError;
@@ -272,7 +340,7 @@ PrinterFileManager::UploadResult PrinterFileManager::UploadOne(const std::string
         context_.reporter.ReportError("File too large for the printer: " + path, event::kGeneral, kSeverityError);
         return UploadResult::FileNotRead;
     }
-    const auto fileLength = static_cast<uint32_t>(size);
+    transferred = Transferred{0, static_cast<uint64_t>(size)};
 
     const std::string open = std::string(cmd::kFileOpenForWritingHead) + name;
     if (!port.OutputString(open)) {
@@ -282,24 +350,31 @@ PrinterFileManager::UploadResult PrinterFileManager::UploadOne(const std::string
     if (!port.Output(cmd::kFileNameEnd)) return UploadResult::CommunicationsError;
 
     view_.SetProgressRange(0, kProgressMax);
-    view_.SetProgress(1);
+    view_.SetProgress(0);
+    bool cancelled = false;
     std::string block(kUploadBlockSize, '\0');
-    for (uint32_t blockNumber = 0; blockNumber < kMaxUploadBlocks; ++blockNumber) {
+    for (size_t blockNumber = 0; blockNumber < kMaxUploadBlocks; ++blockNumber) {
         local.read(block.data(), static_cast<std::streamsize>(kUploadBlockSize));
         const auto got = static_cast<size_t>(local.gcount());
         if (got == 0) break;
-        if (!SendBlock(block.substr(0, got), blockNumber, fileLength))
-            return UploadResult::CommunicationsError;
+        if (CancelAsked()) {
+            cancelled = true;
+            break;
+        }
+        if (!SendBlock(block.substr(0, got))) return UploadResult::CommunicationsError;
+        transferred.done += got;
+        ShowTransferred(transferred);
     }
 
-    view_.SetProgress(kProgressMax);
+    // Cancelled too, the printer's file is closed: the printer holds the part sent.
+    if (!cancelled) view_.SetProgress(kProgressMax);
     if (!port.OutputString(cmd::kFileClose)) return UploadResult::CommunicationsError;
     local.close();
     port.Close();
     context_.clock.Sleep(kAfterUploadPauseMs);
-    Refresh();
+    Refresh(BarAfterRead::Keep);
     view_.Repaint();
-    return UploadResult::Sent;
+    return cancelled ? UploadResult::Cancelled : UploadResult::Sent;
 }
 
 // ---- Read / Save to Disk
@@ -308,33 +383,37 @@ int PrinterFileManager::SaveToDisk() {
     Running running(*this);
     // Every question is asked before the port opens: a printer on the network may drop a
     // connection that idles while the user thinks.
-    const std::vector<std::string> names = NamesToSave();
+    const std::vector<FileToSave> files = FilesToSave();
     if (!OpenPort()) return 0;
     // Where the files went is said at the end, also after a failure half-way.
     std::vector<std::string> saved;
-    int result = 1;
-    for (const std::string& name : names) {
-        SaveResult step = SaveOne(name, saved);
-        if (step == SaveResult::StopAtOnce) {
-            result = 0;  // the port stays open, as after every send failure
-            break;
-        }
-        if (step == SaveResult::LeaveLoop) break;
+    const std::string* cancelledName = nullptr;
+    SaveResult step = SaveResult::NextFile;
+    view_.OfferCancel(true);
+    for (const FileToSave& file : files) {
+        step = CancelAsked() ? SaveResult::Cancelled : SaveOne(file, saved);
+        if (step == SaveResult::Cancelled) cancelledName = &file.name;
+        if (step != SaveResult::NextFile) break;
     }
-    if (result) {
+    view_.OfferCancel(false);
+    // After a failed send the port stays open, as after every send failure.
+    if (step != SaveResult::StopAtOnce) {
         context_.port.Close();
         context_.clock.Sleep(kAfterSavePauseMs);
-        view_.SetProgress(0);
+    }
+    if (cancelledName) {
+        view_.MessageBox(kApplicationTitle, SaveCancelledText(*cancelledName, saved));
+        return 0;
     }
     if (!saved.empty()) view_.MessageBox(kApplicationTitle, SavedFilesText(saved));
-    return result;
+    return step == SaveResult::StopAtOnce ? 0 : 1;
 }
 
-// The selected files' names, at most 99, without those that must not or shall not be written.
-std::vector<std::string> PrinterFileManager::NamesToSave() {
+// The selected files, at most 99, without those that must not or shall not be written.
+std::vector<PrinterFileManager::FileToSave> PrinterFileManager::FilesToSave() {
     std::vector<std::string> selected = view_.SelectedEntries();
     if (selected.size() > kMaxSelectedFiles) selected.resize(kMaxSelectedFiles);
-    std::vector<std::string> names;
+    std::vector<FileToSave> files;
     for (const std::string& entry : selected) {
         std::string name = EntryFileName(entry);
         // A name the printer sent must not reach outside the current directory.
@@ -345,13 +424,14 @@ std::vector<std::string> PrinterFileManager::NamesToSave() {
         }
         // A local file is not lost without a word.
         if (LocalFileExists(name) && !view_.AskYesNo(kReplaceCaption, ReplaceLocalFileQuestion(name))) continue;
-        names.push_back(std::move(name));
+        files.push_back(FileToSave{std::move(name), EntryFileSize(entry)});
     }
-    return names;
+    return files;
 }
 
-PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& name, std::vector<std::string>& saved) {
+PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const FileToSave& file, std::vector<std::string>& saved) {
     IOComm& port = context_.port;
+    const std::string& name = file.name;
     if (!port.OutputString(std::string(cmd::kFileOpenForReadingHead) + name) || !port.Output(cmd::kFileNameEnd))
         return SaveResult::StopAtOnce;
     FileReplacement local(name);
@@ -361,10 +441,17 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
         return SaveResult::LeaveLoop;
     }
 
-    view_.SetProgress(0);
+    StartTransferBar(file.size);
+    Transferred transferred{0, file.size.value_or(0)};
     bool transferFailed = false;
+    bool cancelled = false;
     char chunk[cmd::kFileReadBlockSize];
     for (size_t chunks = 1; chunks <= kMaxDownloadChunks; ++chunks) {
+        // Between two chunks, never inside one: the printer's reply to a request is read whole.
+        if (chunks > 1 && CancelAsked()) {
+            cancelled = true;
+            break;
+        }
         if (!port.OutputString(cmd::kFileReadBlockCommand) || !port.Output(cmd::kFileReadBlockLength)) {
             transferFailed = true;
             break;
@@ -375,10 +462,14 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
             transferFailed = true;
             break;
         }
-        view_.SetProgress(static_cast<int>(chunks));
+        transferred.done += static_cast<uint64_t>(got);
+        ShowTransferred(transferred);
     }
-    view_.SetProgress(kProgressMax);
-    if (transferFailed || !local.Commit()) {
+    view_.SetProgressRange(0, kProgressMax);
+    view_.SetProgress(cancelled ? 0 : kProgressMax);
+    if (cancelled) {
+        local.Discard();
+    } else if (transferFailed || !local.Commit()) {
         local.Discard();
         context_.reporter.ReportError("Reading the file \"" + name + "\" from the printer failed; nothing was saved.",
                                       event::kGeneral, kSeverityError);
@@ -386,8 +477,9 @@ PrinterFileManager::SaveResult PrinterFileManager::SaveOne(const std::string& na
         std::error_code ignored;
         saved.push_back(std::filesystem::absolute(name, ignored).string());
     }
-    if (!port.OutputString(cmd::kFileClose)) return SaveResult::LeaveLoop;
-    return SaveResult::NextFile;
+    // Cancelled too, the printer's file is closed, as at the end of a read.
+    if (!port.OutputString(cmd::kFileClose)) return cancelled ? SaveResult::Cancelled : SaveResult::LeaveLoop;
+    return cancelled ? SaveResult::Cancelled : SaveResult::NextFile;
 }
 
 // ---- Delete

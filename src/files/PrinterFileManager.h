@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,13 @@ std::string ReplacePrinterFileQuestion(const std::string& name);
 std::string DeleteFilesQuestion(const std::vector<std::string>& names);
 // What Read / Save to Disk says when it is done: where each file went.
 std::string SavedFilesText(const std::vector<std::string>& paths);
+// What an upload cancelled inside the file `name` says; `filesAfter` were not started.
+std::string UploadCancelledText(const std::string& name, uint64_t sent, uint64_t length, size_t filesAfter);
+// What an upload cancelled before the file `name` says; `filesAfter` were not started either.
+std::string UploadCancelledBeforeText(const std::string& name, size_t filesAfter);
+// What a cancelled Read / Save to Disk says: the file it was reading is not kept; the files
+// saved whole before it (`saved`, full paths) are.
+std::string SaveCancelledText(const std::string& name, const std::vector<std::string>& saved);
 
 // The operations of the printer file manager, apart from the widgets: each works on the
 // application's port and shows its results through the view. Each returns 1 when it ran to its
@@ -90,23 +99,45 @@ private:
         PrinterFileManager& manager_;
     };
 
+    // Whether a list read leaves the bar alone: after a transfer the bar keeps showing how far it got.
+    enum class BarAfterRead { Reset, Keep };
+
     bool OpenPort();
-    int ReadList();
+    int Refresh(BarAfterRead bar);
+    int ReadList(BarAfterRead bar);
     std::string ReadListReply();
     void StartRefreshTimer();
     // Handles pending messages with the port closed, so a scheduled refresh runs here.
     void HandleMessagesWithRefresh();
-    std::vector<std::string> NamesToSave();
+    // A printer file to copy to disk, with its size when the list tells it.
+    struct FileToSave {
+        std::string name;
+        std::optional<uint64_t> size;
+    };
+    std::vector<FileToSave> FilesToSave();
     // The dropped or chosen files, without those whose printer file the user keeps.
     std::vector<std::string> PathsToUpload(const std::vector<std::string>& paths);
     void WaitUntilReady(int maxPauses);
-    int SendBlock(const std::string& block, uint32_t blockNumber, uint32_t fileLength);
-    enum class UploadResult { Sent, CommunicationsError, FileNotRead };
-    UploadResult UploadOne(const std::string& path);
+    int SendBlock(const std::string& block);
+    // How far the file being transferred got: bytes done of its length.
+    struct Transferred {
+        uint64_t done = 0;
+        uint64_t length = 0;
+    };
+    // The bar of one file's transfer: by bytes when its length is known, else busy.
+    void StartTransferBar(std::optional<uint64_t> length);
+    void ShowTransferred(const Transferred& transferred);
+    // Lets the dialog answer between two blocks; true when its Cancel was asked.
+    bool CancelAsked();
+    // NotStarted: a Cancel came before the file was opened.
+    enum class UploadResult { Sent, Cancelled, NotStarted, CommunicationsError, FileNotRead };
+    UploadResult UploadOne(const std::string& path, Transferred& transferred);
+    void ReportUploadEnd(UploadResult result, const std::string& path, const Transferred& transferred,
+                         size_t filesAfter);
     // What the loop over the selected files does after one of them.
-    enum class SaveResult { NextFile, LeaveLoop, StopAtOnce };
+    enum class SaveResult { NextFile, LeaveLoop, StopAtOnce, Cancelled };
     // A file saved whole adds its full path to `saved`.
-    SaveResult SaveOne(const std::string& name, std::vector<std::string>& saved);
+    SaveResult SaveOne(const FileToSave& file, std::vector<std::string>& saved);
     void EndUpload();
 
     FilesContext context_;

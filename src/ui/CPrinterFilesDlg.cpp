@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -130,6 +131,14 @@ CPrinterFilesDlg::CPrinterFilesDlg(const PrinterFilesOpener& open, QWidget* pare
     progress_->setObjectName(QString::number(kIdProgress));
     progress_->setRange(0, 100);
     progress_->setValue(0);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(QString::number(kIdCancel));
+    cancel_->setAutoDefault(false);
+    cancel_->setEnabled(false);
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        cancelRequested_ = true;
+        cancel_->setEnabled(false);
+    });
 
     auto* column = new QVBoxLayout;
     AddButton(kIdDone, QStringLiteral("Done"));
@@ -146,7 +155,10 @@ CPrinterFilesDlg::CPrinterFilesDlg(const PrinterFilesOpener& open, QWidget* pare
     auto* left = new QVBoxLayout;
     left->addWidget(hint);
     left->addWidget(list_, 1);
-    left->addWidget(progress_);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(progress_, 1);
+    bar->addWidget(cancel_);
+    left->addLayout(bar);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(column);
@@ -199,6 +211,23 @@ void CPrinterFilesDlg::RunOperation(const std::function<void()>& operation) {
     operation();
     for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i].second->setEnabled(enabled[i]);
     busy_ = false;
+    CloseIfAsked();
+}
+
+void CPrinterFilesDlg::reject() {
+    if (!busy_ && !manager_->Busy()) {
+        QDialog::reject();
+        return;
+    }
+    // Closed now, the dialog would be gone under the operation that works its list and bar.
+    closeAsked_ = true;
+    if (cancel_->isEnabled()) cancel_->click();
+}
+
+void CPrinterFilesDlg::CloseIfAsked() {
+    if (!closeAsked_ || busy_ || manager_->Busy()) return;
+    closeAsked_ = false;
+    QDialog::reject();
 }
 
 void CPrinterFilesDlg::DropFiles(const std::vector<std::string>& paths) {
@@ -242,6 +271,13 @@ void CPrinterFilesDlg::SetProgressRange(int low, int high) { progress_->setRange
 
 void CPrinterFilesDlg::SetProgress(int position) { progress_->setValue(position); }
 
+void CPrinterFilesDlg::OfferCancel(bool offered) {
+    if (offered) cancelRequested_ = false;
+    cancel_->setEnabled(offered);
+}
+
+bool CPrinterFilesDlg::CancelRequested() { return cancelRequested_; }
+
 void CPrinterFilesDlg::SetCaption(const std::string& caption) { setWindowTitle(ToDisplayText(caption)); }
 
 void CPrinterFilesDlg::Repaint() { repaint(); }
@@ -260,6 +296,7 @@ void CPrinterFilesDlg::timerEvent(QTimerEvent* event) {
     killTimer(refreshTimer_);
     refreshTimer_ = 0;
     manager_->RefreshTimerFired();
+    CloseIfAsked();
 }
 
 void CPrinterFilesDlg::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
@@ -278,7 +315,9 @@ bool CPrinterFilesDlg::AskYesNo(const std::string& caption, const std::string& t
 }
 
 std::vector<std::string> CPrinterFilesDlg::ChooseFilesToUpload() {
-    const QStringList chosen = QFileDialog::getOpenFileNames(this, QString::fromLatin1(kUploadChooserTitle), uploadFolder_,
+    // Given no folder, Qt would open the folder of its last file dialog, which may be gone by now.
+    const QString folder = uploadFolder_.isEmpty() ? QDir::currentPath() : uploadFolder_;
+    const QStringList chosen = QFileDialog::getOpenFileNames(this, QString::fromLatin1(kUploadChooserTitle), folder,
                                                              QString::fromLatin1(kUploadChooserFilter));
     std::vector<std::string> paths;
     for (const QString& path : chosen) {

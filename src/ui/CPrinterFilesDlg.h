@@ -29,6 +29,7 @@ class CPrinterFilesDlg : public QDialog, public PrinterFilesView {
 public:
     // Control ids.
     static constexpr int kIdDone = 1;
+    static constexpr int kIdCancel = 2;  // Cancel of a running upload or Read / Save to Disk
     static constexpr int kIdList = 1066;
     static constexpr int kIdDelete = 1067;
     static constexpr int kIdDeleteAll = 1068;
@@ -48,6 +49,7 @@ public:
     std::vector<std::string> Entries() const;
     QProgressBar* Progress() const { return progress_; }
     QPushButton* Button(int controlId) const;
+    QPushButton* CancelButton() const { return cancel_; }
     // Uploads local files as a drop on the list does; while another operation runs, once it is over.
     void DropFiles(const std::vector<std::string>& paths);
 
@@ -58,6 +60,8 @@ public:
     std::vector<std::string> SelectedEntries() const override;
     void SetProgressRange(int low, int high) override;
     void SetProgress(int position) override;
+    void OfferCancel(bool offered) override;
+    bool CancelRequested() override;
     void SetCaption(const std::string& caption) override;
     void Repaint() override;
     void ScheduleRefresh() override;
@@ -65,6 +69,10 @@ public:
     void MessageBox(const std::string& caption, const std::string& text) override;
     bool AskYesNo(const std::string& caption, const std::string& text) override;
     std::vector<std::string> ChooseFilesToUpload() override;
+
+    // Escape and the window's close: while an operation runs they ask a transfer to stop and
+    // close the dialog once the operation is over, never under it.
+    void reject() override;
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -74,10 +82,15 @@ private:
     // Runs one operation with the buttons held, so a click handled while it pumps messages
     // cannot start a second one inside it.
     void RunOperation(const std::function<void()>& operation);
+    // Closes the dialog when a close was asked while an operation ran and none runs now.
+    void CloseIfAsked();
 
     std::unique_ptr<PrinterFilesCommands> manager_;
     QListWidget* list_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    bool cancelRequested_ = false;
+    bool closeAsked_ = false;
     std::vector<std::pair<int, QPushButton*>> buttons_;
     int refreshTimer_ = 0;
     bool busy_ = false;

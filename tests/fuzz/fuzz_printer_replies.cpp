@@ -79,13 +79,14 @@ public:
     std::vector<std::string> SelectedEntries() const override { return {}; }
     void SetProgressRange(int, int) override {}
     void SetProgress(int) override {}
+    void OfferCancel(bool) override {}
+    bool CancelRequested() override { return false; }
     void SetCaption(const std::string&) override {}
     void Repaint() override {}
     void ScheduleRefresh() override {}
     void PumpMessages() override {}
     void MessageBox(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    SaveAnswer AskSaveChanges(const std::string&, const std::string&) override { return SaveAnswer::Discard; }
     std::vector<std::string> ChooseFilesToUpload() override { return {}; }
 };
 

@@ -14,8 +14,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -89,16 +92,52 @@ void AnswerNextBox(Qt::Key key, std::string* text = nullptr) {
 
 // The next file dialog gets `typed` in its file name field, then Return. The dialog is made the
 // active window with the field focused first, as the desktop does for a dialog that opens; the
-// offscreen platform does not.
+// offscreen platform does not. A chooser that cannot be worked so is closed and the test fails:
+// left open, it would hold the test for ever.
 void AnswerNextFileDialog(const QString& typed) {
-    test::WhenShown<QFileDialog>([typed](QFileDialog& chooser) {
+    test::WhenShownAfterWaits<QFileDialog>([typed](QFileDialog& chooser) {
         auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
         chooser.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&chooser));
+        if (!name || !QTest::qWaitForWindowActive(&chooser)) {
+            chooser.reject();
+            FAIL() << "the file dialog could not be worked";
+        }
         name->setFocus();
         QTest::keyClicks(name, typed);
+        // The list of matching names the field may offer by now would take the Return for itself.
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
         QTest::keyClick(name, Qt::Key_Return);
+        if (chooser.isVisible()) {
+            chooser.reject();
+            FAIL() << "Return did not take the typed names";
+        }
+    });
+}
+
+// The positions the bar takes from now on, in order.
+class BarPositions {
+public:
+    explicit BarPositions(QProgressBar* bar) {
+        connection_ = QObject::connect(bar, &QProgressBar::valueChanged, [this](int value) { values.push_back(value); });
+    }
+    ~BarPositions() { QObject::disconnect(connection_); }
+    BarPositions(const BarPositions&) = delete;
+    BarPositions& operator=(const BarPositions&) = delete;
+
+    std::vector<int> values;
+
+private:
+    QMetaObject::Connection connection_;
+};
+
+// Once the bar first shows part of a transfer done, `act` runs as soon as the dialog handles its
+// events again, as a user's click or key would be taken then.
+void WhenTheBarFirstMoves(CPrinterFilesDlg& dialog, const std::function<void()>& act) {
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(dialog.Progress(), &QProgressBar::valueChanged, [connection, act](int value) {
+        if (value <= 0 || value >= 100) return;
+        QObject::disconnect(*connection);
+        QTimer::singleShot(0, act);
     });
 }
 
@@ -276,30 +315,147 @@ TEST_F(PrinterFilesSimTest, UploadButtonSendsTheFilesChosenInTheFileDialog) {
     dir.Write("big.bin", big);
     dir.Write("note.txt", "hello");
     std::vector<std::string> afterCancel, afterUpload;
+    std::vector<int> bar;
     int barAfter = -1;
-    bool usableAfter = false;
+    bool usableAfter = false, cancelOffered = true;
     test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
         WaitForEntries(dialog, 1);
         test::WhenShown<QFileDialog>([](QFileDialog& chooser) { QTest::keyClick(&chooser, Qt::Key_Escape); });
         Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
         afterCancel = dialog.Entries();
 
+        BarPositions positions(dialog.Progress());
         AnswerNextFileDialog(QStringLiteral(R"("big.bin" "note.txt")"));
         Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
         afterUpload = dialog.Entries();
+        bar = positions.values;
         barAfter = dialog.Progress()->value();
         usableAfter = AllButtonsEnabled(dialog);
+        cancelOffered = dialog.CancelButton()->isEnabled();
         Click(dialog.Button(CPrinterFilesDlg::kIdDone));
     });
 
     EXPECT_EQ(afterCancel, std::vector<std::string>{"logo.bmp\t2"});
     EXPECT_EQ(afterUpload, (std::vector<std::string>{"big.bin\t2500", "logo.bmp\t2", "note.txt\t5"}));
-    EXPECT_EQ(barAfter, 0);
+    // Each file's bar by its bytes, block by block; the last one full and kept full by the list read.
+    EXPECT_EQ(bar, (std::vector<int>{40, 80, 100, 0, 100}));
+    EXPECT_EQ(barAfter, 100);
     EXPECT_TRUE(usableAfter);
+    EXPECT_FALSE(cancelOffered) << "Cancel only while a transfer runs";
     const std::string state = StoppedPrinterState();
     const std::map<std::string, std::string> stored = StoredFiles(state);
     EXPECT_EQ(stored.count("big.bin") ? stored.at("big.bin") : "", test::Hex(big));
     EXPECT_EQ(stored.count("note.txt") ? stored.at("note.txt") : "", test::Hex("hello"));
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
+}
+
+// Cancel clicked while a 60,000-byte file goes to the printer ends the upload at a block's end: the
+// printer's file is closed with what it got, and the list read after it shows that file with the
+// size the printer holds.
+TEST_F(PrinterFilesSimTest, CancelDuringAnUploadEndsItAndTheListShowsWhatThePrinterHolds) {
+    StartPrinter({{"logo.bmp", "BM"}});
+    std::string big;
+    for (int i = 0; i < 60000; ++i) big.push_back(static_cast<char>(i * 31 + i / 253));
+    dir.Write("big.bin", big);
+    std::vector<std::string> before, after;
+    std::string said;
+    bool offeredDuring = false, offeredAfter = true, usableAfter = false;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        before = WaitForEntries(dialog, 1);
+        WhenTheBarFirstMoves(dialog, [&dialog, &offeredDuring] {
+            offeredDuring = dialog.CancelButton()->isEnabled();
+            Click(dialog.CancelButton());
+        });
+        test::AnswerBox(Qt::Key_Return, &said);
+        AnswerNextFileDialog(QStringLiteral("big.bin"));
+        Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
+        after = dialog.Entries();
+        offeredAfter = dialog.CancelButton()->isEnabled();
+        usableAfter = AllButtonsEnabled(dialog);
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(before, std::vector<std::string>{"logo.bmp\t2"});
+    EXPECT_TRUE(offeredDuring);
+    EXPECT_FALSE(offeredAfter);
+    EXPECT_TRUE(usableAfter);
+    const std::string trace = Trace();
+    const std::map<std::string, std::string> stored = StoredFiles(StoppedPrinterState());
+    ASSERT_EQ(stored.count("big.bin"), 1u) << "the printer keeps the part sent";
+    const size_t held = (stored.at("big.bin").size() + 1) / 3;  // "XX" and a blank between, as test::Hex prints
+    ASSERT_GT(held, 0u);
+    ASSERT_LT(held, big.size()) << "the upload ended early";
+    EXPECT_EQ(held % 1000, 0u) << "whole blocks only";
+    EXPECT_EQ(stored.at("big.bin"), test::Hex(big.substr(0, held)));
+    EXPECT_EQ(after, (std::vector<std::string>{"big.bin\t" + std::to_string(held), "logo.bmp\t2"}));
+    EXPECT_EQ(said, "Upload cancelled after " + std::to_string(held) + " of 60000 bytes of \"big.bin\": the printer "
+                    "holds the part sent");
+    EXPECT_EQ(Occurrences(trace, " RX 1B 66 43"), 1u) << "the printer's file was closed";
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
+}
+
+// Escape during an upload neither closes the dialog under it nor lets it run on unseen: the
+// upload stops as Cancel stops it, and the dialog closes once it is over.
+TEST_F(PrinterFilesSimTest, EscapeDuringAnUploadCancelsItAndClosesTheDialogAfterIt) {
+    StartPrinter({});
+    dir.Write("big.bin", std::string(60000, 'x'));
+    std::string said;
+    bool shownDuring = false, shownAfter = true;
+    const test::PrinterFilesRun run = test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 0);
+        WhenTheBarFirstMoves(dialog, [&dialog, &shownDuring] {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            shownDuring = dialog.isVisible();
+        });
+        test::AnswerBox(Qt::Key_Return, &said);
+        AnswerNextFileDialog(QStringLiteral("big.bin"));
+        Click(dialog.Button(CPrinterFilesDlg::kIdUpload));
+        shownAfter = dialog.isVisible();
+    });
+
+    EXPECT_TRUE(shownDuring);
+    EXPECT_FALSE(shownAfter);
+    EXPECT_TRUE(run.visibleAfter);
+    EXPECT_EQ(said.rfind("Upload cancelled after ", 0), 0u) << said;
+    const std::map<std::string, std::string> stored = StoredFiles(StoppedPrinterState());
+    ASSERT_EQ(stored.count("big.bin"), 1u);
+    EXPECT_LT((stored.at("big.bin").size() + 1) / 3, 60000u);
+}
+
+// Cancel clicked while Read / Save to Disk copies a printer file of 30,000 bytes: the partial copy
+// is not kept and the local file of that name stays as it was; the bar went by the listed size.
+TEST_F(PrinterFilesSimTest, CancelDuringSaveToDiskKeepsNoPartialCopy) {
+    std::string big;
+    for (int i = 0; i < 30000; ++i) big.push_back(static_cast<char>(i * 7 + i / 251));
+    StartPrinter({{"big.bin", big}});
+    dir.Write("big.bin", "precious");
+    std::string said;
+    int firstPosition = -1, barAfter = -1;
+    bool offeredAfter = true;
+    test::RunPrinterFilesCommand(app, [&](CPrinterFilesDlg& dialog) {
+        WaitForEntries(dialog, 1);
+        ClickRow(dialog.List(), 0);
+        WhenTheBarFirstMoves(dialog, [&dialog, &firstPosition] {
+            firstPosition = dialog.Progress()->value();
+            Click(dialog.CancelButton());
+        });
+        test::AnswerBox(Qt::Key_Y);
+        test::AnswerBox(Qt::Key_Return, &said);
+        Click(dialog.Button(CPrinterFilesDlg::kIdSaveToDisk));
+        barAfter = dialog.Progress()->value();
+        offeredAfter = dialog.CancelButton()->isEnabled();
+        Click(dialog.Button(CPrinterFilesDlg::kIdDone));
+    });
+
+    EXPECT_EQ(said, "Save to Disk cancelled: \"big.bin\" was not saved");
+    EXPECT_EQ(dir.Read("big.bin"), "precious");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+    EXPECT_GT(firstPosition, 0);
+    EXPECT_LT(firstPosition, 100) << "by bytes of the listed size, not a busy bar";
+    EXPECT_EQ(barAfter, 0);
+    EXPECT_FALSE(offeredAfter);
+    EXPECT_EQ(Occurrences(Trace(), " RX 1B 66 43"), 1u) << "the printer's file was closed";
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front();
 }
 

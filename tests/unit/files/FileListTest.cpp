@@ -1,3 +1,7 @@
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "files/FileList.h"
@@ -23,6 +27,29 @@ TEST(FileListTest, FileNameIsTheEntryUpToItsFirstTab) {
     EXPECT_EQ(EntryFileName("logo.bmp\t12\t3"), "logo.bmp");
     EXPECT_EQ(EntryFileName("plain"), "plain");
     EXPECT_EQ(EntryFileName("\t5"), "");
+}
+
+TEST(FileListTest, SizeIsTheSecondColumnWhenItIsAPlainDecimalNumber) {
+    const struct {
+        std::string entry;
+        std::optional<uint64_t> size;
+    } cases[] = {
+        {"logo.bmp\t60000", 60000},
+        {"logo.bmp\t0", 0},
+        {"logo.bmp\t12\t3", 12},
+        {"logo.bmp\t18446744073709551615", UINT64_MAX},
+        {"logo.bmp", std::nullopt},
+        {"logo.bmp\t", std::nullopt},
+        {"logo.bmp\t\t12", std::nullopt},
+        {"logo.bmp\t12 KB", std::nullopt},
+        {"logo.bmp\t 12", std::nullopt},
+        {"logo.bmp\t+12", std::nullopt},
+        {"logo.bmp\t-12", std::nullopt},
+        {"logo.bmp\t0x10", std::nullopt},
+        {"logo.bmp\t18446744073709551616", std::nullopt},
+        {"60000", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EntryFileSize(c.entry), c.size) << c.entry;
 }
 
 TEST(LocalFileNameTest, OnlyPlainNamesInTheCurrentDirectoryAreSafe) {

@@ -46,6 +46,11 @@ protected:
     int ListReads() const {
         return static_cast<int>(std::count(backend.writesPerOpen.begin(), backend.writesPerOpen.end(), "\x1B" "fI"));
     }
+    static int Occurrences(const std::string& text, const std::string& what) {
+        int count = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+        return count;
+    }
     int Count(int64_t ms) const {
         return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms));
     }
@@ -207,9 +212,88 @@ TEST_F(UploadTest, FileOf2500BytesGoesInBlocksOf1000With_LowByteFirstLengths) {
     const auto& calls = backend.writeCalls;
     EXPECT_NE(std::find(calls.begin(), calls.end(), "\x1B" "fW"), calls.end());
     EXPECT_NE(std::find(calls.begin(), calls.end(), "\xF4\x01"), calls.end());
-    EXPECT_EQ(view.progress, (std::vector<int>{1, 1, 41, 81, 100, 0}));
+    // The bar by bytes sent, after every block, and still full after the list read.
+    EXPECT_EQ(view.progress, (std::vector<int>{0, 40, 80, 100, 100}));
+    EXPECT_EQ(view.pumps, 4) << "the dialog answers before the file and before each block";
+    EXPECT_EQ(view.cancelOffers, (std::vector<bool>{true, false}));
     EXPECT_EQ(view.captions.back(), "File(s) in printer.  [127.0.0.1:9100]");
     EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(UploadTest, BarShowsThePercentOfTheFilesBytesSentAfterEachBlock) {
+    const struct {
+        size_t size;
+        std::vector<int> progress;
+    } cases[] = {
+        {0, {0, 100}},
+        {1, {0, 100, 100}},
+        {999, {0, 100, 100}},
+        {1000, {0, 100, 100}},
+        {1001, {0, 99, 100, 100}},
+        {3001, {0, 33, 66, 99, 100, 100}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        view.progress.clear();
+        ASSERT_EQ(manager.Upload({LocalFile("f.bin", c.size)}), 1);
+        EXPECT_EQ(view.progress, c.progress);
+        EXPECT_EQ(view.ranges.back(), std::make_pair(0, 100));
+    }
+}
+
+// The printer takes blocks 1 and 2 of a 3500-byte file; Cancel is seen before block 3, which is
+// never announced. The printer's file is closed, the port too, and the list read shows what the
+// printer holds; the other dropped files are not started.
+TEST_F(UploadTest, CancelAfterABlockSendsNoFurtherBlockClosesThePrintersFileAndRefreshes) {
+    const std::string first = LocalFile("logo.bmp", 3500);
+    const std::string data = test::ReadFileBytes(first);
+    const std::string second = LocalFile("second.txt", 10);
+    const std::string third = LocalFile("third.txt", 10);
+    AnswerListWith("logo.bmp\t2000\0\0"s);
+    view.cancelWhen = [this] { return Occurrences(backend.allWritten, "\x1B" "fW") == 2; };
+    EXPECT_EQ(manager.Upload({first, second, third}), 0);
+
+    ASSERT_EQ(backend.writesPerOpen.size(), 2u) << "the cut upload, then the list read";
+    EXPECT_EQ(Hex(backend.writesPerOpen[0]), Hex("\x1B" "fOw logo.bmp"s + '\0' +
+                                                 "\x1B" "fW\xE8\x03"s + data.substr(0, 1000) +
+                                                 "\x1B" "fW\xE8\x03"s + data.substr(1000, 1000) +
+                                                 "\x1B" "fC"s));
+    EXPECT_EQ(Hex(backend.writesPerOpen[1]), "1B 66 49");
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_EQ(view.entries, std::vector<std::string>{"logo.bmp\t2000"});
+    EXPECT_EQ(view.progress, (std::vector<int>{0, 28, 57})) << "left where the transfer stopped";
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Upload cancelled after 2000 of 3500 bytes of "
+                                                   "\"logo.bmp\": the printer holds the part sent; the 2 files "
+                                                   "after it were not sent"});
+    EXPECT_EQ(view.cancelOffers, (std::vector<bool>{true, false}));
+    EXPECT_EQ(view.captions.back(), "File(s) in printer.  [127.0.0.1:9100]");
+}
+
+// A Cancel that comes once a file is complete leaves it whole and opens no further file.
+TEST_F(UploadTest, CancelBetweenTwoFilesLeavesTheNextUnopened) {
+    const std::string first = LocalFile("first.txt", 1500);
+    const std::string second = LocalFile("second.txt", 10);
+    const std::string third = LocalFile("third.txt", 10);
+    view.cancelWhen = [this] { return Occurrences(backend.allWritten, "\x1B" "fC") == 1; };
+    EXPECT_EQ(manager.Upload({first, second, third}), 0);
+
+    EXPECT_EQ(Occurrences(backend.allWritten, "\x1B" "fW"), 2) << "the first file whole";
+    EXPECT_EQ(backend.allWritten.find("second"), std::string::npos);
+    EXPECT_EQ(view.progress.back(), 100);
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Upload cancelled: \"second.txt\" was not sent; the file "
+                                                   "after it was not sent"});
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+// A Cancel asked during one upload is forgotten by the next, which offers its own.
+TEST_F(UploadTest, CancelOfAnEarlierUploadDoesNotStopTheNextOne) {
+    const std::string path = LocalFile("a.txt", 2500);
+    view.cancelWhen = [] { return true; };
+    EXPECT_EQ(manager.Upload({path}), 0);
+    view.cancelWhen = nullptr;
+    backend.allWritten.clear();
+    EXPECT_EQ(manager.Upload({path}), 1);
+    EXPECT_EQ(Occurrences(backend.allWritten, "\x1B" "fW"), 3);
 }
 
 // "Upload..." asks for the files and sends them as a drop of the same files does.
@@ -358,6 +442,66 @@ TEST_F(SaveToDiskTest, SelectedFileIsWrittenUnderItsOwnNameReplacingAnOldOneOnYe
     EXPECT_TRUE(reporter.Errors().empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1) << "no temporary file left";
     EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Saved to disk:\n\n" + folder.path() + "/logo.bmp"});
+    EXPECT_EQ(view.progress, (std::vector<int>{0, 40, 80, 100, 100})) << "by bytes of the listed size; kept full";
+    EXPECT_EQ(view.cancelOffers, (std::vector<bool>{true, false}));
+}
+
+// The listed size gives a bar by bytes; an entry without a plain number there gets a busy bar,
+// which becomes a full one at the end.
+TEST_F(SaveToDiskTest, EntryWithoutAPlainSizeGetsABusyBar) {
+    const struct {
+        std::string entry;
+        bool busy;
+    } cases[] = {
+        {"logo.bmp\t300", false}, {"logo.bmp\t300\t7", false}, {"logo.bmp", true},
+        {"logo.bmp\t", true},     {"logo.bmp\t3OO", true},     {"logo.bmp\t0", true},
+    };
+    PrinterHolds({{"logo.bmp", std::string(300, 'x')}});
+    view.answerYes = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        view.ranges.clear();
+        view.progress.clear();
+        view.entries = {c.entry};
+        view.selected = {0};
+        ASSERT_EQ(manager.SaveToDisk(), 1);
+        EXPECT_EQ(test::ReadFileBytes("logo.bmp"), std::string(300, 'x'));
+        ASSERT_FALSE(view.ranges.empty());
+        EXPECT_EQ(view.ranges.front(), std::make_pair(0, c.busy ? 0 : 100));
+        EXPECT_EQ(view.ranges.back(), std::make_pair(0, 100));
+        EXPECT_EQ(view.progress.back(), 100);
+        if (!c.busy) {
+            EXPECT_EQ(view.progress, (std::vector<int>{0, 33, 66, 100, 100}));
+        }
+    }
+}
+
+// Cancel in the middle of the second file: the first stays saved and is listed as saved; the
+// second's partial copy is thrown away and the local file it would have replaced stays as it was.
+// The printer's file is closed and the port too; the third file is not asked for.
+TEST_F(SaveToDiskTest, CancelDiscardsThePartialFileAndKeepsTheFilesSavedBefore) {
+    PrinterHolds({{"a.txt", std::string(250, 'a')}, {"b.txt", std::string(350, 'b')}, {"c.txt", "c"}});
+    test::WriteFileBytes("b.txt", "precious");
+    view.entries = {"a.txt\t250", "b.txt\t350", "c.txt\t1"};
+    view.selected = {0, 1, 2};
+    view.answerYes = true;
+    // a.txt takes four chunk requests (the last comes back empty); b.txt two before the Cancel.
+    view.cancelWhen = [this] { return Occurrences(backend.allWritten, "\x1B" "fR") == 6; };
+    EXPECT_EQ(manager.SaveToDisk(), 0);
+
+    EXPECT_EQ(test::ReadFileBytes("a.txt"), std::string(250, 'a'));
+    EXPECT_EQ(test::ReadFileBytes("b.txt"), "precious");
+    EXPECT_FALSE(std::filesystem::exists("c.txt"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2) << "no temporary file left";
+    const std::string chunk = "\x1B" "fR\x64\x00"s;
+    EXPECT_EQ(Hex(backend.allWritten.substr(backend.allWritten.find("\x1B" "fOr b.txt"))),
+              Hex("\x1B" "fOr b.txt\0"s + chunk + chunk + "\x1B" "fC"));
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_EQ(view.progress, (std::vector<int>{0, 40, 80, 100, 100, 0, 28, 57, 0}));
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"Varnel: Save to Disk cancelled: \"b.txt\" was not saved\n\n"
+                                                   "Saved to disk:\n\n" + folder.path() + "/a.txt"});
+    EXPECT_EQ(view.cancelOffers, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(reporter.Errors().empty());
 }
 
 // No keeps the local file and skips that printer file only; a new file is not asked about.

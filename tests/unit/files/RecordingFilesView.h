@@ -24,6 +24,16 @@ public:
     }
     void SetProgressRange(int low, int high) override { ranges.emplace_back(low, high); }
     void SetProgress(int position) override { progress.push_back(position); }
+    void OfferCancel(bool offered) override {
+        cancelOffers.push_back(offered);
+        if (offered) cancelled = false;
+    }
+    // The user's Cancel: clicked once `cancelWhen` holds, and it stays clicked.
+    bool CancelRequested() override {
+        ++cancelChecks;
+        if (!cancelled && cancelWhen) cancelled = cancelWhen();
+        return cancelled;
+    }
     void SetCaption(const std::string& caption) override { captions.push_back(caption); }
     void Repaint() override { ++repaints; }
     void ScheduleRefresh() override {
@@ -57,6 +67,10 @@ public:
     std::vector<size_t> selected;
     std::vector<std::pair<int, int>> ranges;
     std::vector<int> progress;
+    std::vector<bool> cancelOffers;
+    std::function<bool()> cancelWhen;
+    bool cancelled = false;
+    int cancelChecks = 0;
     std::vector<std::string> captions;
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
