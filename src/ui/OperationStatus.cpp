@@ -59,6 +59,8 @@ void OperationStatus::ShowProgress(const QString& step, qint64 done, qint64 tota
         const qint64 scale = total > kMaxBarUnits ? total / kMaxBarUnits + 1 : 1;
         bar_->setRange(0, static_cast<int>(total / scale));
         bar_->setValue(static_cast<int>(std::min(done, total) / scale));
+        // Settings and rates are counted one by one: "17 of 61" says more than a percentage.
+        bar_->setFormat(scale == 1 ? QStringLiteral("%v of %m") : QStringLiteral("%p%"));
     }
     UpdateLabel();
 }

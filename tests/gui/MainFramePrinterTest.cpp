@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -240,8 +241,16 @@ TEST_F(MainFramePrinterTest, CancelDuringAReadLeavesTheConfigurationAsItWas) {
 
     test::EveryBoxAnswered boxes;
     StartFromToolbar(kCmdReadConfig);
+    QString barText;
+    QProgressBar* bar = frame_->operationStatus()->bar();
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [bar, &barText] {
+        if (barText.isEmpty() && bar->value() >= 2) barText = bar->text();
+    });
     CancelAfter(3);
     WaitUntilIdle();
+    // The bar counts the settings read, not a percentage.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[2-9] of [1-9][0-9]$")).match(barText).hasMatch())
+        << barText.toStdString();
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("Read cancelled after ", 0), 0u) << boxes.texts[0];
     EXPECT_NE(boxes.texts[0].find("the configuration is kept as it was before the read."), std::string::npos);
