@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "FlashChoiceInput.h"
 #include "MainWindowInput.h"
 #include "app/CVarnelApp.h"
 #include "support/DemoModel.h"
@@ -358,18 +361,50 @@ TEST_F(MainFramePrinterTest, PrinterFilesHidesTheWindowWhileTheFileManagerIsShow
     EXPECT_TRUE(frame_->isVisible());
 }
 
+// The dialog opens at once, says the boot loader is being asked, and offers the choice once the
+// answers are in.
 TEST_F(MainFramePrinterTest, TheFlashButtonOfAConfigurationWithAFirmwareIdShowsTheBootLoadersDialog) {
-    Start(test::SimulatorLine::Tcp, {"--boot"});
+    Start(test::SimulatorLine::Tcp, {"--boot", "--boot-loader", "SIMBL 2.0"});
     OpenDemo();
     ASSERT_TRUE(frame_->Command(kCmdFlashFirmware)->isVisible());
+
+    // The dialog as it first shows; the choice runs a loop of its own, so both are watched from
+    // timers.
+    QPointer<CFlashDlg> firstShown;
+    QString firstLine;
+    QString firstBootLoader;
+    bool firstOffersChoice = true;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        CFlashDlg* dialog = test::ShownDialog<CFlashDlg>();
+        if (!dialog) return;
+        watch.stop();
+        firstShown = dialog;
+        auto* line = dialog->findChild<QLabel*>("progressText");
+        firstLine = line->isVisible() ? line->text() : QString();
+        firstBootLoader = dialog->findChild<QLineEdit*>("field1056")->text();
+        firstOffersChoice = test::OffersFlashChoice(*dialog);
+    });
+    watch.start(test::kDialogPollMs);
     std::vector<std::string> fields;
-    test::WhenShownAfterWaits<CFlashDlg>([&](CFlashDlg& dialog) {
+    bool sameDialog = false;
+    bool lineShownWithChoice = true;
+    test::WhenFlashChoiceOffered([&](CFlashDlg& dialog) {
+        sameDialog = &dialog == firstShown.data();
+        lineShownWithChoice = dialog.findChild<QLabel*>("progressText")->isVisible();
         for (QLineEdit* field : dialog.findChildren<QLineEdit*>()) fields.push_back(field->text().toStdString());
         test::Activate(dialog);
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     ClickButton(kCmdFlashFirmware);
+
+    EXPECT_EQ(firstLine, "Asking the printer's boot loader...");
+    EXPECT_EQ(firstBootLoader, "") << "no answer yet";
+    EXPECT_FALSE(firstOffersChoice);
+    EXPECT_TRUE(sameDialog) << "the same dialog becomes the choice";
+    EXPECT_FALSE(lineShownWithChoice);
     EXPECT_NE(std::find(fields.begin(), fields.end(), "RPD1_1*"), fields.end()) << "the configuration's firmware id";
+    EXPECT_NE(std::find(fields.begin(), fields.end(), "SIMBL 2.0"), fields.end()) << "the boot loader's answer";
     EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
 }
 
