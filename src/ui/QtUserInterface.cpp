@@ -124,7 +124,9 @@ QWidget* QtUserInterface::DialogOwner() const {
 std::optional<std::string> QtUserInterface::SelectPort(PortDialogModel& choice) {
     if (!OnGuiThread()) return RunOnGuiThread([&] { return SelectPort(choice); });
     CSelectPortDlg dialog(choice, DialogOwner());
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const int result = dialog.exec();
+    dialog.RethrowFailure();
+    if (result != QDialog::Accepted) return std::nullopt;
     return dialog.PortText();
 }
 
