@@ -505,5 +505,31 @@ TEST_F(MainFramePrinterTest, TheFlashButtonOfAConfigurationWithAFirmwareIdShowsT
     EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
 }
 
+// An update that ends before the choice closes its dialog before the error box shows, so the
+// box is never hidden behind it.
+TEST_F(MainFramePrinterTest, APrinterNotInBootModeClosesTheFirmwareDialogBeforeItsBox) {
+    Start(test::SimulatorLine::Tcp);
+    OpenDemo();
+    bool dialogSeen = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (test::ShownDialog<CFlashDlg>()) dialogSeen = true;
+    });
+    watch.start(test::kDialogPollMs);
+    std::string text;
+    bool dialogBesideTheBox = true;
+    test::WhenShownAfterWaits<QMessageBox>([&](QMessageBox& box) {
+        text = box.text().toStdString();
+        dialogBesideTheBox = test::ShownDialog<CFlashDlg>() != nullptr;
+        test::Activate(box);
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    ClickButton(kCmdFlashFirmware);
+    EXPECT_TRUE(dialogSeen) << "the dialog showed while the boot loader was asked";
+    EXPECT_EQ(text, "Printer does not appear to be in Boot Load Mode!");
+    EXPECT_FALSE(dialogBesideTheBox);
+    EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
+}
+
 }  // namespace
 }  // namespace varnel
