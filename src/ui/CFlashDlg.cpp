@@ -65,7 +65,8 @@ CFlashDlg::CFlashDlg(const FlashDialogTexts& texts, QWidget* parent) : QDialog(p
     progressText_ = new QLabel(this);
     progressText_->setObjectName(QStringLiteral("progressText"));
     progressText_->hide();
-    noCancelNote_ = new QLabel(QStringLiteral("The update cannot be cancelled: a printer left half-flashed cannot start."), this);
+    noCancelNote_ = new QLabel(
+        QStringLiteral("The update cannot be cancelled: a printer left half-flashed cannot start."), this);
     noCancelNote_->setObjectName(QStringLiteral("noCancelNote"));
     noCancelNote_->setWordWrap(true);
     noCancelNote_->hide();

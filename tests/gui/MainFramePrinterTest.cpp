@@ -425,7 +425,8 @@ TEST_F(MainFramePrinterTest, ThePortDialogsDetectionStopsOnItsCancelAndTheDialog
     DetectionSeen seen = DetectFromThePortDialog(*frame_, true);
     WaitUntilIdle();
 
-    EXPECT_TRUE(seen.whileRunning.startsWith("Detecting the printer's baud rate: Trying ")) << seen.whileRunning.toStdString();
+    EXPECT_TRUE(seen.whileRunning.startsWith("Detecting the printer's baud rate: Trying "))
+        << seen.whileRunning.toStdString();
     EXPECT_GE(seen.barValue, 1);
     EXPECT_FALSE(seen.othersUsable);
     EXPECT_TRUE(seen.openAfterOk) << "OK waits for the detection";

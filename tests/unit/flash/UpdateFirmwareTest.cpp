@@ -261,7 +261,8 @@ TEST_P(EarlyEndTest, ClosesTheAskingDialogBeforeItsErrorBox) {
     EXPECT_FALSE(backend.IsOpen());
 }
 
-constexpr const char* kCommunicationsError = "Closing communications Port due to an Error. Communications request Failed.";
+constexpr const char* kCommunicationsError =
+    "Closing communications Port due to an Error. Communications request Failed.";
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, EarlyEndTest,
