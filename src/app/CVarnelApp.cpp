@@ -9,7 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/HelpPage.h"
 #include "app/Log.h"
-#include "app/OperationMonitor.h"
+#include "base/OperationMonitor.h"
 #include "app/RunObserver.h"
 #include "base/Clock.h"
 #include "base/ExitRequest.h"

@@ -95,8 +95,9 @@ public:
     // Progress and Cancel go to and come from the operation's monitor; none outside the window.
     void ShowProgress(const std::string& step, int64_t done, int64_t total) override;
     bool CancelRequested() const override;
-    // Set by the window for the length of one operation; null afterwards.
+    // Set by the window (or the port dialog) for the length of one operation; null afterwards.
     void SetOperationMonitor(OperationMonitor* monitor) { operationMonitor_ = monitor; }
+    OperationMonitor* operationMonitor() const { return operationMonitor_; }
 
     // Window events of the model; forwarded to the main window once it exists.
     void UpdateTitle() override;

@@ -57,8 +57,8 @@ PortChoice::PortChoice(const std::function<std::string(int)>& entryAt, const std
 
 bool PortChoice::SerialButtonsApply(const std::string& portText) const { return IsSerialPortText(portText); }
 
-void PortChoice::RunSerialButton(SerialButton button, const std::string& portText) {
-    if (command_) command_(button, portText);
+void PortChoice::RunSerialButton(SerialButton button, const std::string& portText, OperationMonitor* monitor) {
+    if (command_) command_(button, portText, monitor);
 }
 
 }  // namespace varnel

@@ -16,14 +16,15 @@ namespace varnel {
 class PortChoice : public PortDialogModel {
 public:
     // Runs the button's command on the port shown; the caller decides what the commands are.
-    using SerialCommand = std::function<void(SerialButton button, const std::string& port)>;
+    using SerialCommand =
+        std::function<void(SerialButton button, const std::string& port, OperationMonitor* monitor)>;
 
     PortChoice(const std::function<std::string(int)>& entryAt, const std::string& currentPort, SerialCommand command);
 
     const std::vector<std::string>& Ports() const override { return ports_; }
     int SelectedIndex() const override { return selected_; }
     bool SerialButtonsApply(const std::string& portText) const override;
-    void RunSerialButton(SerialButton button, const std::string& portText) override;
+    void RunSerialButton(SerialButton button, const std::string& portText, OperationMonitor* monitor) override;
 
 private:
     std::vector<std::string> ports_;

@@ -22,13 +22,15 @@ enum class FlashChoice {
     SelectFile,  // "SELECT FILE": choose another boot file, then flash it
 };
 
-// What the firmware dialog shows once the user chose to flash: the stream's progress, then the
-// printer's restart, then it closes.
+// What the firmware dialog shows while no choice is to be made: first, while the boot loader is
+// asked, the answers so far; once the user chose to flash, the stream's progress, then the
+// printer's restart; then it closes.
 struct FlashProgressView {
-    enum class Stage { Streaming, Restarting, Finished };
+    enum class Stage { Asking, Streaming, Restarting, Finished };
     Stage stage = Stage::Streaming;
     int percent = 0;   // of the boot file sent
-    std::string text;  // as the status line shows it: bytes, percent and rate, or the wait left
+    std::string text;  // what is going on: the question asked, or as the status line shows the
+                       // stream: bytes, percent and rate, or the wait left
 };
 
 }  // namespace varnel

@@ -5,6 +5,8 @@
 
 namespace varnel {
 
+class OperationMonitor;
+
 // The two buttons of the port dialog that act at once, while the dialog stays open.
 enum class SerialButton { DetectBaudRate, SetupSerialPort };
 
@@ -21,8 +23,10 @@ public:
     // Whether "Detect baud rate." and "Setup serial port." apply to the port text shown.
     virtual bool SerialButtonsApply(const std::string& portText) const = 0;
     // A serial button: the button's command runs on the port `portText`. The port in use stays
-    // as it was; only OK changes it.
-    virtual void RunSerialButton(SerialButton button, const std::string& portText) = 0;
+    // as it was; only OK changes it. `monitor`, when given, gets the command's progress and tells
+    // it of a Cancel while it runs; the dialog then runs it on a thread of its own, beside the
+    // dialog, and touches nothing of the application until it has ended.
+    virtual void RunSerialButton(SerialButton button, const std::string& portText, OperationMonitor* monitor) = 0;
 };
 
 }  // namespace varnel

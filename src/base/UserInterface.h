@@ -54,10 +54,11 @@ public:
     // "Edit Comment": at most `maxLength` bytes. Returns the edited text on OK.
     virtual std::optional<std::string> EditComment(const std::string& comment, size_t maxLength) = 0;
     // The firmware dialog: what the boot loader and the file search found; the user's choice.
-    // Headless it counts as Cancel.
+    // A dialog left open by the Asking stage becomes this one. Headless it counts as Cancel.
     virtual FlashChoice ChooseFlashAction(const FlashDialogTexts& texts) = 0;
-    // The firmware dialog again, while the chosen file streams and the printer restarts; a
-    // Finished stage closes it.
+    // The firmware dialog without a choice to make: while the boot loader is asked (Asking,
+    // its answers filled in as they come), and while the chosen file streams and the printer
+    // restarts; a Finished stage closes it.
     virtual void ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) = 0;
     // The serial configuration dialog for `portName`, starting from `current`. Returns the
     // settings chosen on OK; nothing when cancelled (headless always).

@@ -14,6 +14,7 @@
 #include "flash/BootFileRevision.h"
 #include "flash/BootFileSearch.h"
 #include "flash/BootReplyText.h"
+#include "flash/FlashAskingDialog.h"
 #include "flash/FileDialogFilter.h"
 #include "flash/FlashLine.h"
 #include "flash/FlashProgress.h"
@@ -83,9 +84,20 @@ public:
     int Run();
 
 private:
-    int PortFailure() { return ClosePortOnFailure(*port_, ctx_.reporter, 0); }
+    int PortFailure() {
+        CloseAskingDialog();
+        return ClosePortOnFailure(*port_, ctx_.reporter, 0);
+    }
     int CloseAndReport(std::string_view text, int eventCode);
     const std::string& PortName() const { return ctx_.model.portName; }
+
+    // The dialog shown while the boot loader is asked goes before any error box of an early end.
+    void CloseAskingDialog() {
+        if (asking_) asking_->Close();
+    }
+    void ShowAnswers() {
+        if (asking_) asking_->Refresh();
+    }
 
     void Drain();
     QueryResult Query(std::string_view command, int64_t replyPauseMs, std::string& text);
@@ -106,11 +118,14 @@ private:
     bool unattended_;
     std::unique_ptr<IOComm> port_;
     FlashDialogTexts texts_;
+    // Interactive only, from before the port opens until the choice dialog takes it over.
+    std::optional<FlashAskingDialog> asking_;
     std::string bootFilePath_;  // the name on disk; texts_.fileSelected is what the user sees
     BootFileReader bootFile_;
 };
 
 int FirmwareUpdate::CloseAndReport(std::string_view text, int eventCode) {
+    CloseAskingDialog();
     port_->Close();
     ctx_.reporter.ReportError(std::string(text), eventCode);
     return 0;
@@ -124,6 +139,7 @@ int FirmwareUpdate::Run() {
         return 0;
     }
     texts_.firmwareId = ctx_.model.settings[row].text;
+    if (!unattended_) asking_.emplace(ctx_.ui, texts_);
 
     std::string lineSettings = IsSerialLine(PortName()) ? std::string(kBootLoaderLineSettings) : std::string();
     if (!port_->Open(PortName(), lineSettings, SaveCommSetup::No)) return PortFailure();
@@ -138,8 +154,10 @@ int FirmwareUpdate::Run() {
     case QueryResult::NoReply: return CloseAndReport(kNotInBootModeText, event::kNotInBootMode);
     case QueryResult::Answered: break;
     }
+    ShowAnswers();
     if (!unattended_ && Query(cmd::kFlashIdQuery, kQueryReplyPauseMs, texts_.flashId) != QueryResult::Answered)
         return PortFailure();
+    ShowAnswers();
     if (Query(cmd::kBootFirmwareQuery, kFirmwareReplyPauseMs, texts_.firmwareRev) != QueryResult::Answered)
         return PortFailure();
 
@@ -194,6 +212,7 @@ int FirmwareUpdate::LeaveBootMode(int eventCode) {
 }
 
 int FirmwareUpdate::AskUser() {
+    if (asking_) asking_->HandOver();
     // A cancelled file chooser goes back to the dialog with the file it showed before.
     for (;;) {
         const FlashDialogTexts shown = texts_;

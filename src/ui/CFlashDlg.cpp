@@ -33,12 +33,14 @@ CFlashDlg::CFlashDlg(const FlashDialogTexts& texts, QWidget* parent) : QDialog(p
     setObjectName(QStringLiteral("CFlashDlg"));
 
     auto* form = new QFormLayout;
-    AddField(form, "Boot Loader Rev.", kIdBootLoaderRev, texts.bootLoaderRev);
-    AddField(form, "Firmware Rev.", kIdFirmwareRev, texts.firmwareRev);
-    AddField(form, "Firmware ID", kIdFirmwareId, texts.firmwareId);
-    AddField(form, "Flash ID", kIdFlashId, texts.flashId);
-    AddField(form, "File Selected", kIdFileSelected, texts.fileSelected);
-    AddField(form, "File Rev.", kIdFileRev, texts.fileRev);
+    fields_ = {
+        {AddField(form, "Boot Loader Rev.", kIdBootLoaderRev, texts.bootLoaderRev), &FlashDialogTexts::bootLoaderRev},
+        {AddField(form, "Firmware Rev.", kIdFirmwareRev, texts.firmwareRev), &FlashDialogTexts::firmwareRev},
+        {AddField(form, "Firmware ID", kIdFirmwareId, texts.firmwareId), &FlashDialogTexts::firmwareId},
+        {AddField(form, "Flash ID", kIdFlashId, texts.flashId), &FlashDialogTexts::flashId},
+        {AddField(form, "File Selected", kIdFileSelected, texts.fileSelected), &FlashDialogTexts::fileSelected},
+        {AddField(form, "File Rev.", kIdFileRev, texts.fileRev), &FlashDialogTexts::fileRev},
+    };
 
     // Widgets are owned by the dialog.
     buttons_ = new QDialogButtonBox(this);
@@ -63,16 +65,22 @@ CFlashDlg::CFlashDlg(const FlashDialogTexts& texts, QWidget* parent) : QDialog(p
     progressText_ = new QLabel(this);
     progressText_->setObjectName(QStringLiteral("progressText"));
     progressText_->hide();
+    noCancelNote_ = new QLabel(
+        QStringLiteral("The update cannot be cancelled: a printer left half-flashed cannot start."), this);
+    noCancelNote_->setObjectName(QStringLiteral("noCancelNote"));
+    noCancelNote_->setWordWrap(true);
+    noCancelNote_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(progressBar_);
     layout->addWidget(progressText_);
+    layout->addWidget(noCancelNote_);
     layout->addWidget(buttons_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void CFlashDlg::AddField(QFormLayout* form, const char* label, int controlId, const std::string& text) {
+QLineEdit* CFlashDlg::AddField(QFormLayout* form, const char* label, int controlId, const std::string& text) {
     auto* field = new QLineEdit(ToDisplayText(text), this);
     field->setObjectName(QStringLiteral("field%1").arg(controlId));
     field->setReadOnly(true);
@@ -85,6 +93,16 @@ void CFlashDlg::AddField(QFormLayout* form, const char* label, int controlId, co
     field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kFieldCharacters);
     field->setCursorPosition(0);
     form->addRow(QString::fromLatin1(label), field);
+    return field;
+}
+
+void CFlashDlg::SetTexts(const FlashDialogTexts& texts) {
+    for (const auto& [field, text] : fields_) {
+        const QString shown = ToDisplayText(texts.*text);
+        if (field->text() == shown) continue;
+        field->setText(shown);
+        field->setCursorPosition(0);
+    }
 }
 
 FlashChoice CFlashDlg::ChoiceFromResult(int result) {
@@ -97,31 +115,53 @@ FlashChoice CFlashDlg::ChoiceFromResult(int result) {
 }
 
 void CFlashDlg::ShowProgress(const FlashProgressView& progress) {
-    if (!showingProgress_) {
-        showingProgress_ = true;
-        buttons_->hide();
-        progressBar_->show();
-        progressText_->show();
-    }
+    mode_ = Mode::Waiting;
     switch (progress.stage) {
+    case FlashProgressView::Stage::Asking:
+        // The choice comes once the answers are in; until then the buttons are seen, not usable.
+        buttons_->show();
+        buttons_->setEnabled(false);
+        noCancelNote_->hide();
+        ShowBar(true, 0);
+        break;
     case FlashProgressView::Stage::Streaming:
-        progressBar_->setRange(0, kFullPercent);
-        progressBar_->setValue(progress.percent);
+        buttons_->hide();
+        noCancelNote_->show();
+        ShowBar(false, progress.percent);
         break;
     case FlashProgressView::Stage::Restarting:
         // No progress to measure: the printer tells nothing until it is back.
-        progressBar_->setRange(0, 0);
+        buttons_->hide();
+        noCancelNote_->show();
+        ShowBar(true, 0);
         break;
     case FlashProgressView::Stage::Finished:
         hide();
         return;
     }
     progressText_->setText(ToDisplayText(progress.text));
+    progressText_->show();
     if (!isVisible()) show();
 }
 
+void CFlashDlg::ShowBar(bool busy, int percent) {
+    progressBar_->setRange(0, busy ? 0 : kFullPercent);
+    progressBar_->setValue(percent);
+    progressBar_->show();
+}
+
+void CFlashDlg::ShowChoice() {
+    mode_ = Mode::Choosing;
+    progressBar_->hide();
+    progressText_->hide();
+    noCancelNote_->hide();
+    buttons_->setEnabled(true);
+    buttons_->show();
+    findChild<QPushButton*>(QStringLiteral("ok"))->setFocus();
+}
+
 void CFlashDlg::reject() {
-    if (showingProgress_) return;
+    if (mode_ == Mode::Waiting) return;
     QDialog::reject();
 }
 

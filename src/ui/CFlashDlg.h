@@ -16,7 +16,8 @@ class QProgressBar;
 namespace varnel {
 
 // The firmware dialog: what the boot loader and the boot file search found, read-only, and the
-// user's choice of flashing, choosing another file, leaving boot mode or cancelling. Once the
+// user's choice of flashing, choosing another file, leaving boot mode or cancelling. Before the
+// choice it shows that the boot loader is being asked, its buttons not yet usable; once the
 // user chose to flash, the same dialog shows the stream's progress and the printer's restart
 // in place of its buttons.
 class CFlashDlg : public QDialog {
@@ -34,21 +35,30 @@ public:
     // The dialog's result (one of the ids above) as the update's choice.
     static FlashChoice ChoiceFromResult(int result);
 
-    // Shows the progress in place of the buttons (the dialog is shown if it is not); a Finished
-    // stage hides it.
+    // The six texts shown in the fields.
+    void SetTexts(const FlashDialogTexts& texts);
+    // Shows the question asked with the buttons not usable, or the stream's progress in place of
+    // the buttons (the dialog is shown if it is not); a Finished stage hides it.
     void ShowProgress(const FlashProgressView& progress);
+    // Back to the choice: the buttons usable, no progress shown.
+    void ShowChoice();
 
-    // The window's close box and Escape: Cancel while choosing; nothing while the update runs,
-    // which cannot be stopped half-way.
+    // The window's close box and Escape: Cancel while choosing; nothing while the boot loader is
+    // asked or the update runs, which cannot be stopped half-way.
     void reject() override;
 
 private:
-    void AddField(QFormLayout* form, const char* label, int controlId, const std::string& text);
+    enum class Mode { Choosing, Waiting };
 
+    QLineEdit* AddField(QFormLayout* form, const char* label, int controlId, const std::string& text);
+    void ShowBar(bool busy, int percent);
+
+    std::vector<std::pair<QLineEdit*, std::string FlashDialogTexts::*>> fields_;
     QDialogButtonBox* buttons_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QLabel* progressText_ = nullptr;
-    bool showingProgress_ = false;
+    QLabel* noCancelNote_ = nullptr;
+    Mode mode_ = Mode::Choosing;
 };
 
 }  // namespace varnel

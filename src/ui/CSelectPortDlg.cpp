@@ -2,12 +2,16 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
+#include "ui/OperationStatus.h"
+#include "ui/PrinterJob.h"
 #include "ui/UiText.h"
 
 namespace varnel {
@@ -48,9 +52,9 @@ CSelectPortDlg::CSelectPortDlg(PortDialogModel& model, QWidget* parent) : QDialo
     setupButton_->setObjectName(ControlName(kSetupButtonId));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton* okButton = buttons->button(QDialogButtonBox::Ok);
-    okButton->setObjectName(QStringLiteral("ok"));
-    okButton->setDefault(true);
+    okButton_ = buttons->button(QDialogButtonBox::Ok);
+    okButton_->setObjectName(QStringLiteral("ok"));
+    okButton_->setDefault(true);
     cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
     cancelButton_->setObjectName(QStringLiteral("cancel"));
     // Enter means OK, never a serial command.
@@ -63,9 +67,11 @@ CSelectPortDlg::CSelectPortDlg(PortDialogModel& model, QWidget* parent) : QDialo
     serialRow->addWidget(detectButton_);
     serialRow->addWidget(setupButton_);
     serialRow->addStretch();
+    operationStatus_ = new OperationStatus(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(portRow);
     layout->addLayout(serialRow);
+    layout->addWidget(operationStatus_);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -83,13 +89,75 @@ CSelectPortDlg::CSelectPortDlg(PortDialogModel& model, QWidget* parent) : QDialo
 std::string CSelectPortDlg::PortText() const { return FromDisplayText(portBox_->currentText()); }
 
 void CSelectPortDlg::UpdateButtons() {
-    bool serial = model_.SerialButtonsApply(PortText());
+    bool serial = !detecting_ && model_.SerialButtonsApply(PortText());
     detectButton_->setEnabled(serial);
     setupButton_->setEnabled(serial);
 }
 
 void CSelectPortDlg::RunSerialButton(SerialButton button) {
-    model_.RunSerialButton(button, PortText());
+    switch (button) {
+    case SerialButton::DetectBaudRate: return DetectBaudRateBeside();
+    // The serial setup is a dialog of its own at once: nothing to wait for.
+    case SerialButton::SetupSerialPort: return model_.RunSerialButton(button, PortText(), nullptr);
+    }
+}
+
+void CSelectPortDlg::DetectBaudRateBeside() {
+    const std::string port = PortText();
+    OperationMonitor* monitor = nullptr;
+    std::exception_ptr failure;
+    // Runs on the job's thread; only `failure` comes back, read once the thread has ended.
+    PrinterJob job(
+        [this, &port, &monitor, &failure] {
+            try {
+                model_.RunSerialButton(SerialButton::DetectBaudRate, port, monitor);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        },
+        nullptr);
+    monitor = &job;
+    connect(&job, &PrinterJob::ProgressChanged, operationStatus_, &OperationStatus::ShowProgress);
+    connect(operationStatus_, &OperationStatus::CancelClicked, &job, &PrinterJob::Cancel);
+    QEventLoop untilEnded;
+    connect(&job, &PrinterJob::Finished, &untilEnded, &QEventLoop::quit);
+
+    SetDetecting(true);
+    operationStatus_->Begin(QStringLiteral("Detecting the printer's baud rate"),
+                            OperationStatus::CancelButton::Offered);
+    job.Start();
+    // The dialog keeps answering meanwhile; its boxes come from the job through the user interface.
+    // A loop ended early (the program's own exit) is entered again: the job is never left behind.
+    while (!job.Ended()) untilEnded.exec();
+    disconnect(operationStatus_, &OperationStatus::CancelClicked, &job, &PrinterJob::Cancel);
+    operationStatus_->End();
+    SetDetecting(false);
+    if (!failure) return;
+    failure_ = failure;
+    reject();
+}
+
+void CSelectPortDlg::SetDetecting(bool detecting) {
+    detecting_ = detecting;
+    portBox_->setEnabled(!detecting);
+    okButton_->setEnabled(!detecting);
+    cancelButton_->setEnabled(!detecting);
+    UpdateButtons();
+}
+
+void CSelectPortDlg::RethrowFailure() {
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void CSelectPortDlg::done(int result) {
+    if (detecting_) return;
+    QDialog::done(result);
+}
+
+void CSelectPortDlg::reject() {
+    if (!detecting_) return QDialog::reject();
+    QPushButton* stop = operationStatus_->cancelButton();
+    if (stop->isEnabled()) stop->click();
 }
 
 }  // namespace varnel

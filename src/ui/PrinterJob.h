@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/OperationMonitor.h"
+#include "base/OperationMonitor.h"
 
 namespace varnel {
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
+#include <memory>
 
 #include "app/HelpPage.h"
 #include "ui/CAboutDlg.h"
@@ -123,7 +124,9 @@ QWidget* QtUserInterface::DialogOwner() const {
 std::optional<std::string> QtUserInterface::SelectPort(PortDialogModel& choice) {
     if (!OnGuiThread()) return RunOnGuiThread([&] { return SelectPort(choice); });
     CSelectPortDlg dialog(choice, DialogOwner());
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const int result = dialog.exec();
+    dialog.RethrowFailure();
+    if (result != QDialog::Accepted) return std::nullopt;
     return dialog.PortText();
 }
 
@@ -136,8 +139,13 @@ std::optional<std::string> QtUserInterface::EditComment(const std::string& comme
 
 FlashChoice QtUserInterface::ChooseFlashAction(const FlashDialogTexts& texts) {
     if (!OnGuiThread()) return RunOnGuiThread([&] { return ChooseFlashAction(texts); });
-    CFlashDlg dialog(texts, DialogOwner());
-    return CFlashDlg::ChoiceFromResult(dialog.exec());
+    // The dialog that showed the boot loader being asked becomes the choice, where it stands.
+    std::unique_ptr<CFlashDlg> dialog(flashProgress_.data());
+    flashProgress_.clear();
+    if (!dialog) dialog = std::make_unique<CFlashDlg>(texts, DialogOwner());
+    dialog->SetTexts(texts);
+    dialog->ShowChoice();
+    return CFlashDlg::ChoiceFromResult(dialog->exec());
 }
 
 void QtUserInterface::ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) {
@@ -148,6 +156,7 @@ void QtUserInterface::ShowFlashProgress(const FlashDialogTexts& texts, const Fla
         // The update holds the program until it is done; the dialog says so.
         flashProgress_->setWindowModality(Qt::ApplicationModal);
     }
+    flashProgress_->SetTexts(texts);
     flashProgress_->ShowProgress(progress);
     if (progress.stage == FlashProgressView::Stage::Finished) {
         delete flashProgress_.data();

@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "FlashChoiceInput.h"
 #include "MainWindowInput.h"
 #include "ShownDialog.h"
 #include "flash/UpdateFirmware.h"
@@ -109,6 +111,54 @@ TEST(FlashDialogTest, EscapeCancels) {
     EXPECT_EQ(CFlashDlg::ChoiceFromResult(dialog.exec()), FlashChoice::Cancel);
 }
 
+// The dialog shown while the boot loader is asked says so, takes no choice yet, shows the answers
+// as they come and then becomes the choice itself, in place.
+TEST(FlashDialogTest, WhileTheBootLoaderIsAskedTheDialogShowsItAndBecomesTheChoice) {
+    QtUserInterface ui;
+    FlashDialogTexts texts;
+    texts.firmwareId = "PB15_1*";
+    const FlashProgressView asking{FlashProgressView::Stage::Asking, 0, "Asking the printer's boot loader..."};
+    ui.ShowFlashProgress(texts, asking);
+
+    QPointer<CFlashDlg> dialog = test::ShownDialog<CFlashDlg>();
+    ASSERT_NE(dialog, nullptr);
+    test::Activate(*dialog);
+    auto* line = dialog->findChild<QLabel*>("progressText");
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), "Asking the printer's boot loader...");
+    EXPECT_EQ(dialog->findChild<QProgressBar*>("progress")->maximum(), 0) << "busy, no amount known";
+    EXPECT_FALSE(dialog->findChild<QLabel*>("noCancelNote")->isVisible());
+    EXPECT_EQ(Field(*dialog, 1061)->text(), "PB15_1*");
+    EXPECT_EQ(Field(*dialog, 1056)->text(), "");
+    for (const char* name : {"ok", "cancel", "exitBoot", "selectFile"}) {
+        auto* button = dialog->findChild<QPushButton*>(name);
+        EXPECT_TRUE(button->isVisible()) << name;
+        EXPECT_FALSE(button->isEnabled()) << name;
+    }
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QTest::keyClick(dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible()) << "nothing to cancel or choose yet";
+
+    texts.bootLoaderRev = "PB15 BL 1.2";
+    ui.ShowFlashProgress(texts, asking);
+    EXPECT_EQ(test::ShownDialog<CFlashDlg>(), dialog.data()) << "the same dialog, filled in";
+    EXPECT_EQ(Field(*dialog, 1056)->text(), "PB15 BL 1.2");
+
+    texts = SampleTexts();
+    bool sameDialog = false;
+    test::WhenFlashChoiceOffered([&sameDialog, dialog](CFlashDlg& choice) {
+        sameDialog = &choice == dialog.data();
+        EXPECT_FALSE(choice.findChild<QLabel*>("progressText")->isVisible());
+        EXPECT_FALSE(choice.findChild<QProgressBar*>("progress")->isVisible());
+        test::Activate(choice);
+        QTest::mouseClick(choice.findChild<QPushButton*>("exitBoot"), Qt::LeftButton);
+    });
+    EXPECT_EQ(ui.ChooseFlashAction(texts), FlashChoice::ExitBoot);
+    EXPECT_TRUE(sameDialog);
+    EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
+    EXPECT_TRUE(dialog.isNull()) << "gone with the choice";
+}
+
 // A configuration that allows flashing, on a USB printer port (no baud switch).
 ConfigModel FlashableModel() {
     ConfigModel model;
@@ -125,14 +175,19 @@ struct Seen {
     int maximum;
     bool buttonsShown;
     QString title;
+    QString note;  // the line under the progress, when shown
 };
+
+const QString kNoCancelNote = QStringLiteral("The update cannot be cancelled: a printer left half-flashed cannot start.");
 
 std::optional<Seen> SeeProgress() {
     CFlashDlg* dialog = test::ShownDialog<CFlashDlg>();
     if (!dialog) return std::nullopt;
     auto* bar = dialog->findChild<QProgressBar*>("progress");
+    auto* note = dialog->findChild<QLabel*>("noCancelNote");
     return Seen{dialog->findChild<QLabel*>("progressText")->text(), bar->value(), bar->maximum(),
-                dialog->findChild<QDialogButtonBox*>()->isVisible(), dialog->windowTitle()};
+                dialog->findChild<QDialogButtonBox*>()->isVisible(), dialog->windowTitle(),
+                note->isVisible() ? note->text() : QString()};
 }
 
 // A clock that looks at the dialog whenever the update waits.
@@ -171,7 +226,7 @@ TEST(FlashDialogTest, DuringAnUpdateTheDialogShowsProgressRatesAndThePrintersRes
         if (std::optional<Seen> seen = SeeProgress()) seenWhileStreaming.push_back(*seen);
         clock.Advance(100);
     };
-    test::WhenShown<CFlashDlg>([&dir](CFlashDlg& dialog) {
+    test::WhenFlashChoiceOffered([&dir](CFlashDlg& dialog) {
         EXPECT_EQ(Field(dialog, 1062)->text(), QString::fromStdString(dir.File("PB15_101.BOT")));
         EXPECT_EQ(Field(dialog, 1063)->text(), "PB15-1.01");
         QTest::mouseClick(dialog.findChild<QPushButton*>("ok"), Qt::LeftButton);
@@ -186,6 +241,7 @@ TEST(FlashDialogTest, DuringAnUpdateTheDialogShowsProgressRatesAndThePrintersRes
     for (const Seen& seen : seenWhileStreaming) {
         EXPECT_EQ(seen.title, "Firmware Update");
         EXPECT_FALSE(seen.buttonsShown) << "the update cannot be stopped half-way";
+        EXPECT_EQ(seen.note, kNoCancelNote);
         EXPECT_TRUE(progressText.match(seen.text).hasMatch()) << seen.text.toStdString();
         EXPECT_EQ(seen.maximum, 100);
         if (seen.text == "Flashing: 18000 of 20000 bytes (90%), 9.8 KB/s") {
@@ -196,13 +252,23 @@ TEST(FlashDialogTest, DuringAnUpdateTheDialogShowsProgressRatesAndThePrintersRes
     EXPECT_TRUE(rateSeen);
 
     QStringList waits;
+    int askingWaits = 0;
     for (const Seen& seen : clock.seenWhileWaiting) {
+        if (seen.text == "Asking the printer's boot loader...") {
+            // The pauses between the boot loader's questions, before the choice.
+            ++askingWaits;
+            EXPECT_TRUE(seen.buttonsShown);
+            EXPECT_TRUE(seen.note.isEmpty());
+            continue;
+        }
         EXPECT_EQ(seen.maximum, 0) << "a busy bar while the printer restarts";
+        EXPECT_EQ(seen.note, kNoCancelNote);
         waits << seen.text;
     }
     EXPECT_EQ(waits, (QStringList{"Waiting for the printer to restart: 6 s", "Waiting for the printer to restart: 5 s",
                                   "Waiting for the printer to restart: 4 s", "Waiting for the printer to restart: 3 s",
                                   "Waiting for the printer to restart: 2 s", "Waiting for the printer to restart: 1 s"}));
+    EXPECT_GT(askingWaits, 0);
     EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr) << "the dialog closes when the update is done";
     EXPECT_EQ(reporter.Statuses().back(), "Flash Updated");
 }
@@ -226,7 +292,7 @@ TEST(FlashDialogTest, ACancelledFileChooserReturnsToTheDialogUnchanged) {
     };
     QString firstShown;
     QString secondShown;
-    test::WhenShownAfterWaits<CFlashDlg>([&firstShown](CFlashDlg& dialog) {
+    test::WhenFlashChoiceOffered([&firstShown](CFlashDlg& dialog) {
         firstShown = Field(dialog, 1062)->text();
         QTest::mouseClick(dialog.findChild<QPushButton*>("selectFile"), Qt::LeftButton);
     });
@@ -234,7 +300,7 @@ TEST(FlashDialogTest, ACancelledFileChooserReturnsToTheDialogUnchanged) {
         test::Activate(chooser);
         QTest::keyClick(&chooser, Qt::Key_Escape);
     });
-    test::WhenShownAfterWaits<CFlashDlg>([&secondShown](CFlashDlg& dialog) {
+    test::WhenFlashChoiceOffered([&secondShown](CFlashDlg& dialog) {
         secondShown = Field(dialog, 1062)->text();
         QTest::mouseClick(dialog.findChild<QPushButton*>("cancel"), Qt::LeftButton);
     });

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QPushButton>
@@ -17,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "FlashChoiceInput.h"
 #include "MainWindowInput.h"
 #include "app/CVarnelApp.h"
 #include "support/DemoModel.h"
@@ -26,6 +30,7 @@
 #include "ui/CFlashDlg.h"
 #include "ui/CMainFrame.h"
 #include "ui/CPrinterFilesDlg.h"
+#include "ui/CSelectPortDlg.h"
 #include "ui/CVarnelView.h"
 #include "ui/OperationStatus.h"
 #include "ui/QtClock.h"
@@ -347,6 +352,102 @@ TEST_F(MainFramePrinterTest, DetectBaudRateFindsTheRateOfASerialPrinter) {
     EXPECT_EQ(report, "Baud rate detected: 9600");
 }
 
+// What the port dialog showed while its "Detect baud rate." ran, and after.
+struct DetectionSeen {
+    QString whileRunning;  // the rate tried, as the dialog showed it
+    int barValue = -1;
+    int barMaximum = -1;
+    bool othersUsable = true;  // OK, Cancel, the port and the serial buttons
+    bool openAfterOk = false;  // OK clicked meanwhile
+    QString afterCancel;       // at once after the detection's Cancel, while it still ran
+    bool cancelledWhileRunning = false;
+    bool statusShownAfter = true;
+    bool buttonsBackAfter = false;
+    std::string box;
+};
+
+// Opens the port dialog from the menu, clicks "Detect baud rate." and watches the dialog until a
+// rate past the first is tried; then clicks OK and, with `cancel`, the detection's Cancel.
+// Afterwards the dialog is closed with its Cancel.
+DetectionSeen DetectFromThePortDialog(CMainFrame& frame, bool cancel) {
+    DetectionSeen seen;
+    AnswerBox(Qt::Key_Return, &seen.box);
+    test::WhenShownAfterWaits<CSelectPortDlg>([&seen, cancel](CSelectPortDlg& dialog) {
+        OperationStatus* status = dialog.operationStatus();
+        auto* ok = dialog.findChild<QPushButton*>("ok");
+        auto* close = dialog.findChild<QPushButton*>("cancel");
+        auto* detect = dialog.findChild<QPushButton*>("id1054");
+        auto* setup = dialog.findChild<QPushButton*>("id1055");
+        auto* port = dialog.findChild<QComboBox*>("id1000");
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!status->isVisible() || !status->text().contains(QStringLiteral("Trying "))) return;
+            if (seen.whileRunning.isEmpty() || (cancel && status->bar()->value() < 1)) {
+                seen.whileRunning = status->text();
+                seen.barValue = status->bar()->value();
+                seen.barMaximum = status->bar()->maximum();
+                seen.othersUsable = ok->isEnabled() || close->isEnabled() || detect->isEnabled() ||
+                                    setup->isEnabled() || port->isEnabled();
+                if (!cancel) watch.stop();
+                return;
+            }
+            watch.stop();
+            seen.whileRunning = status->text();
+            seen.barValue = status->bar()->value();
+            QTest::mouseClick(ok, Qt::LeftButton);
+            seen.openAfterOk = dialog.isVisible();
+            QTest::mouseClick(status->cancelButton(), Qt::LeftButton);
+            seen.afterCancel = status->text();
+            seen.cancelledWhileRunning = status->isVisible();
+        });
+        watch.start(test::kDialogPollMs);
+        // Returns once the detection has ended; the dialog answered meanwhile.
+        QTest::mouseClick(detect, Qt::LeftButton);
+        seen.statusShownAfter = status->isVisible();
+        seen.buttonsBackAfter = ok->isEnabled() && close->isEnabled() && detect->isEnabled();
+        QTest::mouseClick(close, Qt::LeftButton);
+    });
+    test::ClickMenuItem(frame, "&Printer", "Select Port...");
+    return seen;
+}
+
+TEST_F(MainFramePrinterTest, ThePortDialogsDetectionShowsTheRateTriedBesideTheDialogAndReportsTheRate) {
+    Start(test::SimulatorLine::Pty, {"--baud", "19200"});
+    const std::string inUse = app_.model().portName;
+    AnswerLineSettings();
+    DetectionSeen seen = DetectFromThePortDialog(*frame_, false);
+    WaitUntilIdle();
+
+    EXPECT_EQ(seen.whileRunning, "Detecting the printer's baud rate: Trying 9600 baud");
+    EXPECT_EQ(seen.barMaximum, 8);
+    EXPECT_FALSE(seen.othersUsable);
+    EXPECT_EQ(seen.box, "Baud rate detected: 19200");
+    EXPECT_FALSE(seen.statusShownAfter);
+    EXPECT_TRUE(seen.buttonsBackAfter);
+    EXPECT_EQ(app_.model().portName, inUse);
+    EXPECT_EQ(test::ShownDialog<CSelectPortDlg>(), nullptr);
+}
+
+TEST_F(MainFramePrinterTest, ThePortDialogsDetectionStopsOnItsCancelAndTheDialogStaysUntilItHasStopped) {
+    Start(test::SimulatorLine::Pty, {"--baud", "300"});
+    AnswerLineSettings();
+    DetectionSeen seen = DetectFromThePortDialog(*frame_, true);
+    WaitUntilIdle();
+
+    EXPECT_TRUE(seen.whileRunning.startsWith("Detecting the printer's baud rate: Trying "))
+        << seen.whileRunning.toStdString();
+    EXPECT_GE(seen.barValue, 1);
+    EXPECT_FALSE(seen.othersUsable);
+    EXPECT_TRUE(seen.openAfterOk) << "OK waits for the detection";
+    EXPECT_EQ(seen.afterCancel, "Detecting the printer's baud rate: cancelling...");
+    EXPECT_TRUE(seen.cancelledWhileRunning) << "the Cancel was taken while the detection ran";
+    EXPECT_EQ(seen.box.rfind("Baud rate detection cancelled after ", 0), 0u) << seen.box;
+    EXPECT_EQ(seen.box.find("after 8 of 8"), std::string::npos) << seen.box;
+    EXPECT_FALSE(seen.statusShownAfter);
+    EXPECT_TRUE(seen.buttonsBackAfter);
+    EXPECT_EQ(test::ShownDialog<CSelectPortDlg>(), nullptr);
+}
+
 TEST_F(MainFramePrinterTest, SetupSerialPortSaysANetworkPrinterHasNoSerialLine) {
     Start(test::SimulatorLine::Tcp);
     std::string report;
@@ -367,18 +468,76 @@ TEST_F(MainFramePrinterTest, PrinterFilesHidesTheWindowWhileTheFileManagerIsShow
     EXPECT_TRUE(frame_->isVisible());
 }
 
+// The dialog opens at once, says the boot loader is being asked, and offers the choice once the
+// answers are in.
 TEST_F(MainFramePrinterTest, TheFlashButtonOfAConfigurationWithAFirmwareIdShowsTheBootLoadersDialog) {
-    Start(test::SimulatorLine::Tcp, {"--boot"});
+    Start(test::SimulatorLine::Tcp, {"--boot", "--boot-loader", "SIMBL 2.0"});
     OpenDemo();
     ASSERT_TRUE(frame_->Command(kCmdFlashFirmware)->isVisible());
+
+    // The dialog as it first shows; the choice runs a loop of its own, so both are watched from
+    // timers.
+    QPointer<CFlashDlg> firstShown;
+    QString firstLine;
+    QString firstBootLoader;
+    bool firstOffersChoice = true;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        CFlashDlg* dialog = test::ShownDialog<CFlashDlg>();
+        if (!dialog) return;
+        watch.stop();
+        firstShown = dialog;
+        auto* line = dialog->findChild<QLabel*>("progressText");
+        firstLine = line->isVisible() ? line->text() : QString();
+        firstBootLoader = dialog->findChild<QLineEdit*>("field1056")->text();
+        firstOffersChoice = test::OffersFlashChoice(*dialog);
+    });
+    watch.start(test::kDialogPollMs);
     std::vector<std::string> fields;
-    test::WhenShownAfterWaits<CFlashDlg>([&](CFlashDlg& dialog) {
+    bool sameDialog = false;
+    bool lineShownWithChoice = true;
+    test::WhenFlashChoiceOffered([&](CFlashDlg& dialog) {
+        sameDialog = &dialog == firstShown.data();
+        lineShownWithChoice = dialog.findChild<QLabel*>("progressText")->isVisible();
         for (QLineEdit* field : dialog.findChildren<QLineEdit*>()) fields.push_back(field->text().toStdString());
         test::Activate(dialog);
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     ClickButton(kCmdFlashFirmware);
+
+    EXPECT_EQ(firstLine, "Asking the printer's boot loader...");
+    EXPECT_EQ(firstBootLoader, "") << "no answer yet";
+    EXPECT_FALSE(firstOffersChoice);
+    EXPECT_TRUE(sameDialog) << "the same dialog becomes the choice";
+    EXPECT_FALSE(lineShownWithChoice);
     EXPECT_NE(std::find(fields.begin(), fields.end(), "RPD1_1*"), fields.end()) << "the configuration's firmware id";
+    EXPECT_NE(std::find(fields.begin(), fields.end(), "SIMBL 2.0"), fields.end()) << "the boot loader's answer";
+    EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
+}
+
+// An update that ends before the choice closes its dialog before the error box shows, so the
+// box is never hidden behind it.
+TEST_F(MainFramePrinterTest, APrinterNotInBootModeClosesTheFirmwareDialogBeforeItsBox) {
+    Start(test::SimulatorLine::Tcp);
+    OpenDemo();
+    bool dialogSeen = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (test::ShownDialog<CFlashDlg>()) dialogSeen = true;
+    });
+    watch.start(test::kDialogPollMs);
+    std::string text;
+    bool dialogBesideTheBox = true;
+    test::WhenShownAfterWaits<QMessageBox>([&](QMessageBox& box) {
+        text = box.text().toStdString();
+        dialogBesideTheBox = test::ShownDialog<CFlashDlg>() != nullptr;
+        test::Activate(box);
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    ClickButton(kCmdFlashFirmware);
+    EXPECT_TRUE(dialogSeen) << "the dialog showed while the boot loader was asked";
+    EXPECT_EQ(text, "Printer does not appear to be in Boot Load Mode!");
+    EXPECT_FALSE(dialogBesideTheBox);
     EXPECT_EQ(test::ShownDialog<CFlashDlg>(), nullptr);
 }
 

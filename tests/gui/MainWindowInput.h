@@ -56,20 +56,22 @@ T* UnansweredDialog() {
     return nullptr;
 }
 
-// Works the dialog of type T with `act` once it shows, however long the command takes to open it
-// (its waits let timers run): call it, then start the command. A dialog that does not show in
-// time fails the test. Several may be armed at once; they take the dialogs in the order they
-// were armed.
+// Works the dialog of type T with `act` once it shows and `ready` holds for it, however long the
+// command takes to open it (its waits let timers run): call it, then start the command. A dialog
+// that does not show in time fails the test. Several may be armed at once; they take the dialogs
+// in the order they were armed. WhenShownAfterWaits takes a dialog as soon as it shows.
 template <typename T>
-void WhenShownAfterWaits(const std::function<void(T&)>& act, int limitMs = kDialogWaitMs) {
+void WhenReadyAfterWaits(const std::function<bool(T&)>& ready, const std::function<void(T&)>& act,
+                         int limitMs = kDialogWaitMs) {
     auto* poll = new QTimer(qApp);
     auto waited = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, waited, act, limitMs] {
+    QObject::connect(poll, &QTimer::timeout, [poll, waited, ready, act, limitMs] {
         *waited += kDialogPollMs;
         T* dialog = UnansweredDialog<T>();
         // Only what the user can reach: the modal dialog on top, or a window no dialog blocks.
         QWidget* modal = QApplication::activeModalWidget();
         if (dialog && modal && modal != dialog) dialog = nullptr;
+        if (dialog && !ready(*dialog)) dialog = nullptr;
         if (!dialog && *waited < limitMs) return;
         poll->stop();
         poll->deleteLater();
@@ -78,6 +80,11 @@ void WhenShownAfterWaits(const std::function<void(T&)>& act, int limitMs = kDial
         act(*dialog);
     });
     poll->start(kDialogPollMs);
+}
+
+template <typename T>
+void WhenShownAfterWaits(const std::function<void(T&)>& act, int limitMs = kDialogWaitMs) {
+    WhenReadyAfterWaits<T>([](T&) { return true; }, act, limitMs);
 }
 
 // The top-level menu of the menu bar titled `title` ("&File").

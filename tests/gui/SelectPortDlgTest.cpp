@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <stdexcept>
 
+#include "MainWindowInput.h"
 #include "PrinterFilesCommand.h"
 #include "ShownDialog.h"
 #include "app/CVarnelApp.h"
@@ -166,7 +168,8 @@ TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRateFoundAndOnlyOkTakesThePo
         Run([&](CSelectPortDlg& dialog) {
             QTest::keyClick(PortBox(dialog), Qt::Key_Down);
             EXPECT_EQ(PortBox(dialog)->currentText(), "/dev/ttyS2");
-            test::WhenShown<QMessageBox>([&](QMessageBox& message) {
+            // The detection runs beside the dialog: its box shows once the rate is found.
+            test::WhenShownAfterWaits<QMessageBox>([&](QMessageBox& message) {
                 box = message.text();
                 QTest::keyClick(&message, Qt::Key_Return);
             });
@@ -180,6 +183,24 @@ TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRateFoundAndOnlyOkTakesThePo
         EXPECT_TRUE(titleAfterDetection.ends_with("Port: [/dev/ttyS1]")) << titleAfterDetection;
         EXPECT_EQ(app.model().portName, std::string(closing) == "ok" ? "/dev/ttyS2" : "/dev/ttyS1");
     }
+}
+
+// A failure the detection throws beside the dialog closes the dialog and goes on to the command
+// that showed it, on the dialog's thread, as any other failure of a command.
+TEST_F(SelectPortCommandTest, AFailureThrownDuringTheDetectionLeavesThroughTheCommand) {
+    app.model().portName = "/dev/ttyS1";
+    test::StorePlainLine(store);
+    backend->responder = [](test::FakePortBackend&, const std::string&) { throw std::runtime_error("line lost"); };
+    bool visibleAfterTheClick = true;
+    test::WhenShown<CSelectPortDlg>([&](CSelectPortDlg& dialog) {
+        QTest::mouseClick(Button(dialog, "id1054"), Qt::LeftButton);
+        visibleAfterTheClick = dialog.isVisible();
+    });
+    EXPECT_THROW(SelectPort(app, devices), std::runtime_error);
+    EXPECT_FALSE(visibleAfterTheClick);
+    EXPECT_EQ(test::ShownDialog<CSelectPortDlg>(), nullptr);
+    EXPECT_EQ(app.model().portName, "/dev/ttyS1");
+    EXPECT_EQ(app.operationMonitor(), nullptr);
 }
 
 TEST_F(SelectPortCommandTest, TheFileManagersCommPortButtonOpensTheSameDialogOverIt) {

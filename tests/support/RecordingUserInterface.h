@@ -123,8 +123,10 @@ public:
         flashChoices.pop_front();
         return choice;
     }
-    void ShowFlashProgress(const FlashDialogTexts&, const FlashProgressView& progress) override {
+    void ShowFlashProgress(const FlashDialogTexts& texts, const FlashProgressView& progress) override {
         flashProgress.push_back(progress);
+        flashProgressTexts.push_back(texts);
+        if (flashProgressSeen) flashProgressSeen(progress);
     }
     std::optional<SerialLineSettings> EditSerialLine(const std::string& portName,
                                                      const SerialLineSettings& current) override {
@@ -143,6 +145,9 @@ public:
     std::deque<FlashChoice> flashChoices;
     FlashChoice flashChoice = FlashChoice::Cancel;
     std::vector<FlashProgressView> flashProgress;
+    std::vector<FlashDialogTexts> flashProgressTexts;  // what the dialog showed with each of them
+    // Told of each as it is shown, to see what else had happened by then.
+    std::function<void(const FlashProgressView&)> flashProgressSeen;
     std::vector<std::string> serialDialogs;
     std::vector<SerialLineSettings> serialDialogStarts;
     std::optional<SerialLineSettings> serialDialogResult;

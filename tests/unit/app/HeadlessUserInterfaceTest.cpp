@@ -70,7 +70,7 @@ TEST(HeadlessUserInterface, QuestionsAreNoTheSaveQuestionDiscardsAndDialogsAreCa
     EXPECT_EQ(ui.EditSerialLine("COM1", SerialLineSettings{}), std::nullopt);
     bool serialCommandRan = false;
     PortChoice ports([](int position) { return position == 0 ? std::string("COM1") : std::string(); }, "COM1",
-                     [&](SerialButton, const std::string&) { serialCommandRan = true; });
+                     [&](SerialButton, const std::string&, OperationMonitor*) { serialCommandRan = true; });
     EXPECT_EQ(ui.SelectPort(ports), std::nullopt);
     EXPECT_FALSE(serialCommandRan);
     EXPECT_EQ(ui.EditComment("Demo store", 200), std::nullopt);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/RecordingMonitor.h"
+
 namespace varnel {
 namespace {
 
@@ -84,12 +86,15 @@ TEST(PortChoiceTest, SerialButtonsOnlyForComNamesAndNativeSerialPaths) {
 
 TEST(PortChoiceTest, ASerialButtonHandsItsCommandTheTextShown) {
     std::vector<std::string> ran;
-    PortChoice choice(ListOf({"COM1"}), "COM1", [&](SerialButton button, const std::string& port) {
-        ran.push_back((button == SerialButton::DetectBaudRate ? "detect " : "setup ") + port);
-    });
-    choice.RunSerialButton(SerialButton::SetupSerialPort, "COM4");
-    choice.RunSerialButton(SerialButton::DetectBaudRate, "/dev/ttyUSB0");
-    EXPECT_EQ(ran, (std::vector<std::string>{"setup COM4", "detect /dev/ttyUSB0"}));
+    PortChoice choice(ListOf({"COM1"}), "COM1",
+                      [&](SerialButton button, const std::string& port, OperationMonitor* monitor) {
+                          ran.push_back((button == SerialButton::DetectBaudRate ? "detect " : "setup ") + port +
+                                        (monitor ? " watched" : ""));
+                      });
+    test::RecordingMonitor monitor;
+    choice.RunSerialButton(SerialButton::SetupSerialPort, "COM4", nullptr);
+    choice.RunSerialButton(SerialButton::DetectBaudRate, "/dev/ttyUSB0", &monitor);
+    EXPECT_EQ(ran, (std::vector<std::string>{"setup COM4", "detect /dev/ttyUSB0 watched"}));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "support/FakePortBackend.h"
 #include "support/FakeSerialPrinter.h"
 #include "support/MemorySettingsStore.h"
+#include "support/RecordingMonitor.h"
 #include "support/RecordingUserInterface.h"
 #include "support/ScratchDir.h"
 
@@ -34,9 +35,10 @@ protected:
     }
 
     // Works the port dialog as a user would: presses `button` with `text` shown, then cancels.
-    void PressThenCancel(SerialButton button, const std::string& text) {
-        ui.portDialogAnswer = [button, text](PortDialogModel& dialog) -> std::optional<std::string> {
-            dialog.RunSerialButton(button, text);
+    // `monitor`, when given, watches the button's command as the dialog would.
+    void PressThenCancel(SerialButton button, const std::string& text, OperationMonitor* monitor = nullptr) {
+        ui.portDialogAnswer = [button, text, monitor](PortDialogModel& dialog) -> std::optional<std::string> {
+            dialog.RunSerialButton(button, text, monitor);
             return std::nullopt;
         };
     }
@@ -114,6 +116,39 @@ TEST_F(SelectPortCommandTest, DetectBaudRateWorksOnThePortShownAndCancelKeepsThe
     EXPECT_EQ(ui.statusTexts.front(), "Automatic Baud Rate detection in progress.");
     EXPECT_EQ(ui.boxes, Names{"Configuration Message: Baud rate detected: 19200"});
     EXPECT_EQ(app.model().detectedBaud, 19200);
+}
+
+// The dialog watches the detection it started: the rates tried go to it and its Cancel stops the
+// detection between two rates; afterwards the application reports to no one again.
+TEST_F(SelectPortCommandTest, DetectBaudRateShowsTheRatesTriedToTheDialogAndStopsOnItsCancel) {
+    struct Case {
+        const char* label;
+        std::optional<size_t> cancelAfter;
+        std::vector<std::string> steps;
+        std::string box;
+    } cases[] = {
+        {"to the end", std::nullopt, {"Trying 9600 baud 0/8", "Trying 19200 baud 1/8"},
+         "Configuration Message: Baud rate detected: 19200"},
+        {"cancelled", 1, {"Trying 9600 baud 0/8"},
+         "Configuration Message: Baud rate detection cancelled after 1 of 8 rates"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ui.boxes.clear();
+        app.model().portName = "LPT1";
+        test::RecordingMonitor monitor;
+        monitor.cancelAfterSteps = c.cancelAfter;
+        PressThenCancel(SerialButton::DetectBaudRate, "/dev/ttyS3", &monitor);
+
+        SelectPort(app, devices);
+
+        EXPECT_EQ(monitor.steps, c.steps);
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].rfind(c.box, 0), 0u) << ui.boxes[0];
+        EXPECT_EQ(app.operationMonitor(), nullptr);
+        EXPECT_EQ(app.model().portName, "LPT1");
+        EXPECT_FALSE(backend->IsOpen());
+    }
 }
 
 }  // namespace

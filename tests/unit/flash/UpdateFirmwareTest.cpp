@@ -165,7 +165,11 @@ TEST_F(UpdateFirmwareTest, TheDialogFollowsTheStreamAndTheRestartThenCloses) {
     ASSERT_EQ(Run(false), 1);
 
     using Stage = FlashProgressView::Stage;
-    const std::vector<FlashProgressView>& shown = ui.flashProgress;
+    // What the dialog showed once the choice was made; the boot loader's questions came before.
+    auto streamStart = std::find_if(ui.flashProgress.begin(), ui.flashProgress.end(),
+                                    [](const FlashProgressView& v) { return v.stage != Stage::Asking; });
+    ASSERT_NE(streamStart, ui.flashProgress.begin());
+    const std::vector<FlashProgressView> shown(streamStart, ui.flashProgress.end());
     ASSERT_GE(shown.size(), 3u);
     EXPECT_EQ(shown.front().stage, Stage::Streaming);
     EXPECT_EQ(shown.front().percent, 0);
@@ -194,6 +198,103 @@ TEST_F(UpdateFirmwareTest, AStreamThatFailsClosesTheDialogsProgressToo) {
 
     ASSERT_FALSE(ui.flashProgress.empty());
     EXPECT_EQ(ui.flashProgress.back().stage, FlashProgressView::Stage::Finished);
+}
+
+TEST_F(UpdateFirmwareTest, TheDialogOpensBeforeThePortAndFillsInAsTheBootLoaderAnswers) {
+    AddBootFile("PB15_101.BOT", 10);
+    std::vector<size_t> opensWhenShown;
+    ui.flashProgressSeen = [this, &opensWhenShown](const FlashProgressView&) {
+        opensWhenShown.push_back(backend.opens.size());
+    };
+
+    EXPECT_EQ(Run(false), 0);
+
+    // Shown before the port opened, again after each answer, then taken over by the choice.
+    ASSERT_EQ(ui.flashProgress.size(), 3u);
+    for (const FlashProgressView& view : ui.flashProgress) {
+        EXPECT_EQ(view.stage, FlashProgressView::Stage::Asking);
+        EXPECT_EQ(view.text, "Asking the printer's boot loader...");
+    }
+    EXPECT_EQ(opensWhenShown.front(), 0u);
+    const std::vector<FlashDialogTexts>& texts = ui.flashProgressTexts;
+    EXPECT_EQ(texts[0].firmwareId, "PB15_1*") << "known from the configuration";
+    EXPECT_EQ(texts[0].bootLoaderRev, "");
+    EXPECT_EQ(texts[1].bootLoaderRev, "PB15 BL 1.2");
+    EXPECT_EQ(texts[1].flashId, "");
+    EXPECT_EQ(texts[2].flashId, "FLASH 29F040");
+    EXPECT_EQ(texts[2].firmwareRev, "");
+    ASSERT_EQ(ui.flashDialogs.size(), 1u);
+    EXPECT_EQ(ui.flashDialogs[0].firmwareRev, "PB15-1.00");
+    EXPECT_EQ(backend.writeCalls, (std::vector<std::string>{kBootQuery, kFlashIdQuery, kFirmwareQuery}));
+}
+
+// An interactive update that ends before the choice: the boot loader cannot be reached or does
+// not answer.
+struct EarlyEnd {
+    const char* label;
+    void (*arrange)(test::FakePortBackend& backend, std::optional<std::string>& bootReply, std::string& flashIdReply,
+                    std::string& firmwareReply);
+    const char* error;
+};
+
+void PrintTo(const EarlyEnd& c, std::ostream* out) { *out << c.label; }
+
+class EarlyEndTest : public UpdateFirmwareTest, public ::testing::WithParamInterface<EarlyEnd> {};
+
+TEST_P(EarlyEndTest, ClosesTheAskingDialogBeforeItsErrorBox) {
+    AddBootFile("PB15_101.BOT", 10);
+    GetParam().arrange(backend, bootReply, flashIdReply, firmwareReply);
+    std::vector<size_t> errorsWhenShown;
+    ui.flashProgressSeen = [this, &errorsWhenShown](const FlashProgressView&) {
+        errorsWhenShown.push_back(reporter.Errors().size());
+    };
+
+    EXPECT_EQ(Run(false), 0);
+
+    ASSERT_GE(ui.flashProgress.size(), 2u);
+    EXPECT_EQ(ui.flashProgress.front().stage, FlashProgressView::Stage::Asking);
+    EXPECT_EQ(ui.flashProgress.back().stage, FlashProgressView::Stage::Finished);
+    EXPECT_EQ(errorsWhenShown.back(), 0u) << "closed before the error box";
+    ASSERT_FALSE(reporter.Errors().empty());
+    EXPECT_EQ(reporter.Errors().back(), GetParam().error);
+    EXPECT_TRUE(ui.flashDialogs.empty()) << "no choice offered";
+    EXPECT_FALSE(backend.IsOpen());
+}
+
+constexpr const char* kCommunicationsError =
+    "Closing communications Port due to an Error. Communications request Failed.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, EarlyEndTest,
+    ::testing::Values(
+        EarlyEnd{"port will not open",
+                 [](test::FakePortBackend& b, std::optional<std::string>&, std::string&, std::string&) {
+                     b.failOpen.Always();
+                 },
+                 kCommunicationsError},
+        EarlyEnd{"not in boot mode",
+                 [](test::FakePortBackend&, std::optional<std::string>& boot, std::string&, std::string&) {
+                     boot.reset();
+                 },
+                 "Printer does not appear to be in Boot Load Mode!"},
+        EarlyEnd{"no flash id",
+                 [](test::FakePortBackend&, std::optional<std::string>&, std::string& flashId, std::string&) {
+                     flashId.clear();
+                 },
+                 kCommunicationsError},
+        EarlyEnd{"no firmware revision",
+                 [](test::FakePortBackend&, std::optional<std::string>&, std::string&, std::string& firmware) {
+                     firmware.clear();
+                 },
+                 kCommunicationsError}));
+
+TEST_F(UpdateFirmwareTest, WithoutAFirmwareIdNoDialogOpens) {
+    model.settings[3].Clear();
+    EXPECT_EQ(Run(false), 0);
+    EXPECT_EQ(reporter.Errors(),
+              std::vector<std::string>{"You must specify a configuration that allows flash programming."});
+    EXPECT_TRUE(ui.flashProgress.empty());
+    EXPECT_TRUE(ui.flashDialogs.empty());
 }
 
 TEST_F(UpdateFirmwareTest, AnUpToDatePrinterIsOnlyTakenOutOfBootMode) {
