@@ -304,7 +304,7 @@ void CMainFrame::CreateToolBar() {
     // The firmware-flash button has no menu item; the configuration shows and hides it.
     // A printer left half-flashed cannot start: the firmware stream has no Cancel.
     flashAction_ = AddPrinterCommand(nullptr, kCmdFlashFirmware, "Update Printer Firmware",
-                                     "Updating the printer's firmware (cannot be cancelled)", Cancel::NotOffered,
+                                     "Updating the printer's firmware", Cancel::NotOffered,
                                      [this] { FlashFirmware(); });
     flashAction_->setIcon(ToolbarIcon(ToolbarImage::Flash));
     toolBar_->addAction(flashAction_);
